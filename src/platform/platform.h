@@ -1,0 +1,115 @@
+// The Win32 calls the program makes, under their Win32 names, with portable types.
+//
+// Code above this layer includes this header only, never <windows.h>. Two backends implement it:
+// win32/ forwards each call to the real API, simulated/ serves it from an in-memory machine that
+// tests set up. Result conventions (BOOL results, error codes through GetLastError, sizes in
+// UTF-16 units) are exactly those of Win32, so callers read like the API documentation.
+#pragma once
+
+#include <cstdint>
+
+namespace platform {
+
+using Bool = std::int32_t;
+using Lcid = std::uint32_t;
+
+// Opaque handles: integers wide enough for a pointer, distinct types so they cannot be mixed up.
+enum class Handle : std::uintptr_t {};
+enum class Hkey : std::uintptr_t {};
+
+constexpr Handle NullHandle{0};
+constexpr Handle InvalidHandleValue{~std::uintptr_t{0}};
+
+constexpr std::uint32_t StdInputHandle = static_cast<std::uint32_t>(-10);
+constexpr std::uint32_t StdOutputHandle = static_cast<std::uint32_t>(-11);
+constexpr std::uint32_t StdErrorHandle = static_cast<std::uint32_t>(-12);
+
+constexpr std::uint32_t FileTypeUnknown = 0;
+constexpr std::uint32_t FileTypeDisk = 1;
+constexpr std::uint32_t FileTypeChar = 2;
+constexpr std::uint32_t FileTypePipe = 3;
+
+constexpr std::uint32_t ErrorSuccess = 0;
+constexpr std::uint32_t ErrorFileNotFound = 2;
+constexpr std::uint32_t ErrorPathNotFound = 3;
+constexpr std::uint32_t ErrorAccessDenied = 5;
+constexpr std::uint32_t ErrorInvalidHandle = 6;
+constexpr std::uint32_t ErrorNotEnoughMemory = 8;
+constexpr std::uint32_t ErrorSharingViolation = 32;
+constexpr std::uint32_t ErrorInvalidParameter = 87;
+constexpr std::uint32_t ErrorBrokenPipe = 109;
+constexpr std::uint32_t ErrorDiskFull = 112;
+constexpr std::uint32_t ErrorInsufficientBuffer = 122;
+constexpr std::uint32_t ErrorInvalidName = 123;
+constexpr std::uint32_t ErrorAlreadyExists = 183;
+constexpr std::uint32_t ErrorEnvvarNotFound = 203;
+constexpr std::uint32_t ErrorMoreData = 234;
+constexpr std::uint32_t ErrorNoUnicodeTranslation = 1113;
+constexpr std::uint32_t ErrorInvalidFlags = 1004;
+
+constexpr std::uint32_t GenericRead = 0x80000000;
+constexpr std::uint32_t GenericWrite = 0x40000000;
+constexpr std::uint32_t FileShareRead = 0x1;
+constexpr std::uint32_t FileShareWrite = 0x2;
+constexpr std::uint32_t CreateAlways = 2;
+constexpr std::uint32_t OpenExisting = 3;
+constexpr std::uint32_t FileAttributeNormal = 0x80;
+
+constexpr std::uint32_t CpUtf8 = 65001;
+
+constexpr Lcid LocaleUserDefault = 0x0400;
+constexpr std::uint32_t NormIgnoreCase = 0x1;
+constexpr int CstrLessThan = 1;
+constexpr int CstrEqual = 2;
+constexpr int CstrGreaterThan = 3;
+
+constexpr std::uint32_t FormatMessageAllocateBuffer = 0x100;
+constexpr std::uint32_t FormatMessageIgnoreInserts = 0x200;
+constexpr std::uint32_t FormatMessageFromSystem = 0x1000;
+constexpr std::uint32_t FormatMessageArgumentArray = 0x2000;
+
+// Console and standard streams.
+Handle GetStdHandle(std::uint32_t StdHandle);
+std::uint32_t GetFileType(Handle File);
+std::uint32_t GetConsoleOutputCP();
+[[noreturn]] void ExitProcess(std::uint32_t ExitCode);
+
+// Code pages and text conversion.
+std::uint32_t GetACP();
+std::uint32_t GetOEMCP();
+int WideCharToMultiByte(std::uint32_t CodePage, std::uint32_t Flags, const char16_t* WideCharStr,
+                        int WideCharCount, char* MultiByteStr, int MultiByteCount,
+                        const char* DefaultChar, Bool* UsedDefaultChar);
+int MultiByteToWideChar(std::uint32_t CodePage, std::uint32_t Flags, const char* MultiByteStr,
+                        int MultiByteCount, char16_t* WideCharStr, int WideCharCount);
+Lcid GetThreadLocale();
+Bool IsValidLocale(Lcid Locale, std::uint32_t Flags);
+int GetLocaleInfoW(Lcid Locale, std::uint32_t LCType, char16_t* Data, int DataCount);
+int CompareStringW(Lcid Locale, std::uint32_t CmpFlags, const char16_t* String1, int Count1,
+                   const char16_t* String2, int Count2);
+
+// Files.
+Handle CreateFileW(const char16_t* FileName, std::uint32_t DesiredAccess, std::uint32_t ShareMode,
+                   void* SecurityAttributes, std::uint32_t CreationDisposition,
+                   std::uint32_t FlagsAndAttributes, Handle TemplateFile);
+Bool WriteFile(Handle File, const void* Buffer, std::uint32_t BytesToWrite,
+               std::uint32_t* BytesWritten, void* Overlapped);
+Bool ReadFile(Handle File, void* Buffer, std::uint32_t BytesToRead, std::uint32_t* BytesRead,
+              void* Overlapped);
+Bool CloseHandle(Handle Object);
+std::uint32_t GetFullPathNameW(const char16_t* FileName, std::uint32_t BufferLength,
+                               char16_t* Buffer, char16_t** FilePart);
+
+// Process environment.
+std::uint32_t GetEnvironmentVariableW(const char16_t* Name, char16_t* Buffer, std::uint32_t Size);
+std::uint32_t GetModuleFileNameW(Handle Module, char16_t* FileName, std::uint32_t Size);
+
+// Errors and their system messages. With FormatMessageAllocateBuffer, Buffer receives the address
+// of a block that the caller releases with LocalFree, as in Win32.
+std::uint32_t GetLastError();
+std::uint32_t FormatMessageW(std::uint32_t Flags, const void* Source, std::uint32_t MessageId,
+                             std::uint32_t LanguageId, char16_t* Buffer, std::uint32_t Size,
+                             void* Arguments);
+void* LocalFree(void* Memory);
+
+}  // namespace platform

@@ -1,0 +1,58 @@
+// A move-only owner for a platform resource, released exactly once on every path.
+#pragma once
+
+#include <utility>
+
+#include "platform/platform.h"
+
+namespace platform {
+
+template <typename TTraits>
+class TScopedResource {
+ public:
+  using TValue = typename TTraits::TValue;
+
+  TScopedResource() = default;
+  explicit TScopedResource(TValue Value) : FValue(Value) {}
+  TScopedResource(TScopedResource&& Other) noexcept : FValue(Other.Release()) {}
+  TScopedResource& operator=(TScopedResource&& Other) noexcept {
+    if (this != &Other) Reset(Other.Release());
+    return *this;
+  }
+  TScopedResource(const TScopedResource&) = delete;
+  TScopedResource& operator=(const TScopedResource&) = delete;
+  ~TScopedResource() { Reset(); }
+
+  [[nodiscard]] TValue Get() const { return FValue; }
+  [[nodiscard]] bool IsValid() const { return TTraits::IsValid(FValue); }
+
+  TValue Release() { return std::exchange(FValue, TTraits::Invalid()); }
+  void Reset(TValue Value = TTraits::Invalid()) {
+    const TValue Old = std::exchange(FValue, Value);
+    if (TTraits::IsValid(Old)) TTraits::Close(Old);
+  }
+
+ private:
+  TValue FValue = TTraits::Invalid();
+};
+
+struct TFileHandleTraits {
+  using TValue = Handle;
+  static TValue Invalid() { return InvalidHandleValue; }
+  static bool IsValid(TValue Value) { return Value != InvalidHandleValue && Value != NullHandle; }
+  static void Close(TValue Value) { CloseHandle(Value); }
+};
+
+using ScopedFileHandle = TScopedResource<TFileHandleTraits>;
+
+// A block that the system allocated for us (FormatMessageW with an allocated buffer).
+struct TLocalBlockTraits {
+  using TValue = void*;
+  static TValue Invalid() { return nullptr; }
+  static bool IsValid(TValue Value) { return Value != nullptr; }
+  static void Close(TValue Value) { LocalFree(Value); }
+};
+
+using ScopedLocalBlock = TScopedResource<TLocalBlockTraits>;
+
+}  // namespace platform

@@ -1,0 +1,135 @@
+// The simulated Windows machine behind the platform calls in native builds, and the interface
+// tests use to set it up and to look at what the program did to it.
+//
+// It models what the program relies on and nothing more: standard streams, an in-memory file
+// system with drive-letter paths, environment, executable path, code pages and the user locale.
+// Any call can be made to fail with a chosen error code; writes can stop after a number of bytes.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace platform::simulated {
+
+// Writes succeed until Bytes more have gone through; the write that crosses the limit transfers
+// what still fits and then fails with Error (or, with Error 0, reports a short write).
+struct TWriteLimit {
+  std::uint64_t Bytes = 0;
+  std::uint32_t Error = ErrorDiskFull;
+};
+
+// A standard stream: a console, a file or a pipe, as GetFileType reports it.
+struct TStream {
+  bool Present = true;                    // false: GetStdHandle gives a null handle
+  std::uint32_t FileType = FileTypeDisk;  // what GetFileType answers for it
+  std::string Written;                    // every byte written, in order
+  std::vector<std::size_t> Writes;        // the size of each WriteFile call
+  std::vector<std::string> Input;         // what successive ReadFile calls deliver
+  std::uint32_t EndError = 0;  // at the end of Input: 0 reads zero bytes, else ReadFile fails
+  std::optional<TWriteLimit> Limit;
+  std::size_t ReadCalls = 0;
+};
+
+struct TFile {
+  std::string Data;
+  int OpenCount = 0;
+  bool Exclusive = false;  // open with share mode 0
+};
+
+// Drive-letter file system. Paths are compared case-insensitively, as on Windows.
+class TFileSystem {
+ public:
+  void MakeDirectory(std::u16string_view Path);  // with every missing parent
+  void MakeReadOnly(std::u16string_view Directory);
+  void PutFile(std::u16string_view Path, std::string Data);
+  [[nodiscard]] bool DirectoryExists(std::u16string_view Path) const;
+  [[nodiscard]] bool FileExists(std::u16string_view Path) const;
+  [[nodiscard]] std::optional<std::string> FileData(std::u16string_view Path) const;
+  [[nodiscard]] std::vector<std::u16string> FileNames() const;  // every file, full path
+
+  std::optional<TWriteLimit> Limit;  // shared by all writes to files, as a full disk would be
+
+  // Used by the calls themselves.
+  [[nodiscard]] static std::u16string Key(std::u16string_view FullPath);
+  std::map<std::u16string, TFile> Files;              // by Key
+  std::map<std::u16string, std::u16string> Display;   // Key -> path as first created
+  std::set<std::u16string> Directories;               // by Key
+  std::set<std::u16string> ReadOnlyDirectories;       // by Key
+};
+
+struct TFault {
+  std::uint32_t Error = 0;
+  int Skip = 0;    // calls that still succeed before the failures start
+  int Times = -1;  // failures to give; -1 for every later call
+};
+
+class TMachine {
+ public:
+  TMachine();
+  ~TMachine();
+  TMachine(const TMachine&) = delete;
+  TMachine& operator=(const TMachine&) = delete;
+
+  // Makes the named call fail with Error: after Skip successful calls, Times times (-1: always).
+  void FailCall(std::string_view Call, std::uint32_t Error, int Skip = 0, int Times = -1);
+  [[nodiscard]] int CallCount(std::string_view Call) const;
+  [[nodiscard]] const std::map<std::string, int, std::less<>>& CallCounts() const { return Calls; }
+  [[nodiscard]] std::size_t OpenHandleCount() const { return Handles.size(); }
+  [[nodiscard]] std::size_t OutstandingBlocks() const { return Blocks.size(); }
+
+  void SetEnvironmentVariable(std::u16string_view Name, std::u16string_view Value);
+  void RemoveEnvironmentVariable(std::u16string_view Name);
+
+  std::uint32_t AnsiCodePage = 1252;
+  std::uint32_t OemCodePage = 850;
+  std::uint32_t ConsoleOutputCodePage = 850;
+  Lcid UserLocale = 0x0416;          // the user's default locale
+  Lcid ThreadLocale = 0x0416;        // what GetThreadLocale answers
+  std::u16string DecimalSetting = u",";  // the locale's decimal separator setting
+  std::u16string ExePath = u"C:\\Program Files\\Inventario\\inventario.exe";
+  std::u16string CurrentDirectory = u"C:\\";
+  TStream StdIn, StdOut, StdErr;
+  TFileSystem FileSystem;
+
+  // Used by the calls themselves.
+  struct TOpenFile {
+    std::u16string Key;
+    bool CanRead = false;
+    bool CanWrite = false;
+    std::size_t Position = 0;
+  };
+  bool Failing(std::string_view Call);  // counts the call; true (with the error set) to fail it
+  std::uint32_t LastError = 0;
+  std::map<std::u16string, std::u16string> Environment;  // upper-cased name -> value
+  std::map<std::uintptr_t, TOpenFile> Handles;
+  std::uintptr_t NextHandle = 0x100;
+  std::set<void*> Blocks;
+
+ private:
+  std::map<std::string, TFault, std::less<>> Faults;
+  std::map<std::string, int, std::less<>> Calls;
+};
+
+// The machine the simulated calls act on.
+TMachine& Machine();
+// Replaces it with a fresh machine: default streams, no files, no faults.
+void ResetMachine();
+
+// Thrown by the simulated ExitProcess, so that a test can see the exit code.
+struct TProcessExit {
+  std::uint32_t ExitCode;
+};
+
+// Helpers shared by the calls and by tests.
+std::u16string FullPathName(std::u16string_view Path, std::u16string_view CurrentDirectory);
+std::u16string ToUpperAscii(std::u16string_view Text);
+std::string ToUtf8(std::u16string_view Text);  // for test messages
+
+}  // namespace platform::simulated

@@ -1,0 +1,16 @@
+// What the contract tests need to set a machine up and clean it, on either backend. Not part of
+// the product: only the test executables link it.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace platform::testing {
+
+// A new, empty folder for one test (full path, no trailing backslash).
+std::u16string MakeScratchDirectory();
+void MakeDirectory(std::u16string_view Path);
+void SetEnvironmentVariable(std::u16string_view Name, std::u16string_view Value);
+void RemoveEnvironmentVariable(std::u16string_view Name);
+
+}  // namespace platform::testing

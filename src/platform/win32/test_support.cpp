@@ -1,0 +1,41 @@
+#include "platform/test_support.h"
+
+#include <array>
+#include <string>
+
+#include "platform/win32/windows_api.h"
+
+namespace platform::testing {
+
+using win32::Wide;
+
+std::u16string MakeScratchDirectory() {
+  std::array<char16_t, MAX_PATH + 1> Temp{};
+  const DWORD Length = ::GetTempPathW(MAX_PATH, Wide(Temp.data()));
+  std::u16string Base(Temp.data(), Length);
+  static unsigned Counter = 0;
+  for (;;) {
+    const std::wstring Suffix = L"inventario-contract-" + std::to_wstring(::GetCurrentProcessId()) +
+                                L"-" + std::to_wstring(Counter++);
+    const std::u16string Path = Base + std::u16string(Suffix.begin(), Suffix.end());
+    if (::CreateDirectoryW(Wide(Path.c_str()), nullptr) != 0) return Path;
+  }
+}
+
+void MakeDirectory(std::u16string_view Path) {
+  const std::u16string Full{Path};
+  ::CreateDirectoryW(Wide(Full.c_str()), nullptr);
+}
+
+void SetEnvironmentVariable(std::u16string_view Name, std::u16string_view Value) {
+  const std::u16string N{Name};
+  const std::u16string V{Value};
+  ::SetEnvironmentVariableW(Wide(N.c_str()), Wide(V.c_str()));
+}
+
+void RemoveEnvironmentVariable(std::u16string_view Name) {
+  const std::u16string N{Name};
+  ::SetEnvironmentVariableW(Wide(N.c_str()), nullptr);
+}
+
+}  // namespace platform::testing

@@ -1,0 +1,22 @@
+// The report as the user gets it: its twenty-four entries, and the file they are saved to.
+#pragma once
+
+#include <string>
+
+#include "report/report_fields.h"
+#include "text/string_list.h"
+
+// Appends the report's entries to the empty ReportText, one entry per line-list item.
+void ComposeReport(const TReportFields& Fields, TStringList& ReportText);
+
+// The Desktop folder under the user's profile; "C:\" when the profile is not set.
+std::u16string GetDesktopPath();
+
+struct TSavedReport {
+  std::u16string DesktopPath;
+  std::u16string FilePath;  // the file actually written
+};
+
+// Saves ReportText as UTF-8 to the Desktop, or next to the executable when that fails for any
+// reason. Raises the error of the second attempt when both fail.
+TSavedReport SaveReport(const TStringList& ReportText, const std::u16string& ComputerName);

@@ -1,0 +1,49 @@
+#include <cstdint>
+#include <vector>
+
+#include "platform/platform.h"
+#include "report/report.h"
+#include "text/sys_utils.h"
+
+namespace {
+
+std::u16string ReportFileName(const std::u16string& ComputerName) {
+  return u"relatorio_" + ComputerName + u".txt";
+}
+
+// USERPROFILE, read whole however long it is; empty when missing or empty.
+std::u16string UserProfile() {
+  std::vector<char16_t> Buffer(261);
+  std::uint32_t Size = 260;
+  // A variable that grows between the two calls is asked for again; each round fits a larger one.
+  for (int Attempt = 0; Attempt < 4; ++Attempt) {
+    const std::uint32_t Length = platform::GetEnvironmentVariableW(u"USERPROFILE", Buffer.data(), Size);
+    if (Length == 0) return {};
+    if (Length < Size) return {Buffer.data(), Length};
+    Buffer.resize(Length + 1);
+    Size = Length + 1;
+  }
+  return {};
+}
+
+}  // namespace
+
+std::u16string GetDesktopPath() {
+  const std::u16string Profile = UserProfile();
+  if (Profile.empty()) return u"C:\\";
+  return IncludeTrailingPathDelimiter(Profile) + u"Desktop";
+}
+
+TSavedReport SaveReport(const TStringList& ReportText, const std::u16string& ComputerName) {
+  TSavedReport Saved;
+  Saved.DesktopPath = GetDesktopPath();
+  Saved.FilePath = IncludeTrailingPathDelimiter(Saved.DesktopPath) + ReportFileName(ComputerName);
+  try {
+    ReportText.SaveToFile(Saved.FilePath, &TEncoding::UTF8());
+    return Saved;
+  } catch (...) {  // NOLINT(bugprone-empty-catch): any failure here means "try next to the exe"
+  }
+  Saved.FilePath = ExtractFilePath(ParamStr0()) + ReportFileName(ComputerName);
+  ReportText.SaveToFile(Saved.FilePath, &TEncoding::UTF8());
+  return Saved;
+}

@@ -1,0 +1,164 @@
+#include "text/string_list.h"
+
+#include <limits>
+#include <utility>
+
+#include "platform/platform.h"
+#include "text/exceptions.h"
+#include "text/file_stream.h"
+#include "text/format.h"
+#include "text/sys_utils.h"
+
+TEncoding::TEncoding(std::uint32_t CodePage, std::string Preamble)
+    : FCodePage(CodePage), FPreamble(std::move(Preamble)) {}
+
+const TEncoding& TEncoding::UTF8() {
+  static const TEncoding Instance(platform::CpUtf8, "\xEF\xBB\xBF");
+  return Instance;
+}
+
+const TEncoding& TEncoding::Default() {
+  static const TEncoding Instance(platform::GetACP(), "");
+  return Instance;
+}
+
+std::string TEncoding::GetBytes(std::u16string_view Text) const {
+  if (std::optional<std::string> Bytes = WideToCodePage(FCodePage, Text)) return *std::move(Bytes);
+  throw EEncodingError(SysErrorMessage(platform::GetLastError()));
+}
+
+bool TStringsEnumerator::MoveNext() {
+  if (FIndex >= FStrings->Count() - 1) return false;
+  ++FIndex;
+  return true;
+}
+
+const std::u16string& TStringsEnumerator::GetCurrent() const { return FStrings->Get(FIndex); }
+
+std::int32_t TStringList::Add(std::u16string S) { return AddObject(std::move(S), nullptr); }
+
+std::int32_t TStringList::AddObject(std::u16string S, TObject* AObject) {
+  const std::int32_t Index = Count();
+  if (Index == FCapacity) Grow();
+  FList.push_back(TStringItem{std::move(S), AObject});
+  return Index;
+}
+
+void TStringList::Grow() {
+  std::int64_t NewCapacity = FCapacity;
+  while (NewCapacity < static_cast<std::int64_t>(Count()) + 1) {
+    NewCapacity += NewCapacity > 64 ? NewCapacity / 2 : NewCapacity > 8 ? 16 : 4;
+  }
+  if (NewCapacity > std::numeric_limits<std::int32_t>::max()) {
+    throw EListError(Format(u"List capacity out of bounds (%d)", {NewCapacity}));
+  }
+  FList.reserve(static_cast<std::size_t>(NewCapacity));
+  FCapacity = static_cast<std::int32_t>(NewCapacity);
+}
+
+const std::u16string& TStringList::Get(std::int32_t Index) const {
+  if (Index < 0 || Index >= Count()) RaiseIndexError(Index);
+  return FList[static_cast<std::size_t>(Index)].FString;
+}
+
+TObject* TStringList::GetObject(std::int32_t Index) const {
+  if (Index < 0 || Index >= Count()) RaiseIndexError(Index);
+  return FList[static_cast<std::size_t>(Index)].FObject;
+}
+
+void TStringList::RaiseIndexError(std::int32_t Index) const {
+  std::u16string Message = Format(u"List index out of bounds (%d)", {Index});
+  if (FList.empty()) {
+    Message += Format(u".  %s is empty", {u"TStringList"});
+  } else {
+    Message += Format(u".  %s range is 0..%d", {u"TStringList", Count() - 1});
+  }
+  throw EStringListError(Message);
+}
+
+void TStringList::Clear() {
+  if (FList.empty()) return;
+  std::vector<TStringItem>().swap(FList);
+  FCapacity = 0;
+}
+
+int TStringList::CompareStrings(std::u16string_view S1, std::u16string_view S2) {
+  return platform::CompareStringW(platform::LocaleUserDefault, platform::NormIgnoreCase, S1.data(),
+                                  static_cast<int>(S1.size()), S2.data(),
+                                  static_cast<int>(S2.size())) -
+         2;
+}
+
+std::int32_t TStringList::IndexOf(std::u16string_view S) const {
+  for (std::size_t I = 0; I < FList.size(); ++I) {
+    const std::u16string& Line = FList[I].FString;
+    if (Line.size() == S.size() && CompareStrings(Line, S) == 0) return static_cast<std::int32_t>(I);
+  }
+  return -1;
+}
+
+void TStringList::Sort() {
+  if (Count() > 1) QuickSort(0, Count() - 1);
+}
+
+// Equal lines land where this particular quicksort puts them; reports depend on that order, so the
+// partitioning below is kept step for step.
+void TStringList::QuickSort(std::int32_t L, std::int32_t R) {
+  const auto Compare = [this](std::int32_t A, std::int32_t B) {
+    return CompareStrings(FList[static_cast<std::size_t>(A)].FString,
+                          FList[static_cast<std::size_t>(B)].FString);
+  };
+  const auto Exchange = [this](std::int32_t A, std::int32_t B) {
+    std::swap(FList[static_cast<std::size_t>(A)], FList[static_cast<std::size_t>(B)]);
+  };
+  while (L < R) {
+    if (R - L == 1) {
+      if (Compare(L, R) > 0) Exchange(L, R);
+      return;
+    }
+    std::int32_t I = L;
+    std::int32_t J = R;
+    std::int32_t P = L + (R - L) / 2;
+    do {
+      while (I != P && Compare(I, P) < 0) ++I;
+      while (J != P && Compare(J, P) > 0) --J;
+      if (I <= J) {
+        if (I != J) Exchange(I, J);
+        if (P == I) {
+          P = J;
+        } else if (P == J) {
+          P = I;
+        }
+        ++I;
+        --J;
+      }
+    } while (I <= J);
+    if (J - L > R - I) {
+      if (I < R) QuickSort(I, R);
+      R = J;
+    } else {
+      if (L < J) QuickSort(L, J);
+      L = I;
+    }
+  }
+}
+
+std::u16string TStringList::Text() const {
+  std::size_t Length = 0;
+  for (const TStringItem& Item : FList) Length += Item.FString.size() + 2;
+  std::u16string Result;
+  Result.reserve(Length);
+  for (const TStringItem& Item : FList) {
+    Result += Item.FString;
+    Result += u"\r\n";
+  }
+  return Result;
+}
+
+void TStringList::SaveToFile(std::u16string_view FileName, const TEncoding* Encoding) const {
+  TFileStream Stream(FileName);
+  const TEncoding& Used = Encoding != nullptr ? *Encoding : TEncoding::Default();
+  const std::string Bytes = Used.GetBytes(Text());
+  if (!Used.GetPreamble().empty()) Stream.WriteBuffer(Used.GetPreamble());
+  Stream.WriteBuffer(Bytes);
+}

@@ -1,0 +1,79 @@
+#include "text/sys_utils.h"
+
+#include <limits>
+#include <vector>
+
+#include "platform/platform.h"
+#include "platform/scoped_resource.h"
+
+std::u16string SysErrorMessage(std::uint32_t ErrorCode) {
+  constexpr std::uint32_t Flags =
+      platform::FormatMessageAllocateBuffer | platform::FormatMessageIgnoreInserts |
+      platform::FormatMessageFromSystem | platform::FormatMessageArgumentArray;
+  char16_t* Buffer = nullptr;
+  const std::uint32_t Length = platform::FormatMessageW(
+      Flags, nullptr, ErrorCode, 0, reinterpret_cast<char16_t*>(&Buffer), 0, nullptr);
+  const platform::ScopedLocalBlock Owner(Buffer);
+  if (Length == 0 || Buffer == nullptr) return {};
+  std::u16string Message(Buffer, Length);
+  while (!Message.empty() && (Message.back() <= u' ' || Message.back() == u'.')) Message.pop_back();
+  return Message;
+}
+
+std::u16string ExpandFileName(std::u16string_view FileName) {
+  const std::u16string Name{FileName};
+  std::vector<char16_t> Buffer(260);
+  char16_t* FilePart = nullptr;
+  std::uint32_t Length = platform::GetFullPathNameW(
+      Name.c_str(), static_cast<std::uint32_t>(Buffer.size()), Buffer.data(), &FilePart);
+  if (Length > Buffer.size()) {
+    Buffer.resize(Length);
+    Length = platform::GetFullPathNameW(Name.c_str(), Length, Buffer.data(), &FilePart);
+  }
+  if (Length == 0 || Length >= Buffer.size()) return {};
+  return {Buffer.data(), Length};
+}
+
+std::optional<std::string> WideToCodePage(std::uint32_t CodePage, std::u16string_view Text) {
+  if (Text.empty()) return std::string{};
+  if (Text.size() > static_cast<std::size_t>(std::numeric_limits<int>::max() / 4)) return std::nullopt;
+  const auto Length = static_cast<int>(Text.size());
+  const int Size = platform::WideCharToMultiByte(CodePage, 0, Text.data(), Length, nullptr, 0,
+                                                 nullptr, nullptr);
+  if (Size <= 0) return std::nullopt;
+  std::string Bytes(static_cast<std::size_t>(Size), '\0');
+  if (platform::WideCharToMultiByte(CodePage, 0, Text.data(), Length, Bytes.data(), Size, nullptr,
+                                    nullptr) != Size) {
+    return std::nullopt;
+  }
+  return Bytes;
+}
+
+std::u16string IncludeTrailingPathDelimiter(std::u16string_view S) {
+  std::u16string Result{S};
+  if (Result.empty() || Result.back() != u'\\') Result += u'\\';
+  return Result;
+}
+
+std::u16string ExtractFilePath(std::u16string_view FileName) {
+  const std::size_t Last = FileName.find_last_of(u"\\:");
+  return Last == std::u16string_view::npos ? std::u16string{} : std::u16string{FileName.substr(0, Last + 1)};
+}
+
+std::u16string ExtractFileName(std::u16string_view FileName) {
+  const std::size_t Last = FileName.find_last_of(u"\\:");
+  return std::u16string{Last == std::u16string_view::npos ? FileName : FileName.substr(Last + 1)};
+}
+
+std::u16string ParamStr0() {
+  // A path longer than the classic limit would come back cut short; ask again with room for it.
+  std::vector<char16_t> Buffer(261);
+  for (;;) {
+    const auto Size = static_cast<std::uint32_t>(Buffer.size());
+    const std::uint32_t Length =
+        platform::GetModuleFileNameW(platform::NullHandle, Buffer.data(), Size);
+    if (Length < Size) return {Buffer.data(), Length};
+    if (Size >= 32768) return {Buffer.data(), Size - 1};
+    Buffer.resize(Buffer.size() * 2);
+  }
+}

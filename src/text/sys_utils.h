@@ -1,0 +1,29 @@
+// Small system helpers shared by the text services and the report.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+// The system's message for an error code, without its final period and line break.
+std::u16string SysErrorMessage(std::uint32_t ErrorCode);
+
+// The full path of FileName as the system resolves it; empty when it cannot.
+std::u16string ExpandFileName(std::u16string_view FileName);
+
+// Text converted to the given code page (flags 0, no default character); nothing when the system
+// cannot convert it, with the reason left in GetLastError.
+std::optional<std::string> WideToCodePage(std::uint32_t CodePage, std::u16string_view Text);
+
+// S, with a backslash appended unless it already ends in one.
+std::u16string IncludeTrailingPathDelimiter(std::u16string_view S);
+
+// The beginning of FileName up to and including its last backslash or colon.
+std::u16string ExtractFilePath(std::u16string_view FileName);
+
+// The file name part of FileName, after its last backslash or colon.
+std::u16string ExtractFileName(std::u16string_view FileName);
+
+// The full path of the running executable.
+std::u16string ParamStr0();

@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# Prepares the Wine prefix that one run of the test suite uses, or shuts it down.
+#   prefix.sh up PREFIX     a fresh prefix, copied from a template that is booted once per build
+#                           folder, with a persistent wineserver and Wine's services started
+#   prefix.sh down PREFIX   stops that prefix's wineserver
+# Wine's helper processes keep the standard handles of the command that started them, so every
+# Wine command here writes to a log file, never to the caller's pipes.
+set -euo pipefail
+action=$1
+prefix=$2
+here=$(cd "$(dirname "$0")" && pwd)
+# shellcheck source=env.sh
+. "$here/env.sh"
+log="$prefix.log"
+
+case "$action" in
+  up)
+    template="$prefix-template"
+    if [ ! -f "$template/system.reg" ]; then
+      rm -rf "$template"
+      WINEPREFIX="$template" wineboot -i >"$template.log" 2>&1 </dev/null
+      WINEPREFIX="$template" wineserver -w
+    fi
+    if [ -d "$prefix" ]; then
+      WINEPREFIX="$prefix" wineserver -k >/dev/null 2>&1 || true
+      rm -rf "$prefix"
+    fi
+    cp -a "$template" "$prefix"
+    export WINEPREFIX="$prefix"
+    wineserver -p >"$log" 2>&1 </dev/null
+    wine cmd /c exit >>"$log" 2>&1 </dev/null
+    echo "wine prefix ready: $prefix"
+    ;;
+  down)
+    WINEPREFIX="$prefix" wineserver -k >/dev/null 2>&1 || true
+    echo "wine prefix stopped: $prefix"
+    ;;
+  *)
+    echo "usage: prefix.sh up|down PREFIX" >&2
+    exit 2
+    ;;
+esac
