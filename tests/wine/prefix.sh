@@ -7,7 +7,8 @@
 # Wine command here writes to a log file, never to the caller's pipes.
 set -euo pipefail
 action=$1
-prefix=$2
+# Wine only accepts an absolute WINEPREFIX.
+prefix=$(realpath -m "$2")
 here=$(cd "$(dirname "$0")" && pwd)
 # shellcheck source=env.sh
 . "$here/env.sh"
@@ -16,10 +17,14 @@ log="$prefix.log"
 case "$action" in
   up)
     template="$prefix-template"
-    if [ ! -f "$template/system.reg" ]; then
+    # The marker is written only after a boot that finished, so a template left half-made by an
+    # interrupted or failed boot is built again rather than copied.
+    if [ ! -f "$template/.booted" ]; then
       rm -rf "$template"
       WINEPREFIX="$template" wineboot -i >"$template.log" 2>&1 </dev/null
       WINEPREFIX="$template" wineserver -w
+      [ -d "$template/drive_c/users" ] || { cat "$template.log" >&2; exit 1; }
+      touch "$template/.booted"
     fi
     if [ -d "$prefix" ]; then
       WINEPREFIX="$prefix" wineserver -k >/dev/null 2>&1 || true

@@ -3,7 +3,8 @@
 # Output goes through a file, not a pipe, so that no Wine helper process can hold the caller's
 # pipe open; the exit code is the program's.
 set -uo pipefail
-prefix=$1
+# Wine only accepts an absolute WINEPREFIX.
+prefix=$(realpath -m "$1")
 shift
 here=$(cd "$(dirname "$0")" && pwd)
 # shellcheck source=env.sh
