@@ -52,7 +52,8 @@ std::uint32_t Allowance(std::optional<TWriteLimit>& Limit, std::uint32_t Wanted,
 }
 
 bool InvalidFileName(std::u16string_view Name) {
-  return Name.empty() || Name.find_first_of(u"<>:\"|?*") != std::u16string_view::npos;
+  return Name.empty() || Name.find_first_of(u"<>:\"|?*") != std::u16string_view::npos ||
+         std::any_of(Name.begin(), Name.end(), [](char16_t C) { return C < u' '; });
 }
 
 struct TMessage {

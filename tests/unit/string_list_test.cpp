@@ -1,0 +1,211 @@
+#include <string>
+#include <vector>
+
+#include "simulated_machine.h"
+#include "text/exceptions.h"
+#include "text/string_list.h"
+
+namespace {
+
+class StringListTest : public SimulatedMachineTest {};
+
+std::vector<std::u16string> Lines(const TStringList& List) {
+  std::vector<std::u16string> Result;
+  for (const std::u16string& Line : List) Result.push_back(Line);
+  return Result;
+}
+
+TStringList ListOf(std::initializer_list<std::u16string> Items) {
+  TStringList List;
+  for (const std::u16string& Item : Items) List.Add(Item);
+  return List;
+}
+
+template <typename TCall>
+std::string ErrorOf(TCall Call) {
+  try {
+    Call();
+  } catch (const Exception& E) {
+    return U8(E.ClassName()) + ": " + U8(E.Message);
+  }
+  return "no error";
+}
+
+TEST_F(StringListTest, ReadsOutsideTheListNameTheIndexAndTheRange) {
+  const TStringList Empty;
+  const TStringList Three = ListOf({u"a", u"b", u"c"});
+  EXPECT_EQ(ErrorOf([&] { (void)Empty.Get(0); }),
+            "EStringListError: List index out of bounds (0).  TStringList is empty");
+  EXPECT_EQ(ErrorOf([&] { (void)Three.Get(3); }),
+            "EStringListError: List index out of bounds (3).  TStringList range is 0..2");
+  EXPECT_EQ(ErrorOf([&] { (void)Three.GetObject(-1); }),
+            "EStringListError: List index out of bounds (-1).  TStringList range is 0..2");
+  EXPECT_EQ(Three.Get(2), u"c");
+  EXPECT_EQ(Three.GetObject(0), nullptr);
+}
+
+TEST_F(StringListTest, CapacityGrowsByFourThenSixteenThenHalf) {
+  TStringList List;
+  std::vector<std::int32_t> Seen{List.Capacity()};
+  for (int I = 0; I < 172; ++I) {
+    EXPECT_EQ(List.Add(u"line"), I);
+    if (List.Capacity() != Seen.back()) Seen.push_back(List.Capacity());
+  }
+  EXPECT_EQ(Seen, (std::vector<std::int32_t>{0, 4, 8, 12, 28, 44, 60, 76, 114, 171, 256}));
+}
+
+TEST_F(StringListTest, ClearReleasesStorageButNotAttachedObjects) {
+  struct TTracked : TObject {
+    explicit TTracked(bool& D) : Destroyed(D) {}
+    ~TTracked() override { Destroyed = true; }
+    bool& Destroyed;
+  };
+  bool Destroyed = false;
+  TTracked Object(Destroyed);
+  TStringList List;
+  List.AddObject(u"printer", &Object);
+  EXPECT_EQ(List.GetObject(0), &Object);
+  List.Clear();
+  EXPECT_EQ(List.Count(), 0);
+  EXPECT_EQ(List.Capacity(), 0);
+  EXPECT_FALSE(Destroyed);
+}
+
+TEST_F(StringListTest, IndexOfNeedsEqualLengthAndTheLocaleComparison) {
+  const TStringList List = ListOf({u"\u2022 Editor", u"\u2022 FOO", u"\u2022 foo", u"a\u00ADb"});
+  struct TCase {
+    std::u16string Wanted;
+    std::int32_t Index;
+  };
+  const std::vector<TCase> Cases{
+      {u"\u2022 Foo", 1},   // case is ignored, and the first of two equal lines wins
+      {u"\u2022 Foo ", -1},  // a trailing blank is a different line
+      {u"\u2022 \u00C9ditor", -1},
+      {u"\u2022 editor", 0},
+      {u"ab", -1},  // the locale calls it equal to "a-soft-hyphen-b", but the lengths differ
+      {u"", -1},
+  };
+  for (const TCase& C : Cases) EXPECT_EQ(List.IndexOf(C.Wanted), C.Index) << U8(C.Wanted);
+  EXPECT_EQ(TStringList::CompareStrings(u"ab", u"a\u00ADb"), 0);
+  EXPECT_EQ(TStringList().IndexOf(u"x"), -1);
+}
+
+TEST_F(StringListTest, AFailedComparisonSortsBeforeAndNeverMatches) {
+  Machine().FailCall("CompareStringW", platform::ErrorInvalidParameter);
+  EXPECT_EQ(TStringList::CompareStrings(u"b", u"a"), -2);
+  EXPECT_EQ(ListOf({u"a"}).IndexOf(u"a"), -1);
+}
+
+TEST_F(StringListTest, SortIsTheLocaleOrderAndPlacesEqualLinesDeterministically) {
+  struct TCase {
+    std::vector<std::u16string> Input, Sorted;
+  };
+  const std::vector<TCase> Cases{
+      {{u"\u2022 delta", u"\u2022 Alpha", u"\u2022 7 Tools", u"\u2022 bravo"},
+       {u"\u2022 7 Tools", u"\u2022 Alpha", u"\u2022 bravo", u"\u2022 delta"}},
+      // Lines equal but for case end up where this quicksort's exchanges leave them.
+      {{u"b", u"B", u"a", u"A", u"b2"}, {u"A", u"a", u"b", u"B", u"b2"}},
+      {{u"B", u"b", u"a"}, {u"a", u"b", u"B"}},
+      {{u"c", u"C", u"b", u"B", u"a", u"A", u"c"}, {u"a", u"A", u"B", u"b", u"c", u"c", u"C"}},
+      {{u"\u00E9clair", u"Eclair", u"ecl"}, {u"ecl", u"Eclair", u"\u00E9clair"}},
+  };
+  for (const TCase& C : Cases) {
+    TStringList List;
+    for (const auto& Line : C.Input) List.Add(Line);
+    List.Sort();
+    EXPECT_EQ(Lines(List), C.Sorted) << U8(C.Input.front());
+  }
+}
+
+TEST_F(StringListTest, SortingFewerThanTwoLinesComparesNothing) {
+  TStringList One = ListOf({u"only"});
+  TStringList None;
+  One.Sort();
+  None.Sort();
+  EXPECT_EQ(Machine().CallCount("CompareStringW"), 0);
+  EXPECT_EQ(One.Get(0), u"only");
+}
+
+TEST_F(StringListTest, TextPutsCrLfAfterEveryLineAndKeepsEmbeddedBreaks) {
+  EXPECT_EQ(TStringList().Text(), u"");
+  EXPECT_EQ(ListOf({u"a", u"", u"b"}).Text(), u"a\r\n\r\nb\r\n");
+  EXPECT_EQ(ListOf({u"A", u"p1\r\np2\r\n", u"B"}).Text(), u"A\r\np1\r\np2\r\n\r\nB\r\n");
+}
+
+TEST_F(StringListTest, EnumerationSeesLinesAddedDuringTheWalk) {
+  EXPECT_TRUE(Lines(TStringList()).empty());
+  TStringList List = ListOf({u"0", u"1", u"2"});
+  std::vector<std::u16string> Visited;
+  TStringsEnumerator Walk = List.GetEnumerator();
+  while (Walk.MoveNext()) {
+    Visited.push_back(Walk.GetCurrent());
+    if (List.Count() < 4) List.Add(u"3");
+  }
+  EXPECT_EQ(Visited, (std::vector<std::u16string>{u"0", u"1", u"2", u"3"}));
+  EXPECT_FALSE(Walk.MoveNext());
+}
+
+TEST_F(StringListTest, SaveToFileWritesThePreambleThenUtf8) {
+  struct TCase {
+    TStringList List;
+    std::string Bytes;
+  };
+  std::vector<TCase> Cases;
+  Cases.push_back({TStringList(), "\xEF\xBB\xBF"});
+  Cases.push_back({ListOf({u"x"}), "\xEF\xBB\xBFx\r\n"});
+  Cases.push_back({ListOf({u"\u00D3\U0001F4BB\uFE0F"}), "\xEF\xBB\xBF\xC3\x93\xF0\x9F\x92\xBB\xEF\xB8\x8F\r\n"});
+  Cases.push_back({ListOf({std::u16string(1, u'\xD800')}), "\xEF\xBB\xBF\xEF\xBF\xBD\r\n"});
+  for (const TCase& C : Cases) {
+    C.List.SaveToFile(u"C:\\out.txt", &TEncoding::UTF8());
+    EXPECT_EQ(Machine().FileSystem.FileData(u"C:\\out.txt"), C.Bytes);
+  }
+  EXPECT_EQ(Machine().OpenHandleCount(), 0U);
+}
+
+TEST_F(StringListTest, SavingOverALongerFileLeavesOnlyTheNewText) {
+  Machine().FileSystem.PutFile(u"C:\\out.txt", std::string(1000, 'z'));
+  ListOf({u"new"}).SaveToFile(u"C:\\out.txt", &TEncoding::UTF8());
+  EXPECT_EQ(Machine().FileSystem.FileData(u"C:\\out.txt"), "\xEF\xBB\xBFnew\r\n");
+}
+
+TEST_F(StringListTest, SaveFailuresRaiseTheStreamErrorsAndReleaseEverything) {
+  struct TCase {
+    const char* Name;
+    void (*Arrange)(platform::simulated::TMachine&);
+    std::u16string Path;
+    std::string Error;
+    std::optional<std::string> Left;  // what stays on disk
+  };
+  const std::vector<TCase> Cases{
+      {"missing folder", [](auto&) {}, u"C:\\Nope\\..\\Nope\\r.txt",
+       "EFCreateError: Cannot create file \"C:\\Nope\\r.txt\". The system cannot find the path "
+       "specified",
+       std::nullopt},
+      {"file held open", [](auto& M) {
+         M.FileSystem.PutFile(u"C:\\r.txt", "old");
+         platform::CreateFileW(u"C:\\r.txt", platform::GenericRead, 0, nullptr,
+                               platform::OpenExisting, 0, platform::NullHandle);
+       },
+       u"C:\\r.txt",
+       "EFCreateError: Cannot create file \"C:\\r.txt\". The process cannot access the file "
+       "because it is being used by another process",
+       "old"},
+      {"disk full midway", [](auto& M) { M.FileSystem.Limit = platform::simulated::TWriteLimit{5, 112}; },
+       u"C:\\r.txt", "EWriteError: Stream write error: There is not enough space on the disk",
+       "\xEF\xBB\xBFli"},
+      {"write that moves nothing", [](auto& M) { M.FileSystem.Limit = platform::simulated::TWriteLimit{3, 0}; },
+       u"C:\\r.txt", "EWriteError: Stream write error", "\xEF\xBB\xBF"},
+  };
+  for (const TCase& C : Cases) {
+    platform::simulated::ResetMachine();
+    C.Arrange(Machine());
+    const std::size_t HandlesBefore = Machine().OpenHandleCount();
+    EXPECT_EQ(ErrorOf([&] { ListOf({u"line"}).SaveToFile(C.Path, &TEncoding::UTF8()); }), C.Error)
+        << C.Name;
+    EXPECT_EQ(Machine().FileSystem.FileData(C.Path), C.Left) << C.Name;
+    EXPECT_EQ(Machine().OpenHandleCount(), HandlesBefore) << C.Name;
+    EXPECT_EQ(Machine().OutstandingBlocks(), 0U) << C.Name;
+  }
+}
+
+}  // namespace
