@@ -3,21 +3,18 @@
 # already present are left alone, and apt is only consulted when something is missing.
 set -euo pipefail
 
-if [ "$(id -u)" -ne 0 ]; then
-  echo "setup: run as root (it installs Debian packages)" >&2
-  exit 1
-fi
-
 native=(
   cmake ninja-build g++ clang make pkg-config
   libgtest-dev libgmock-dev googletest libbenchmark-dev libicu-dev
   clang-format clang-tidy cppcheck
   g++-mingw-w64-i686-posix binutils-mingw-w64-i686
-  wine wine32:i386 xvfb
+  wine wine64 wine32:i386
   locales iproute2 util-linux file
 )
 
+# wine32 (the loader for the 32-bit product) comes from the i386 architecture.
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  [ "$(id -u)" -eq 0 ] || { echo "setup: run as root to enable the i386 architecture" >&2; exit 1; }
   dpkg --add-architecture i386
   need_update=1
 fi
@@ -28,6 +25,10 @@ for pkg in "${native[@]}"; do
 done
 
 if [ "${#missing[@]}" -gt 0 ] || [ -n "${need_update:-}" ]; then
+  if [ "$(id -u)" -ne 0 ]; then
+    echo "setup: missing packages (${missing[*]}); run as root to install them" >&2
+    exit 1
+  fi
   export DEBIAN_FRONTEND=noninteractive
   apt-get update -q
   if [ "${#missing[@]}" -gt 0 ]; then
