@@ -21,4 +21,6 @@ void RemoveEnvironmentVariable(std::u16string_view Name) {
   simulated::Machine().RemoveEnvironmentVariable(Name);
 }
 
+void SetLastError(std::uint32_t Error) { simulated::Machine().LastError = Error; }
+
 }  // namespace platform::testing

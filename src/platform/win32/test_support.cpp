@@ -5,6 +5,9 @@
 
 #include "platform/win32/windows_api.h"
 
+// <windows.h> maps this name to its W or A variant, which would rename the helper below.
+#undef SetEnvironmentVariable
+
 namespace platform::testing {
 
 using win32::Wide;
@@ -37,5 +40,7 @@ void RemoveEnvironmentVariable(std::u16string_view Name) {
   const std::u16string N{Name};
   ::SetEnvironmentVariableW(Wide(N.c_str()), nullptr);
 }
+
+void SetLastError(std::uint32_t Error) { ::SetLastError(Error); }
 
 }  // namespace platform::testing
