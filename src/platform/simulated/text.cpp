@@ -5,6 +5,7 @@
 // user locale, at secondary strength when case is ignored: linguistic, accent-aware, case-blind.
 #include <unicode/ucol.h>
 
+#include <algorithm>
 #include <array>
 #include <map>
 #include <memory>
@@ -146,21 +147,22 @@ std::u16string DecodeUtf8(std::string_view Bytes) {
 
 std::string EncodeSingleByte(const THighHalf& Table, std::u16string_view Text, char Substitute,
                              bool& UsedDefault) {
+  // Unit by unit, not by code point: Windows substitutes each half of a surrogate pair, so a
+  // character beyond the BMP comes out as two substitutes.
   std::string Out;
-  ForEachCodePoint(Text, [&](char32_t C) {
+  for (const char16_t C : Text) {
     if (C < 0x80) {
       Out += static_cast<char>(C);
-      return;
+      continue;
     }
-    for (std::size_t B = 0; B < Table.size(); ++B) {
-      if (Table[B] == C) {
-        Out += static_cast<char>(0x80 + B);
-        return;
-      }
+    const auto* Found = std::find(Table.begin(), Table.end(), C);
+    if (Found != Table.end()) {
+      Out += static_cast<char>(0x80 + (Found - Table.begin()));
+    } else {
+      Out += Substitute;
+      UsedDefault = true;
     }
-    Out += Substitute;
-    UsedDefault = true;
-  });
+  }
   return Out;
 }
 
