@@ -2,7 +2,8 @@
 //
 // The single-byte code pages are the ones a Portuguese or English Windows uses for its ANSI and
 // OEM text; a character a code page lacks becomes "?". The comparison is ICU's collation for the
-// user locale, at secondary strength when case is ignored: linguistic, accent-aware, case-blind.
+// user locale, at secondary strength when case is ignored: linguistic, accent-aware, case-blind,
+// with the hyphens and apostrophes that a word sort sets aside taken out first.
 #include <unicode/ucol.h>
 
 #include <algorithm>
@@ -12,6 +13,7 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "platform/platform.h"
 #include "platform/simulated/machine.h"
@@ -213,6 +215,54 @@ std::u16string_view Counted(const char16_t* Text, int Count) {
   return Count < 0 ? std::u16string_view{Text} : std::u16string_view{Text, static_cast<std::size_t>(Count)};
 }
 
+// A word sort keeps "co-op" next to "coop": hyphens and apostrophes do not take part in the
+// comparison, they only break a tie. Their rank among themselves, lowest first.
+int WordSortMarkRank(char16_t C) {
+  switch (C) {
+    case u'\'': return 1;
+    case u'\xFF07': return 2;  // fullwidth apostrophe
+    case u'-':
+    case u'\xFE63': return 3;  // small hyphen-minus
+    case u'\xFF0D': return 4;  // fullwidth hyphen-minus
+    case u'\x2212': return 5;  // minus sign
+    case u'\x2010': return 6;  // hyphen, then non-breaking hyphen and the dashes
+    case u'\x2011': return 7;
+    case u'\x2012': return 8;
+    case u'\x2013': return 9;
+    case u'\x2014': return 10;
+    default: return 0;
+  }
+}
+
+struct TWordSortText {
+  std::u16string Rest;                             // the text without its marks
+  std::vector<std::pair<std::size_t, int>> Marks;  // position in the text, rank
+};
+
+TWordSortText SetMarksAside(std::u16string_view Text) {
+  TWordSortText Result;
+  for (std::size_t I = 0; I < Text.size(); ++I) {
+    if (const int Rank = WordSortMarkRank(Text[I])) {
+      Result.Marks.emplace_back(I, Rank);
+    } else {
+      Result.Rest += Text[I];
+    }
+  }
+  return Result;
+}
+
+// The tie-break: a mark earlier in the text weighs more, then the higher rank, then more marks.
+int CompareMarks(const TWordSortText& A, const TWordSortText& B) {
+  for (std::size_t I = 0; I < A.Marks.size() && I < B.Marks.size(); ++I) {
+    const auto [PositionA, RankA] = A.Marks[I];
+    const auto [PositionB, RankB] = B.Marks[I];
+    if (PositionA != PositionB) return PositionA < PositionB ? CstrGreaterThan : CstrLessThan;
+    if (RankA != RankB) return RankA < RankB ? CstrLessThan : CstrGreaterThan;
+  }
+  if (A.Marks.size() == B.Marks.size()) return CstrEqual;
+  return A.Marks.size() < B.Marks.size() ? CstrLessThan : CstrGreaterThan;
+}
+
 }  // namespace
 
 std::uint32_t GetACP() { return Machine().AnsiCodePage; }
@@ -300,11 +350,12 @@ int CompareStringW(Lcid Locale, std::uint32_t CmpFlags, const char16_t* String1,
   const Lcid Effective = Locale == LocaleUserDefault ? M.UserLocale : Locale;
   UCollator* C = Collator(Effective, (CmpFlags & NormIgnoreCase) != 0);
   if (C == nullptr) return M.LastError = ErrorInvalidParameter, 0;
-  const std::u16string_view A = Counted(String1, Count1);
-  const std::u16string_view B = Counted(String2, Count2);
-  const UCollationResult R = ucol_strcoll(C, A.data(), static_cast<int32_t>(A.size()), B.data(),
-                                          static_cast<int32_t>(B.size()));
-  return R == UCOL_LESS ? CstrLessThan : R == UCOL_EQUAL ? CstrEqual : CstrGreaterThan;
+  const TWordSortText A = SetMarksAside(Counted(String1, Count1));
+  const TWordSortText B = SetMarksAside(Counted(String2, Count2));
+  const UCollationResult R = ucol_strcoll(C, A.Rest.data(), static_cast<int32_t>(A.Rest.size()),
+                                          B.Rest.data(), static_cast<int32_t>(B.Rest.size()));
+  if (R == UCOL_EQUAL) return CompareMarks(A, B);
+  return R == UCOL_LESS ? CstrLessThan : CstrGreaterThan;
 }
 
 }  // namespace platform
