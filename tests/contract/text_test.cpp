@@ -1,0 +1,114 @@
+// Converting text to and from code pages, and the order the user's locale puts lines in.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+
+#include "platform/platform.h"
+#include "platform/test_support.h"
+
+namespace {
+
+std::string Encode(std::uint32_t CodePage, const std::u16string& Text) {
+  const auto Count = static_cast<int>(Text.size());
+  const int Size =
+      platform::WideCharToMultiByte(CodePage, 0, Text.data(), Count, nullptr, 0, nullptr, nullptr);
+  std::string Bytes(static_cast<std::size_t>(Size > 0 ? Size : 0), '\0');
+  const int Written = platform::WideCharToMultiByte(CodePage, 0, Text.data(), Count, Bytes.data(),
+                                                    Size, nullptr, nullptr);
+  EXPECT_EQ(Written, Size) << "the size asked for first must be the size converted";
+  return Bytes;
+}
+
+std::u16string Decode(std::uint32_t CodePage, const std::string& Bytes) {
+  const auto Count = static_cast<int>(Bytes.size());
+  const int Size = platform::MultiByteToWideChar(CodePage, 0, Bytes.data(), Count, nullptr, 0);
+  std::u16string Text(static_cast<std::size_t>(Size > 0 ? Size : 0), u'\0');
+  EXPECT_EQ(platform::MultiByteToWideChar(CodePage, 0, Bytes.data(), Count, Text.data(), Size),
+            Size);
+  return Text;
+}
+
+TEST(TextContract, ConvertsToAndFromCodePages) {
+  const struct {
+    const char* Name;
+    std::uint32_t CodePage;
+    std::u16string Text;
+    std::string Bytes;
+    bool RoundTrips;
+  } Cases[] = {
+      {"two-byte letter", platform::CpUtf8, u"\u00D3", "\xC3\x93", true},
+      {"surrogate pair", platform::CpUtf8, u"\U0001F4BB", "\xF0\x9F\x92\xBB", true},
+      {"variation selector", platform::CpUtf8, u"\uFE0F", "\xEF\xB8\x8F", true},
+      {"unpaired high surrogate", platform::CpUtf8, std::u16string{0xD83D, u'x'}, "\xEF\xBF\xBDx",
+       false},
+      {"unpaired low surrogate", platform::CpUtf8, std::u16string{u'x', 0xDCBB}, "x\xEF\xBF\xBD",
+       false},
+      {"ANSI letter", 1252, u"\u00E3", "\xE3", true},
+      {"ANSI euro sign", 1252, u"\u20AC", "\x80", true},
+      // Each half of the pair is replaced, not the character as a whole.
+      {"beyond the ANSI page", 1252, u"\U0001F4BB", "??", false},
+  };
+  for (const auto& Case : Cases) {
+    SCOPED_TRACE(Case.Name);
+    EXPECT_EQ(Encode(Case.CodePage, Case.Text), Case.Bytes);
+    if (Case.RoundTrips) {
+      EXPECT_EQ(Decode(Case.CodePage, Case.Bytes), Case.Text);
+    }
+  }
+}
+
+TEST(TextContract, ConversionIntoTooSmallABufferFails) {
+  const std::u16string Text = u"\u00D3\U0001F4BB";  // six bytes in UTF-8
+  char Bytes[5] = {};
+  platform::testing::SetLastError(platform::ErrorSuccess);
+  EXPECT_EQ(
+      platform::WideCharToMultiByte(platform::CpUtf8, 0, Text.data(), static_cast<int>(Text.size()),
+                                    Bytes, 5, nullptr, nullptr),
+      0);
+  EXPECT_EQ(platform::GetLastError(), platform::ErrorInsufficientBuffer);
+
+  // Kept to characters of the BMP: Wine, unlike Windows, fills a buffer that ends between the
+  // two halves of a surrogate pair with the first half and reports success.
+  char16_t Wide[1] = {};
+  platform::testing::SetLastError(platform::ErrorSuccess);
+  EXPECT_EQ(platform::MultiByteToWideChar(platform::CpUtf8, 0, "\xC3\x93\xC3\x93", 4, Wide, 1), 0);
+  EXPECT_EQ(platform::GetLastError(), platform::ErrorInsufficientBuffer);
+}
+
+int Compare(const std::u16string& Left, const std::u16string& Right) {
+  return platform::CompareStringW(platform::LocaleUserDefault, platform::NormIgnoreCase,
+                                  Left.data(), static_cast<int>(Left.size()), Right.data(),
+                                  static_cast<int>(Right.size()));
+}
+
+TEST(TextContract, OrdersBulletLinesLikeTheUserLocale) {
+  const struct {
+    std::u16string Left, Right;
+    int Expected;
+  } Cases[] = {
+      {u"\u2022 7 Tools", u"\u2022 Alpha", platform::CstrLessThan},
+      {u"\u2022 Alpha", u"\u2022 bravo", platform::CstrLessThan},
+      {u"\u2022 bravo", u"\u2022 delta", platform::CstrLessThan},
+      {u"\u2022 Foo", u"\u2022 FOO", platform::CstrEqual},
+      {u"\u2022 .NET", u"\u2022 Alpha", platform::CstrLessThan},
+      // Digits compare one by one, not as numbers.
+      {u"\u2022 10 Tools", u"\u2022 9 Tools", platform::CstrLessThan},
+      // An accent counts although case does not, but only once the letters themselves agree.
+      {u"\u2022 Edito", u"\u2022 \u00C9dito", platform::CstrLessThan},
+      {u"\u2022 \u00C9dito", u"\u2022 editor", platform::CstrLessThan},
+      // Hyphens and apostrophes are passed over and only break a tie; a space is not.
+      {u"\u2022 co-op", u"\u2022 coal", platform::CstrGreaterThan},
+      {u"\u2022 coop", u"\u2022 Co-op", platform::CstrLessThan},
+      {u"\u2022 O'Brien", u"\u2022 Oasis", platform::CstrGreaterThan},
+      {u"\u2022 Wi-Fi", u"\u2022 Wi\u2013Fi", platform::CstrLessThan},
+      {u"\u2022 Foo Bar", u"\u2022 Foobar", platform::CstrLessThan},
+  };
+  for (const auto& Case : Cases) {
+    SCOPED_TRACE(testing::PrintToString(Case.Left) + " vs " + testing::PrintToString(Case.Right));
+    EXPECT_EQ(Compare(Case.Left, Case.Right), Case.Expected);
+    EXPECT_EQ(Compare(Case.Right, Case.Left), 4 - Case.Expected) << "the order must be symmetric";
+  }
+}
+
+}  // namespace
