@@ -68,6 +68,22 @@ constexpr std::uint32_t FormatMessageIgnoreInserts = 0x200;
 constexpr std::uint32_t FormatMessageFromSystem = 0x1000;
 constexpr std::uint32_t FormatMessageArgumentArray = 0x2000;
 
+// The memory-status record: only DwLength and UllTotalPhys matter to the program.
+struct TMemoryStatusEx {
+  std::uint32_t DwLength;
+  std::uint32_t DwMemoryLoad;
+  std::uint64_t UllTotalPhys;
+  std::uint64_t UllAvailPhys;
+  std::uint64_t UllTotalPageFile;
+  std::uint64_t UllAvailPageFile;
+  std::uint64_t UllTotalVirtual;
+  std::uint64_t UllAvailVirtual;
+  std::uint64_t UllAvailExtendedVirtual;
+};
+static_assert(sizeof(TMemoryStatusEx) == 64, "the record the system fills is 64 bytes");
+
+constexpr std::uint32_t DriveFixed = 3;
+
 // Console and standard streams.
 Handle GetStdHandle(std::uint32_t StdHandle);
 std::uint32_t GetFileType(Handle File);
@@ -103,6 +119,15 @@ std::uint32_t GetFullPathNameW(const char16_t* FileName, std::uint32_t BufferLen
 // Process environment.
 std::uint32_t GetEnvironmentVariableW(const char16_t* Name, char16_t* Buffer, std::uint32_t Size);
 std::uint32_t GetModuleFileNameW(Handle Module, char16_t* FileName, std::uint32_t Size);
+
+// Capacity: memory, drives and the time since start-up.
+Bool GlobalMemoryStatusEx(TMemoryStatusEx* Buffer);
+std::uint32_t GetDriveTypeW(const char16_t* RootPathName);
+Bool GetDiskFreeSpaceExW(const char16_t* DirectoryName, std::uint64_t* FreeBytesAvailableToCaller,
+                         std::uint64_t* TotalNumberOfBytes, std::uint64_t* TotalNumberOfFreeBytes);
+// GetTickCount64 is looked up when first asked for, not at start-up, because older Windows
+// lacks it: 0 when the system has no such call, else nonzero with the milliseconds in Ticks.
+Bool GetTickCount64(std::uint64_t* Ticks);
 
 // Errors and their system messages. With FormatMessageAllocateBuffer, Buffer receives the address
 // of a block that the caller releases with LocalFree, as in Win32.

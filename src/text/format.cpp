@@ -189,6 +189,16 @@ std::u16string Format(std::u16string_view Fmt, std::initializer_list<TVarRec> Ar
       while (Dir.Precision >= 0 && Piece.size() - Sign < static_cast<std::size_t>(Dir.Precision)) {
         Piece.insert(Sign, 1, u'0');
       }
+    } else if (Dir.Letter == u'x' && (Arg.Kind == TKind::Int32 || Arg.Kind == TKind::Int64)) {
+      std::uint64_t Value = static_cast<std::uint64_t>(Arg.IntValue);
+      if (Arg.Kind == TKind::Int32) Value &= 0xFFFFFFFFU;
+      do {
+        Piece.insert(Piece.begin(), u"0123456789ABCDEF"[Value % 16]);
+        Value /= 16;
+      } while (Value != 0);
+      if (Dir.Precision > 0 && Piece.size() < static_cast<std::size_t>(Dir.Precision)) {
+        Piece.insert(0, static_cast<std::size_t>(Dir.Precision) - Piece.size(), u'0');
+      }
     } else if (Dir.Letter == u'f' && Arg.Kind == TKind::Extended) {
       Piece = FloatToFixed(Arg.FloatValue, Dir.Precision >= 0 ? std::min(Dir.Precision, 18) : 2);
     } else {

@@ -39,6 +39,7 @@ TMachine::TMachine() {
   FileSystem.MakeDirectory(u"C:\\Users\\ana\\Desktop");
   FileSystem.MakeDirectory(ExePath.substr(0, ExePath.rfind(u'\\')));
   SetEnvironmentVariable(u"USERPROFILE", u"C:\\Users\\ana");
+  Drives[u'C'] = TDrive{DriveFixed, 256ULL << 30, 100ULL << 30, 100ULL << 30, 0};
 }
 
 TMachine::~TMachine() {

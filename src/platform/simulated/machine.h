@@ -64,6 +64,14 @@ class TFileSystem {
   std::set<std::u16string> ReadOnlyDirectories;       // by Key
 };
 
+struct TDrive {
+  std::uint32_t Type = DriveFixed;
+  std::uint64_t TotalBytes = 0;
+  std::uint64_t TotalFreeBytes = 0;
+  std::uint64_t FreeBytesAvailable = 0;  // what a quota leaves the user
+  std::uint32_t SpaceError = 0;          // nonzero: the space query fails with it
+};
+
 struct TFault {
   std::uint32_t Error = 0;
   int Skip = 0;    // calls that still succeed before the failures start
@@ -92,11 +100,18 @@ class TMachine {
   std::uint32_t ConsoleOutputCodePage = 850;
   Lcid UserLocale = 0x0416;          // the user's default locale
   Lcid ThreadLocale = 0x0416;        // what GetThreadLocale answers
-  std::u16string DecimalSetting = u",";  // the locale's decimal separator setting
+  // The installed locales, with their decimal separator settings.
+  std::map<Lcid, std::u16string> DecimalSeparators{
+      {0x0416, u","}, {0x0816, u","}, {0x0409, u"."}, {0x0809, u"."},
+      {0x0407, u","}, {0x040C, u","}, {0x0C0A, u","}};
   std::u16string ExePath = u"C:\\Program Files\\Inventario\\inventario.exe";
   std::u16string CurrentDirectory = u"C:\\";
   TStream StdIn, StdOut, StdErr;
   TFileSystem FileSystem;
+  std::uint64_t TotalPhys = 8ULL << 30;
+  std::uint64_t Ticks = 0;
+  bool HasGetTickCount64 = true;
+  std::map<char16_t, TDrive> Drives;  // by upper-case letter; letters not here have no root
 
   // Used by the calls themselves.
   struct TOpenFile {

@@ -324,7 +324,7 @@ Lcid GetThreadLocale() {
 Bool IsValidLocale(Lcid Locale, std::uint32_t /*Flags*/) {
   auto& M = Machine();
   if (M.Failing("IsValidLocale")) return 0;
-  return std::string_view{IcuLocale(Locale)} != "root" ? 1 : 0;
+  return M.DecimalSeparators.count(Locale) != 0 ? 1 : 0;
 }
 
 int GetLocaleInfoW(Lcid Locale, std::uint32_t LCType, char16_t* Data, int DataCount) {
@@ -332,11 +332,13 @@ int GetLocaleInfoW(Lcid Locale, std::uint32_t LCType, char16_t* Data, int DataCo
   auto& M = Machine();
   if (M.Failing("GetLocaleInfoW")) return 0;
   if (LCType != LocaleSDecimal) return M.LastError = ErrorInvalidFlags, 0;
-  if (std::string_view{IcuLocale(Locale)} == "root") return M.LastError = ErrorInvalidParameter, 0;
-  const auto Needed = static_cast<int>(M.DecimalSetting.size()) + 1;
+  const auto Found = M.DecimalSeparators.find(Locale == LocaleUserDefault ? M.UserLocale : Locale);
+  if (Found == M.DecimalSeparators.end()) return M.LastError = ErrorInvalidParameter, 0;
+  const std::u16string& Setting = Found->second;
+  const auto Needed = static_cast<int>(Setting.size()) + 1;
   if (DataCount == 0) return Needed;
   if (Needed > DataCount) return M.LastError = ErrorInsufficientBuffer, 0;
-  std::copy(M.DecimalSetting.begin(), M.DecimalSetting.end(), Data);
+  std::copy(Setting.begin(), Setting.end(), Data);
   Data[Needed - 1] = u'\0';
   return Needed;
 }

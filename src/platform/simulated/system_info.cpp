@@ -1,0 +1,62 @@
+// Simulated memory, drives and ticks.
+#include "platform/platform.h"
+#include "platform/simulated/machine.h"
+
+namespace platform {
+
+using simulated::Machine;
+
+namespace {
+
+constexpr std::uint32_t DriveNoRootDir = 1;
+
+// The drive a root path such as "D:\" names, if the machine has it.
+const simulated::TDrive* DriveOf(const char16_t* Root) {
+  if (Root == nullptr) return nullptr;
+  const std::u16string Path = simulated::ToUpperAscii(Root);
+  if (Path.size() != 3 || Path[1] != u':' || Path[2] != u'\\') return nullptr;
+  const auto& Drives = Machine().Drives;
+  const auto Found = Drives.find(Path[0]);
+  return Found == Drives.end() ? nullptr : &Found->second;
+}
+
+}  // namespace
+
+Bool GlobalMemoryStatusEx(TMemoryStatusEx* Buffer) {
+  auto& M = Machine();
+  if (M.Failing("GlobalMemoryStatusEx")) return 0;
+  if (Buffer == nullptr || Buffer->DwLength != sizeof(TMemoryStatusEx)) {
+    return M.LastError = ErrorInvalidParameter, 0;
+  }
+  Buffer->UllTotalPhys = M.TotalPhys;
+  Buffer->UllAvailPhys = M.TotalPhys / 2;
+  return 1;
+}
+
+std::uint32_t GetDriveTypeW(const char16_t* RootPathName) {
+  if (Machine().Failing("GetDriveTypeW")) return 0;
+  const simulated::TDrive* Drive = DriveOf(RootPathName);
+  return Drive != nullptr ? Drive->Type : DriveNoRootDir;
+}
+
+Bool GetDiskFreeSpaceExW(const char16_t* DirectoryName, std::uint64_t* FreeBytesAvailableToCaller,
+                         std::uint64_t* TotalNumberOfBytes, std::uint64_t* TotalNumberOfFreeBytes) {
+  auto& M = Machine();
+  if (M.Failing("GetDiskFreeSpaceExW")) return 0;
+  const simulated::TDrive* Drive = DriveOf(DirectoryName);
+  if (Drive == nullptr) return M.LastError = ErrorPathNotFound, 0;
+  if (Drive->SpaceError != 0) return M.LastError = Drive->SpaceError, 0;
+  if (FreeBytesAvailableToCaller != nullptr) *FreeBytesAvailableToCaller = Drive->FreeBytesAvailable;
+  if (TotalNumberOfBytes != nullptr) *TotalNumberOfBytes = Drive->TotalBytes;
+  if (TotalNumberOfFreeBytes != nullptr) *TotalNumberOfFreeBytes = Drive->TotalFreeBytes;
+  return 1;
+}
+
+Bool GetTickCount64(std::uint64_t* Ticks) {
+  auto& M = Machine();
+  if (M.Failing("GetTickCount64") || !M.HasGetTickCount64) return 0;
+  *Ticks = M.Ticks;
+  return 1;
+}
+
+}  // namespace platform
