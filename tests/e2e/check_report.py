@@ -1,0 +1,122 @@
+#!/usr/bin/env python3
+"""Compares a report written under Wine with the expected template, byte for byte, except for
+the placeholder lines, which must hold what this host has:
+
+  check_report.py REPORT TEMPLATE SEPARATOR PREFIX UPTIME_BEFORE UPTIME_AFTER
+
+{RAM}     the memory Linux reports (MemTotal), in GB of 2^30 bytes, two decimals
+{DISCOS}  every drive letter C: to Z: of the prefix that maps to a folder, with the size and free
+          space of the file system behind it (free space may move by a little while the run goes)
+{UPTIME}  days and hours of the host's uptime, taken before and after the run
+
+SEPARATOR is the decimal separator the locale gives. Prints one line per difference and exits 1
+when there is any.
+"""
+import os
+import re
+import sys
+from decimal import ROUND_HALF_UP, Decimal
+
+GB = 2**30
+FREE_TOLERANCE_GB = Decimal("0.05")
+
+
+def two_decimals(byte_count, separator):
+    value = (Decimal(byte_count) / Decimal(GB)).quantize(Decimal("0.01"), rounding=ROUND_HALF_UP)
+    return str(value).replace(".", separator)
+
+
+def memory_bytes():
+    with open("/proc/meminfo") as meminfo:
+        for line in meminfo:
+            if line.startswith("MemTotal:"):
+                return int(line.split()[1]) * 1024
+    raise RuntimeError("no MemTotal in /proc/meminfo")
+
+
+def drives(prefix):
+    """(letter, total bytes, free bytes) for each drive of the prefix that maps to a folder."""
+    found = []
+    for letter in "cdefghijklmnopqrstuvwxyz":
+        link = os.path.join(prefix, "dosdevices", letter + ":")
+        if os.path.isdir(link):
+            stat = os.statvfs(link)
+            found.append((letter.upper(), stat.f_blocks * stat.f_frsize, stat.f_bavail * stat.f_frsize))
+    return found
+
+
+def check_disks(text, separator, prefix):
+    problems = []
+    number = r"(\d+)" + re.escape(separator) + r"(\d\d)"
+    entry = re.compile(r"([C-Z]): Total: " + number + r" GB \| Livre: " + number + r" GB")
+    expected = drives(prefix)
+    entries = text.split(" | ")
+    pairs = [" | ".join(entries[i:i + 2]) for i in range(0, len(entries), 2)]
+    if len(pairs) != len(expected):
+        return [f"disks: {text!r}, expected the drives {[d[0] for d in expected]}"]
+    for pair, (letter, total, free) in zip(pairs, expected):
+        match = entry.fullmatch(pair)
+        if not match:
+            problems.append(f"disk entry {pair!r} is not in the expected form")
+            continue
+        if match.group(1) != letter:
+            problems.append(f"disk {match.group(1)}: where {letter}: was expected")
+        shown_total = f"{match.group(2)}{separator}{match.group(3)}"
+        if shown_total != two_decimals(total, separator):
+            problems.append(f"{letter}: total {shown_total}, host has {two_decimals(total, separator)}")
+        shown_free = Decimal(f"{match.group(4)}.{match.group(5)}")
+        host_free = Decimal(two_decimals(free, "."))
+        if abs(shown_free - host_free) > FREE_TOLERANCE_GB:
+            problems.append(f"{letter}: free {shown_free}, host has {host_free}")
+    return problems
+
+
+def check_uptime(text, before, after):
+    match = re.fullmatch(r"(\d+) dias, (\d+) horas", text)
+    if not match:
+        return [f"uptime {text!r} is not in the form 'N dias, H horas'"]
+    shown = (int(match.group(1)), int(match.group(2)))
+    possible = {(int(s) // 86400, int(s) // 3600 % 24) for s in (float(before), float(after))}
+    if shown not in possible:
+        return [f"uptime {shown} days and hours, host had {sorted(possible)}"]
+    return []
+
+
+def main():
+    report_path, template_path, separator, prefix, before, after = sys.argv[1:7]
+    with open(report_path, "rb") as report_file:
+        report = report_file.read().split(b"\r\n")
+    with open(template_path, "rb") as template_file:
+        template = template_file.read().split(b"\r\n")
+    if len(report) != len(template):
+        print(f"the report has {len(report) - 1} lines, expected {len(template) - 1}")
+        return 1
+    problems = []
+    for number, (got, want) in enumerate(zip(report, template), start=1):
+        if b"{" not in want:
+            if got != want:
+                problems.append(f"line {number}: {got!r}, expected {want!r}")
+            continue
+        label, placeholder = want.decode().split("{")
+        line = got.decode("utf-8", errors="replace")
+        if not line.startswith(label):
+            problems.append(f"line {number}: {line!r} does not start with {label!r}")
+            continue
+        value = line[len(label):]
+        if placeholder == "RAM}":
+            want_ram = two_decimals(memory_bytes(), separator) + " GB"
+            if value != want_ram:
+                problems.append(f"RAM {value!r}, host has {want_ram!r}")
+        elif placeholder == "DISCOS}":
+            problems += check_disks(value, separator, prefix)
+        elif placeholder == "UPTIME}":
+            problems += check_uptime(value, before, after)
+        else:
+            problems.append(f"unknown placeholder {placeholder!r}")
+    for problem in problems:
+        print(problem)
+    return 1 if problems else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
