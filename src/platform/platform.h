@@ -84,6 +84,28 @@ static_assert(sizeof(TMemoryStatusEx) == 64, "the record the system fills is 64 
 
 constexpr std::uint32_t DriveFixed = 3;
 
+constexpr Hkey HkeyCurrentUser{0x80000001};
+constexpr Hkey HkeyLocalMachine{0x80000002};
+constexpr std::uint32_t KeyQueryValue = 0x1;
+constexpr std::uint32_t KeyEnumerateSubKeys = 0x8;
+constexpr std::uint32_t KeyRead = 0x20019;
+constexpr std::uint32_t KeyWow64_64Key = 0x100;
+constexpr std::uint32_t KeyWow64_32Key = 0x200;
+constexpr std::uint32_t KeyWow64Res = 0x300;
+
+constexpr std::uint32_t RegNone = 0;
+constexpr std::uint32_t RegSz = 1;
+constexpr std::uint32_t RegExpandSz = 2;
+constexpr std::uint32_t RegBinary = 3;
+constexpr std::uint32_t RegDword = 4;
+constexpr std::uint32_t RegDwordBigEndian = 5;
+constexpr std::uint32_t RegLink = 6;
+constexpr std::uint32_t RegMultiSz = 7;
+constexpr std::uint32_t RegQword = 11;
+
+constexpr std::int32_t ErrorNoMoreItems = 259;
+constexpr std::uint32_t ErrorBufferOverflow = 111;
+
 // Console and standard streams.
 Handle GetStdHandle(std::uint32_t StdHandle);
 std::uint32_t GetFileType(Handle File);
@@ -128,6 +150,25 @@ Bool GetDiskFreeSpaceExW(const char16_t* DirectoryName, std::uint64_t* FreeBytes
 // GetTickCount64 is looked up when first asked for, not at start-up, because older Windows
 // lacks it: 0 when the system has no such call, else nonzero with the milliseconds in Ticks.
 Bool GetTickCount64(std::uint64_t* Ticks);
+
+// The computer's NetBIOS name.
+Bool GetComputerNameW(char16_t* Buffer, std::uint32_t* Size);
+
+// The registry, read-only. Each call answers a Win32 result code; 0 is success.
+std::int32_t RegOpenKeyExW(Hkey Key, const char16_t* SubKey, std::uint32_t Options,
+                           std::uint32_t Desired, Hkey* Result);
+std::int32_t RegQueryValueExW(Hkey Key, const char16_t* ValueName, std::uint32_t* Reserved,
+                              std::uint32_t* Type, std::uint8_t* Data, std::uint32_t* DataSize);
+std::int32_t RegQueryInfoKeyW(Hkey Key, char16_t* Class, std::uint32_t* ClassLength,
+                              std::uint32_t* Reserved, std::uint32_t* SubKeys,
+                              std::uint32_t* MaxSubKeyLength, std::uint32_t* MaxClassLength,
+                              std::uint32_t* Values, std::uint32_t* MaxValueNameLength,
+                              std::uint32_t* MaxValueLength, std::uint32_t* SecurityDescriptor,
+                              std::uint64_t* LastWriteTime);
+std::int32_t RegEnumKeyExW(Hkey Key, std::uint32_t Index, char16_t* Name,
+                           std::uint32_t* NameLength, std::uint32_t* Reserved, char16_t* Class,
+                           std::uint32_t* ClassLength, std::uint64_t* LastWriteTime);
+std::int32_t RegCloseKey(Hkey Key);
 
 // Errors and their system messages. With FormatMessageAllocateBuffer, Buffer receives the address
 // of a block that the caller releases with LocalFree, as in Win32.

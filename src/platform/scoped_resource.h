@@ -55,4 +55,13 @@ struct TLocalBlockTraits {
 
 using ScopedLocalBlock = TScopedResource<TLocalBlockTraits>;
 
+struct TRegKeyTraits {
+  using TValue = Hkey;
+  static TValue Invalid() { return Hkey{0}; }
+  static bool IsValid(TValue Value) { return Value != Hkey{0}; }
+  static void Close(TValue Value) { RegCloseKey(Value); }
+};
+
+using ScopedRegKey = TScopedResource<TRegKeyTraits>;
+
 }  // namespace platform

@@ -1,15 +1,70 @@
+#include <array>
+
+#include "platform/platform.h"
 #include "probes/probes.h"
+#include "probes/registry.h"
+#include "text/format.h"
+#include "text/string_routines.h"
 
-// Machine identity is not read yet: every probe answers its fallback.
+namespace {
 
-std::u16string GetComputerNetName() { return u"DESCONHECIDO"; }
+constexpr std::u16string_view CurrentVersionKey = u"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion";
+constexpr std::u16string_view ProcessorKey = u"HARDWARE\\DESCRIPTION\\System\\CentralProcessor\\0";
+constexpr std::int32_t FirstWindows11Build = 22000;
 
-std::u16string GetOSInfo(std::u16string& VersionStr, std::u16string& BuildStr) {
-  VersionStr.clear();
-  BuildStr.clear();
-  return u"Windows Desconhecido";
+// A reader on HKEY_LOCAL_MACHINE's 64-bit view with Key open, or false when it cannot be opened.
+bool OpenMachineKey(TRegistry& Reg, std::u16string_view Key) {
+  Reg.SetRootKey(platform::HkeyLocalMachine);
+  return Reg.OpenKeyReadOnly(Key);
 }
 
-std::u16string GetCPUName() { return u"Desconhecido"; }
+}  // namespace
 
-std::u16string GetWindowsProductId() { return u"N\u00E3o encontrado"; }
+std::u16string GetComputerNetName() {
+  std::array<char16_t, 16> Buffer{};
+  std::uint32_t Size = Buffer.size();
+  if (platform::GetComputerNameW(Buffer.data(), &Size) == 0) return u"DESCONHECIDO";
+  const std::u16string_view Name(Buffer.data(), Buffer.size());
+  return std::u16string{Name.substr(0, Name.find(u'\0'))};
+}
+
+std::u16string GetOSInfo(std::u16string& VersionStr, std::u16string& BuildStr) {
+  std::u16string Result = u"Windows Desconhecido";
+  VersionStr.clear();
+  BuildStr.clear();
+  TRegistry Reg(RegistryReadAccess);
+  if (!OpenMachineKey(Reg, CurrentVersionKey)) return Result;
+  if (Reg.ValueExists(u"ProductName")) Result = Reg.ReadString(u"ProductName");
+  if (Reg.ValueExists(u"DisplayVersion")) {
+    VersionStr = Reg.ReadString(u"DisplayVersion");
+  } else if (Reg.ValueExists(u"ReleaseId")) {
+    VersionStr = Reg.ReadString(u"ReleaseId");
+  }
+  std::u16string BuildNum;
+  if (Reg.ValueExists(u"CurrentBuildNumber")) BuildNum = Reg.ReadString(u"CurrentBuildNumber");
+  BuildStr = Reg.ValueExists(u"UBR") ? BuildNum + u"." + IntToStr(Reg.ReadInteger(u"UBR")) : BuildNum;
+  // Windows 11 still calls itself "Windows 10" in ProductName; its build number tells them apart.
+  if (StrToIntDef(BuildNum, 0) >= FirstWindows11Build && Pos(u"Windows 10", Result) > 0) {
+    Result = StringReplace(Result, u"Windows 10", u"Windows 11", rfReplaceAll);
+  }
+  Reg.CloseKey();
+  return Result;
+}
+
+std::u16string GetWindowsProductId() {
+  std::u16string Result = u"N\u00E3o encontrado";
+  TRegistry Reg(RegistryReadAccess);
+  if (!OpenMachineKey(Reg, CurrentVersionKey)) return Result;
+  if (Reg.ValueExists(u"ProductId")) Result = Reg.ReadString(u"ProductId");
+  Reg.CloseKey();
+  return Result;
+}
+
+std::u16string GetCPUName() {
+  std::u16string Result = u"Desconhecido";
+  TRegistry Reg(RegistryReadAccess);
+  if (!OpenMachineKey(Reg, ProcessorKey)) return Result;
+  if (Reg.ValueExists(u"ProcessorNameString")) Result = Trim(Reg.ReadString(u"ProcessorNameString"));
+  Reg.CloseKey();
+  return Result;
+}

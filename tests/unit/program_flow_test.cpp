@@ -17,8 +17,8 @@ std::string CrLf(const std::vector<std::string>& Lines) {
 const std::string Status = "Coletando informacoes do sistema...";
 const std::string Prompt = "Pressione ENTER para sair...";
 const std::string Heading = "Ocorreu um erro ao gerar o relatorio:";
-const std::u16string DesktopReport = u"C:\\Users\\ana\\Desktop\\relatorio_DESCONHECIDO.txt";
-const std::u16string ExeReport = u"C:\\Program Files\\Inventario\\relatorio_DESCONHECIDO.txt";
+const std::u16string DesktopReport = u"C:\\Users\\ana\\Desktop\\relatorio_ESCRITORIO-01.txt";
+const std::u16string ExeReport = u"C:\\Program Files\\Inventario\\relatorio_ESCRITORIO-01.txt";
 
 TEST_F(ProgramFlowTest, SuccessOnAConsoleFlushesEveryLine) {
   EXPECT_EQ(RunInventario(), 0);
@@ -50,7 +50,7 @@ TEST_F(ProgramFlowTest, ConsoleTextUsesTheConsoleCodePageAndFilesTheAnsiOne) {
         << Machine().StdOut.Written;
   }
   // The file on disk keeps the real name whatever the console could show.
-  EXPECT_TRUE(Machine().FileSystem.FileExists(u"C:\\Users\\jo\u00E3o\\Desktop\\relatorio_DESCONHECIDO.txt"));
+  EXPECT_TRUE(Machine().FileSystem.FileExists(u"C:\\Users\\jo\u00E3o\\Desktop\\relatorio_ESCRITORIO-01.txt"));
 }
 
 TEST_F(ProgramFlowTest, RedirectedOutputIsHandedOverInFullBuffersAndAtTheEnd) {
@@ -77,7 +77,7 @@ TEST_F(ProgramFlowTest, ErrorsArePrintedAndTheRunStillEndsNormally) {
          M.SetEnvironmentVariable(u"USERPROFILE", u"C:\\Users\\bia");
          M.FileSystem.MakeReadOnly(u"C:\\Program Files\\Inventario");
        },
-       "EFCreateError: Cannot create file \"C:\\Program Files\\Inventario\\relatorio_DESCONHECIDO.txt\". "
+       "EFCreateError: Cannot create file \"C:\\Program Files\\Inventario\\relatorio_ESCRITORIO-01.txt\". "
        "Access is denied",
        std::nullopt, std::nullopt},
       // Both attempts create their file; each keeps what was written before the disk filled up.
@@ -89,7 +89,7 @@ TEST_F(ProgramFlowTest, ErrorsArePrintedAndTheRunStillEndsNormally) {
          M.SetEnvironmentVariable(u"USERPROFILE", u"C:\\Users\\bia");
          M.ExePath = u"C:\\a\r\nb\\inventario.exe";
        },
-       "EFCreateError: Cannot create file \"C:\\a\r\nb\\relatorio_DESCONHECIDO.txt\". The filename, "
+       "EFCreateError: Cannot create file \"C:\\a\r\nb\\relatorio_ESCRITORIO-01.txt\". The filename, "
        "directory name, or volume label syntax is incorrect",
        std::nullopt, std::nullopt},
   };

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "platform/simulated/registry.h"
 
 namespace platform::simulated {
 
@@ -89,7 +90,7 @@ class TMachine {
   void FailCall(std::string_view Call, std::uint32_t Error, int Skip = 0, int Times = -1);
   [[nodiscard]] int CallCount(std::string_view Call) const;
   [[nodiscard]] const std::map<std::string, int, std::less<>>& CallCounts() const { return Calls; }
-  [[nodiscard]] std::size_t OpenHandleCount() const { return Handles.size(); }
+  [[nodiscard]] std::size_t OpenHandleCount() const { return Handles.size() + RegHandles.size(); }
   [[nodiscard]] std::size_t OutstandingBlocks() const { return Blocks.size(); }
 
   void SetEnvironmentVariable(std::u16string_view Name, std::u16string_view Value);
@@ -112,6 +113,8 @@ class TMachine {
   std::uint64_t Ticks = 0;
   bool HasGetTickCount64 = true;
   std::map<char16_t, TDrive> Drives;  // by upper-case letter; letters not here have no root
+  std::u16string ComputerName = u"ESCRITORIO-01";
+  TRegistryTree Registry;
 
   // Used by the calls themselves.
   struct TOpenFile {
@@ -124,6 +127,7 @@ class TMachine {
   std::uint32_t LastError = 0;
   std::map<std::u16string, std::u16string> Environment;  // upper-cased name -> value
   std::map<std::uintptr_t, TOpenFile> Handles;
+  std::map<std::uintptr_t, TRegKey*> RegHandles;
   std::uintptr_t NextHandle = 0x100;
   std::set<void*> Blocks;
 
