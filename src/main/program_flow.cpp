@@ -75,7 +75,8 @@ void LastChance(TConsoleOutput& Output, std::u16string_view ClassName,
 
 int RunInventario() {
   GetFormatSettings();
-  TConsoleOutput Output(platform::GetACP());
+  NoteDefaultSystemCodePage();
+  TConsoleOutput Output(DefaultSystemCodePage);
   try {
     MainSequence(Output);
     Output.Close();

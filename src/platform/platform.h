@@ -6,6 +6,7 @@
 // UTF-16 units) are exactly those of Win32, so callers read like the API documentation.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 namespace platform {
@@ -150,6 +151,25 @@ Bool GetDiskFreeSpaceExW(const char16_t* DirectoryName, std::uint64_t* FreeBytes
 // GetTickCount64 is looked up when first asked for, not at start-up, because older Windows
 // lacks it: 0 when the system has no such call, else nonzero with the milliseconds in Ticks.
 Bool GetTickCount64(std::uint64_t* Ticks);
+
+// The adapter table: GetAdaptersInfo fills a block with records of AdapterRecordSize bytes in the
+// 32-bit system's layout; the program reads the fields below at these offsets and walks the chain
+// with NextAdapter, which knows how the records are linked.
+namespace adapter_record {
+constexpr std::size_t Description = 268;  // 132 bytes of ANSI text
+constexpr std::size_t DescriptionSize = 132;
+constexpr std::size_t AddressLength = 400;  // unsigned 32-bit
+constexpr std::size_t Address = 404;        // 8 bytes
+constexpr std::size_t AddressSize = 8;
+constexpr std::size_t DhcpEnabled = 420;  // unsigned 32-bit
+constexpr std::size_t IpAddress = 432;    // 16 bytes of NUL-terminated ANSI text
+constexpr std::size_t GatewayAddress = 472;
+constexpr std::size_t AddressTextSize = 16;
+}  // namespace adapter_record
+
+std::uint32_t GetAdaptersInfo(std::uint8_t* AdapterInfo, std::uint32_t* SizePointer);
+// The record after Record in a block GetAdaptersInfo filled; nullptr after the last one.
+const std::uint8_t* NextAdapter(const std::uint8_t* Record);
 
 // The computer's NetBIOS name.
 Bool GetComputerNameW(char16_t* Buffer, std::uint32_t* Size);

@@ -1,6 +1,47 @@
-#include "probes/probes.h"
+#include <cstring>
+#include <string>
+#include <string_view>
+#include <vector>
 
-// The adapter table is not read yet: the fallbacks of a machine without a usable adapter.
+#include "platform/platform.h"
+#include "probes/probes.h"
+#include "text/exceptions.h"
+#include "text/string_routines.h"
+#include "text/sys_utils.h"
+
+namespace {
+
+namespace record = platform::adapter_record;
+
+std::u16string TextField(const std::uint8_t* Record, std::size_t Offset, std::size_t Size) {
+  return AnsiToUnicode(std::string_view(reinterpret_cast<const char*>(Record + Offset), Size));
+}
+
+std::uint32_t WordField(const std::uint8_t* Record, std::size_t Offset) {
+  std::uint32_t Value = 0;
+  std::memcpy(&Value, Record + Offset, sizeof Value);
+  return Value;
+}
+
+bool Unusable(const std::u16string& IPStr) {
+  return IPStr == u"0.0.0.0" || IPStr.empty() || Copy(IPStr, 1, 3) == u"127";
+}
+
+// The hardware address as pairs of hex digits joined by "-"; more than the record's eight
+// address bytes is a range error, raised before anything past them is read.
+std::u16string MacText(const std::uint8_t* Record) {
+  const std::uint32_t Length = WordField(Record, record::AddressLength);
+  std::u16string MacStr;
+  for (std::uint32_t I = 0; I < Length; ++I) {
+    if (I >= record::AddressSize) RaiseRangeError();
+    if (!MacStr.empty()) MacStr += u'-';
+    MacStr += IntToHex(Record[record::Address + I], 2);
+  }
+  return MacStr;
+}
+
+}  // namespace
+
 void GetNetworkDetails(std::u16string& NetName, std::u16string& IPLocal, std::u16string& Gateway,
                        std::u16string& MAC, std::u16string& TipoIP, std::u16string& SpeedStr) {
   NetName = u"Desconhecida (N\u00E3o conectada)";
@@ -9,4 +50,22 @@ void GetNetworkDetails(std::u16string& NetName, std::u16string& IPLocal, std::u1
   MAC = u"N\u00E3o obtido";
   TipoIP = u"IP Est\u00E1tico (Fixo)";
   SpeedStr = u"N\u00E3o conectada";
+
+  std::uint32_t BufLen = 0;
+  if (platform::GetAdaptersInfo(nullptr, &BufLen) != platform::ErrorBufferOverflow) return;
+  std::vector<std::uint8_t> AdapterInfo(BufLen);
+  if (platform::GetAdaptersInfo(AdapterInfo.data(), &BufLen) != 0) return;
+
+  for (const std::uint8_t* Ptr = AdapterInfo.data(); Ptr != nullptr; Ptr = platform::NextAdapter(Ptr)) {
+    const std::u16string IPStr = TextField(Ptr, record::IpAddress, record::AddressTextSize);
+    const std::u16string GwStr = TextField(Ptr, record::GatewayAddress, record::AddressTextSize);
+    if (Unusable(IPStr)) continue;
+    NetName = TextField(Ptr, record::Description, record::DescriptionSize);
+    IPLocal = IPStr;
+    Gateway = GwStr.empty() || GwStr == u"0.0.0.0" ? u"N\u00E3o encontrado" : GwStr;
+    TipoIP = WordField(Ptr, record::DhcpEnabled) == 1 ? u"DHCP (Autom\u00E1tico)" : u"IP Est\u00E1tico (Fixo)";
+    MAC = MacText(Ptr);
+    SpeedStr = u"Ativa (1 Gbps)";
+    return;
+  }
 }

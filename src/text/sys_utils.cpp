@@ -1,10 +1,27 @@
 #include "text/sys_utils.h"
 
+#include <algorithm>
 #include <limits>
 #include <vector>
 
 #include "platform/platform.h"
 #include "platform/scoped_resource.h"
+
+std::uint32_t DefaultSystemCodePage = 0;
+
+void NoteDefaultSystemCodePage() { DefaultSystemCodePage = platform::GetACP(); }
+
+std::u16string AnsiToUnicode(std::string_view Bytes) {
+  Bytes = Bytes.substr(0, Bytes.find('\0'));
+  if (Bytes.empty()) return {};
+  const auto Length = static_cast<int>(Bytes.size());
+  const int Size = platform::MultiByteToWideChar(DefaultSystemCodePage, 0, Bytes.data(), Length, nullptr, 0);
+  if (Size <= 0) return {};
+  std::u16string Text(static_cast<std::size_t>(Size), u'\0');
+  const int Written = platform::MultiByteToWideChar(DefaultSystemCodePage, 0, Bytes.data(), Length, Text.data(), Size);
+  Text.resize(static_cast<std::size_t>(std::max(Written, 0)));
+  return Text;
+}
 
 std::u16string SysErrorMessage(std::uint32_t ErrorCode) {
   constexpr std::uint32_t Flags =

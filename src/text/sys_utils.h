@@ -6,6 +6,14 @@
 #include <string>
 #include <string_view>
 
+// The system ANSI code page, noted once at start-up: console output that is not a console and the
+// 8-bit texts the system hands over are in it.
+extern std::uint32_t DefaultSystemCodePage;
+void NoteDefaultSystemCodePage();
+
+// 8-bit system text (up to its first NUL) as UTF-16, through the code page noted at start-up.
+std::u16string AnsiToUnicode(std::string_view Bytes);
+
 // The system's message for an error code, without its final period and line break.
 std::u16string SysErrorMessage(std::uint32_t ErrorCode);
 

@@ -8,12 +8,14 @@
 
 #include "platform/simulated/machine.h"
 #include "text/format.h"
+#include "text/sys_utils.h"
 
 class SimulatedMachineTest : public ::testing::Test {
  protected:
   void SetUp() override {
     platform::simulated::ResetMachine();
     FormatSettings = TFormatSettings{};
+    NoteDefaultSystemCodePage();
   }
   static platform::simulated::TMachine& Machine() { return platform::simulated::Machine(); }
 };

@@ -6,6 +6,7 @@
 // Any call can be made to fail with a chosen error code; writes can stop after a number of bytes.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <map>
 #include <optional>
@@ -73,6 +74,17 @@ struct TDrive {
   std::uint32_t SpaceError = 0;          // nonzero: the space query fails with it
 };
 
+// One network adapter as the adapter table reports it. Texts are ANSI bytes; Description may
+// fill its 132 bytes without a NUL; AddressLength may claim more than the 8 address bytes.
+struct TAdapter {
+  std::string Description;
+  std::uint32_t AddressLength = 6;
+  std::array<std::uint8_t, 8> Address{};
+  std::uint32_t DhcpEnabled = 1;
+  std::string IpAddress;
+  std::string Gateway;
+};
+
 struct TFault {
   std::uint32_t Error = 0;
   int Skip = 0;    // calls that still succeed before the failures start
@@ -114,6 +126,7 @@ class TMachine {
   bool HasGetTickCount64 = true;
   std::map<char16_t, TDrive> Drives;  // by upper-case letter; letters not here have no root
   std::u16string ComputerName = u"ESCRITORIO-01";
+  std::vector<TAdapter> Adapters;  // in the order the table lists them
   TRegistryTree Registry;
 
   // Used by the calls themselves.

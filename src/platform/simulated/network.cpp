@@ -1,0 +1,59 @@
+// Simulated adapter table, in the 32-bit layout the real one has.
+#include <algorithm>
+#include <cstring>
+
+#include "platform/platform.h"
+#include "platform/simulated/machine.h"
+
+namespace platform {
+
+using simulated::Machine;
+
+namespace {
+
+constexpr std::size_t RecordSize = 640;
+constexpr std::uint32_t ErrorNoData = 232;
+
+void PutText(std::uint8_t* Record, std::size_t Offset, std::size_t Size, const std::string& Text) {
+  std::memcpy(Record + Offset, Text.data(), std::min(Size, Text.size()));
+}
+
+void PutWord(std::uint8_t* Record, std::size_t Offset, std::uint32_t Value) {
+  std::memcpy(Record + Offset, &Value, sizeof Value);
+}
+
+}  // namespace
+
+std::uint32_t GetAdaptersInfo(std::uint8_t* AdapterInfo, std::uint32_t* SizePointer) {
+  auto& M = Machine();
+  if (M.Failing("GetAdaptersInfo")) return M.LastError;
+  if (SizePointer == nullptr) return ErrorInvalidParameter;
+  if (M.Adapters.empty()) return ErrorNoData;
+  const auto Needed = static_cast<std::uint32_t>(RecordSize * M.Adapters.size());
+  if (AdapterInfo == nullptr || *SizePointer < Needed) {
+    *SizePointer = Needed;
+    return ErrorBufferOverflow;
+  }
+  std::memset(AdapterInfo, 0, Needed);
+  for (std::size_t I = 0; I < M.Adapters.size(); ++I) {
+    const simulated::TAdapter& A = M.Adapters[I];
+    std::uint8_t* Record = AdapterInfo + I * RecordSize;
+    // The link is a flag here: records follow each other in the block.
+    PutWord(Record, 0, I + 1 < M.Adapters.size() ? 1 : 0);
+    PutText(Record, adapter_record::Description, adapter_record::DescriptionSize, A.Description);
+    PutWord(Record, adapter_record::AddressLength, A.AddressLength);
+    std::memcpy(Record + adapter_record::Address, A.Address.data(), A.Address.size());
+    PutWord(Record, adapter_record::DhcpEnabled, A.DhcpEnabled);
+    PutText(Record, adapter_record::IpAddress, adapter_record::AddressTextSize - 1, A.IpAddress);
+    PutText(Record, adapter_record::GatewayAddress, adapter_record::AddressTextSize - 1, A.Gateway);
+  }
+  return 0;
+}
+
+const std::uint8_t* NextAdapter(const std::uint8_t* Record) {
+  std::uint32_t HasNext = 0;
+  std::memcpy(&HasNext, Record, sizeof HasNext);
+  return HasNext != 0 ? Record + RecordSize : nullptr;
+}
+
+}  // namespace platform

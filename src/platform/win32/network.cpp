@@ -1,0 +1,33 @@
+// The adapter table: forwarding to iphlpapi, whose records the program reads at fixed offsets.
+#include "platform/win32/windows_api.h"
+
+#include <cstddef>
+#include <iphlpapi.h>
+
+namespace platform {
+
+namespace record = adapter_record;
+
+static_assert(offsetof(IP_ADAPTER_INFO, Description) == record::Description);
+static_assert(sizeof(IP_ADAPTER_INFO{}.Description) == record::DescriptionSize);
+static_assert(offsetof(IP_ADAPTER_INFO, AddressLength) == record::AddressLength);
+static_assert(offsetof(IP_ADAPTER_INFO, Address) == record::Address);
+static_assert(sizeof(IP_ADAPTER_INFO{}.Address) == record::AddressSize);
+static_assert(offsetof(IP_ADAPTER_INFO, DhcpEnabled) == record::DhcpEnabled);
+static_assert(offsetof(IP_ADAPTER_INFO, IpAddressList) + offsetof(IP_ADDR_STRING, IpAddress) ==
+              record::IpAddress);
+static_assert(offsetof(IP_ADAPTER_INFO, GatewayList) + offsetof(IP_ADDR_STRING, IpAddress) ==
+              record::GatewayAddress);
+
+std::uint32_t GetAdaptersInfo(std::uint8_t* AdapterInfo, std::uint32_t* SizePointer) {
+  ULONG Size = *SizePointer;
+  const DWORD Result = ::GetAdaptersInfo(reinterpret_cast<PIP_ADAPTER_INFO>(AdapterInfo), &Size);
+  *SizePointer = Size;
+  return Result;
+}
+
+const std::uint8_t* NextAdapter(const std::uint8_t* Record) {
+  return reinterpret_cast<const std::uint8_t*>(reinterpret_cast<const IP_ADAPTER_INFO*>(Record)->Next);
+}
+
+}  // namespace platform

@@ -1,0 +1,108 @@
+#include <string>
+#include <vector>
+
+#include "main/program_flow.h"
+#include "probes/probes.h"
+#include "simulated_machine.h"
+#include "text/exceptions.h"
+
+namespace {
+
+class NetworkProbeTest : public SimulatedMachineTest {};
+
+using platform::simulated::TAdapter;
+
+struct TDetails {
+  std::u16string NetName, IPLocal, Gateway, MAC, TipoIP, SpeedStr;
+  bool operator==(const TDetails&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& Out, const TDetails& D) {
+  return Out << U8(D.NetName) << " | " << U8(D.IPLocal) << " | " << U8(D.Gateway) << " | " << U8(D.MAC)
+             << " | " << U8(D.TipoIP) << " | " << U8(D.SpeedStr);
+}
+
+TDetails Details() {
+  TDetails D;
+  GetNetworkDetails(D.NetName, D.IPLocal, D.Gateway, D.MAC, D.TipoIP, D.SpeedStr);
+  return D;
+}
+
+const TDetails Fallbacks{u"Desconhecida (N\u00E3o conectada)", u"N\u00E3o obtido", u"N\u00E3o obtido",
+                         u"N\u00E3o obtido", u"IP Est\u00E1tico (Fixo)", u"N\u00E3o conectada"};
+
+TAdapter Adapter(std::string Description, std::string Ip, std::string Gateway, std::uint32_t Dhcp = 1) {
+  TAdapter A;
+  A.Description = std::move(Description);
+  A.IpAddress = std::move(Ip);
+  A.Gateway = std::move(Gateway);
+  A.DhcpEnabled = Dhcp;
+  A.Address = {0x00, 0x1A, 0x2B, 0x3C, 0x4D, 0x5E, 0x6F, 0x70};
+  return A;
+}
+
+TEST_F(NetworkProbeTest, TheFirstAdapterWithAUsableAddressIsReported) {
+  const std::u16string Dhcp = u"DHCP (Autom\u00E1tico)";
+  const std::u16string Static = u"IP Est\u00E1tico (Fixo)";
+  const std::u16string Active = u"Ativa (1 Gbps)";
+  const std::u16string NoGateway = u"N\u00E3o encontrado";
+  const std::u16string Mac6 = u"00-1A-2B-3C-4D-5E";
+  struct TCase {
+    const char* Name;
+    std::vector<TAdapter> Adapters;
+    TDetails Expected;
+  };
+  std::vector<TCase> Cases{
+      {"no adapter", {}, Fallbacks},
+      {"only unusable addresses",
+       {Adapter("a", "0.0.0.0", "1.1.1.1"), Adapter("b", "", ""), Adapter("c", "127.0.0.1", ""),
+        Adapter("d", "127.5.5.5", "")},
+       Fallbacks},
+      {"skips the adapter without a link",
+       {Adapter("Wi-Fi", "0.0.0.0", ""), Adapter("Ethernet", "192.168.0.10", "192.168.0.1")},
+       {u"Ethernet", u"192.168.0.10", u"192.168.0.1", Mac6, Dhcp, Active}},
+      {"12.7 is not loopback", {Adapter("x", "12.7.0.1", "0.0.0.0", 0)}, {u"x", u"12.7.0.1", NoGateway, Mac6, Static, Active}},
+      {"empty gateway, DHCP 2", {Adapter("x", "10.0.0.2", "", 2)}, {u"x", u"10.0.0.2", NoGateway, Mac6, Static, Active}},
+      {"only the first usable one", {Adapter("one", "10.0.0.1", "10.0.0.254"), Adapter("two", "10.0.0.2", "")},
+       {u"one", u"10.0.0.1", u"10.0.0.254", Mac6, Dhcp, Active}},
+      {"ANSI description", {Adapter("Conex\xE3o de Rede", "10.0.0.1", "gw")},
+       {u"Conex\u00E3o de Rede", u"10.0.0.1", u"gw", Mac6, Dhcp, Active}},
+      {"a description filling its field", {Adapter(std::string(132, 'D'), "10.0.0.1", "gw")},
+       {std::u16string(132, u'D'), u"10.0.0.1", u"gw", Mac6, Dhcp, Active}},
+  };
+  TAdapter NoMac = Adapter("nomac", "10.0.0.3", "gw");
+  NoMac.AddressLength = 0;
+  Cases.push_back({"no hardware address", {NoMac}, {u"nomac", u"10.0.0.3", u"gw", u"", Dhcp, Active}});
+  TAdapter Mac8 = Adapter("mac8", "10.0.0.4", "gw");
+  Mac8.AddressLength = 8;
+  Cases.push_back({"eight address bytes", {Mac8}, {u"mac8", u"10.0.0.4", u"gw", u"00-1A-2B-3C-4D-5E-6F-70", Dhcp, Active}});
+  for (const TCase& C : Cases) {
+    Machine().Adapters = C.Adapters;
+    EXPECT_EQ(Details(), C.Expected) << C.Name;
+  }
+}
+
+TEST_F(NetworkProbeTest, FailingTableQueriesLeaveTheFallbacks) {
+  for (int Call = 0; Call < 2; ++Call) {
+    platform::simulated::ResetMachine();
+    Machine().Adapters = {Adapter("x", "10.0.0.1", "gw")};
+    Machine().FailCall("GetAdaptersInfo", platform::ErrorNotEnoughMemory, Call, 1);
+    EXPECT_EQ(Details(), Fallbacks) << Call;
+  }
+}
+
+TEST_F(NetworkProbeTest, MoreThanEightAddressBytesIsARangeError) {
+  TAdapter Odd = Adapter("odd", "10.0.0.9", "");
+  Odd.AddressLength = 9;
+  Machine().Adapters = {Odd};
+  TDetails D = Fallbacks;
+  EXPECT_THROW(GetNetworkDetails(D.NetName, D.IPLocal, D.Gateway, D.MAC, D.TipoIP, D.SpeedStr), ERangeError);
+  EXPECT_EQ(D, (TDetails{u"odd", u"10.0.0.9", u"N\u00E3o encontrado", Fallbacks.MAC, u"DHCP (Autom\u00E1tico)",
+                         Fallbacks.SpeedStr}));
+  Machine().StdOut.FileType = platform::FileTypeDisk;
+  EXPECT_EQ(RunInventario(), 0);
+  EXPECT_NE(Machine().StdOut.Written.find("\r\nERangeError: Range check error\r\n"), std::string::npos);
+  EXPECT_TRUE(Machine().FileSystem.FileNames().empty());
+}
+
+}  // namespace
