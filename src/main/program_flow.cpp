@@ -5,6 +5,7 @@
 
 #include "main/console.h"
 #include "platform/platform.h"
+#include "probes/printers.h"
 #include "probes/probes.h"
 #include "report/report.h"
 #include "text/exceptions.h"
@@ -77,10 +78,11 @@ int RunInventario() {
   GetFormatSettings();
   NoteDefaultSystemCodePage();
   TConsoleOutput Output(DefaultSystemCodePage);
+  int ExitCode = 1;
   try {
     MainSequence(Output);
     Output.Close();
-    return 0;
+    ExitCode = 0;
   } catch (const Exception& Error) {
     LastChance(Output, Error.ClassName(), Error.Message);
   } catch (const std::bad_alloc&) {
@@ -88,5 +90,6 @@ int RunInventario() {
   } catch (...) {
     LastChance(Output, u"Exception", u"Unknown error");
   }
-  return 1;
+  ReleasePrinter();
+  return ExitCode;
 }

@@ -171,6 +171,39 @@ std::uint32_t GetAdaptersInfo(std::uint8_t* AdapterInfo, std::uint32_t* SizePoin
 // The record after Record in a block GetAdaptersInfo filled; nullptr after the last one.
 const std::uint8_t* NextAdapter(const std::uint8_t* Record);
 
+// The print spooler. Enumeration fills a buffer with fixed-size records followed by the texts
+// they point at, as the system does; these are the records of the levels the program asks for.
+struct TPrinterInfo4 {
+  char16_t* PPrinterName;
+  char16_t* PServerName;
+  std::uint32_t Attributes;
+};
+struct TPrinterInfo5 {
+  char16_t* PPrinterName;
+  char16_t* PPortName;
+  std::uint32_t Attributes;
+  std::uint32_t DeviceNotSelectedTimeout;
+  std::uint32_t TransmissionRetryTimeout;
+};
+constexpr std::uint32_t PrinterEnumDefault = 0x1;
+constexpr std::uint32_t PrinterEnumLocal = 0x2;
+constexpr std::uint32_t PrinterEnumConnections = 0x4;
+constexpr std::uint32_t DmOutBuffer = 2;
+constexpr std::uint32_t Ghnd = 0x42;
+
+Bool EnumPrintersW(std::uint32_t Flags, const char16_t* Name, std::uint32_t Level,
+                   std::uint8_t* PrinterEnum, std::uint32_t BufferSize, std::uint32_t* Needed,
+                   std::uint32_t* Returned);
+Bool GetDefaultPrinterW(char16_t* Buffer, std::uint32_t* Size);
+Bool OpenPrinterW(const char16_t* PrinterName, Handle* Printer, void* Default);
+std::int32_t DocumentPropertiesW(Handle Window, Handle Printer, const char16_t* DeviceName,
+                                 void* DevModeOutput, void* DevModeInput, std::uint32_t Mode);
+Bool ClosePrinter(Handle Printer);
+Handle GlobalAlloc(std::uint32_t Flags, std::size_t Bytes);
+void* GlobalLock(Handle Memory);
+Bool GlobalUnlock(Handle Memory);
+Handle GlobalFree(Handle Memory);
+
 // The computer's NetBIOS name.
 Bool GetComputerNameW(char16_t* Buffer, std::uint32_t* Size);
 

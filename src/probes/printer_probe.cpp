@@ -1,4 +1,41 @@
+#include <new>
+#include <optional>
+
+#include "probes/printers.h"
 #include "probes/probes.h"
 
-// The spooler is not asked yet.
-std::u16string GetInstalledPrinters() { return u"Nenhuma impressora encontrada."; }
+namespace {
+
+const char16_t* const Warning = u"Aviso ao listar impressoras: ";
+
+}  // namespace
+
+// Every printer is listed, the default one marked. When the default cannot be determined the
+// printers are still listed, unmarked, with the reason in a warning line after them: a technician
+// needs the inventory even from a spooler that cannot say which printer is the default.
+std::u16string GetInstalledPrinters() {
+  TStringList PrintersList;
+  try {
+    Printer().Refresh();
+    const TStringList& Printers = Printer().Printers();
+    const std::int32_t Count = Printers.Count();
+    if (Count > 0) {
+      std::int32_t Default = -1;
+      std::optional<std::u16string> Problem;
+      try {
+        Default = Printer().PrinterIndex();
+      } catch (const Exception& E) {
+        Problem = E.Message;
+      }
+      for (std::int32_t I = 0; I < Count; ++I) {
+        PrintersList.Add(u"\u2022 " + Printers.Get(I) + (I == Default ? u" (Padr\u00E3o)" : u""));
+      }
+      if (Problem) PrintersList.Add(Warning + *Problem);
+    }
+  } catch (const Exception& E) {
+    PrintersList.Add(Warning + E.Message);
+  } catch (const std::bad_alloc&) {
+    PrintersList.Add(std::u16string(Warning) + u"Out of memory");
+  }
+  return PrintersList.Count() == 0 ? u"Nenhuma impressora encontrada." : PrintersList.Text();
+}

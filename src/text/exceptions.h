@@ -42,6 +42,7 @@ INVENTARIO_DECLARE_ERROR(ERangeError, Exception);
 INVENTARIO_DECLARE_ERROR(EIntOverflow, Exception);
 INVENTARIO_DECLARE_ERROR(EExternalException, Exception);
 INVENTARIO_DECLARE_ERROR(EEncodingError, Exception);
+INVENTARIO_DECLARE_ERROR(EOSError, Exception);
 
 // A failed console read or write; the message follows from the I/O error code.
 class EInOutError : public Exception {

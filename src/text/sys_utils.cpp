@@ -6,6 +6,8 @@
 
 #include "platform/platform.h"
 #include "platform/scoped_resource.h"
+#include "text/exceptions.h"
+#include "text/format.h"
 
 std::uint32_t DefaultSystemCodePage = 0;
 
@@ -35,6 +37,12 @@ std::u16string SysErrorMessage(std::uint32_t ErrorCode) {
   std::u16string Message(Buffer, Length);
   while (!Message.empty() && (Message.back() <= u' ' || Message.back() == u'.')) Message.pop_back();
   return Message;
+}
+
+void RaiseLastOSError(std::uint32_t ErrorCode) {
+  if (ErrorCode == 0) throw EOSError(u"A call to an OS function failed");
+  throw EOSError(Format(u"System Error.  Code: %d.\r\n%s%s",
+                        {static_cast<std::int64_t>(ErrorCode), SysErrorMessage(ErrorCode), u""}));
 }
 
 std::u16string ExpandFileName(std::u16string_view FileName) {

@@ -17,6 +17,9 @@ std::u16string AnsiToUnicode(std::string_view Bytes);
 // The system's message for an error code, without its final period and line break.
 std::u16string SysErrorMessage(std::uint32_t ErrorCode);
 
+// Raises EOSError for a failed system call with this error code.
+[[noreturn]] void RaiseLastOSError(std::uint32_t ErrorCode);
+
 // The full path of FileName as the system resolves it; empty when it cannot.
 std::u16string ExpandFileName(std::u16string_view FileName);
 

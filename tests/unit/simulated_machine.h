@@ -7,12 +7,14 @@
 #include <string_view>
 
 #include "platform/simulated/machine.h"
+#include "probes/printers.h"
 #include "text/format.h"
 #include "text/sys_utils.h"
 
 class SimulatedMachineTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    ReleasePrinter();  // before the machine it opened its printer on goes away
     platform::simulated::ResetMachine();
     FormatSettings = TFormatSettings{};
     NoteDefaultSystemCodePage();

@@ -102,8 +102,10 @@ class TMachine {
   void FailCall(std::string_view Call, std::uint32_t Error, int Skip = 0, int Times = -1);
   [[nodiscard]] int CallCount(std::string_view Call) const;
   [[nodiscard]] const std::map<std::string, int, std::less<>>& CallCounts() const { return Calls; }
-  [[nodiscard]] std::size_t OpenHandleCount() const { return Handles.size() + RegHandles.size(); }
-  [[nodiscard]] std::size_t OutstandingBlocks() const { return Blocks.size(); }
+  [[nodiscard]] std::size_t OpenHandleCount() const {
+    return Handles.size() + RegHandles.size() + PrinterHandles.size();
+  }
+  [[nodiscard]] std::size_t OutstandingBlocks() const { return Blocks.size() + GlobalBlocks.size(); }
 
   void SetEnvironmentVariable(std::u16string_view Name, std::u16string_view Value);
   void RemoveEnvironmentVariable(std::u16string_view Name);
@@ -127,6 +129,10 @@ class TMachine {
   std::map<char16_t, TDrive> Drives;  // by upper-case letter; letters not here have no root
   std::u16string ComputerName = u"ESCRITORIO-01";
   std::vector<TAdapter> Adapters;  // in the order the table lists them
+  std::vector<std::u16string> Printers;        // in the order the spooler lists them
+  std::vector<std::u16string> DefaultRecords;  // what the enumeration of the default gives
+  std::optional<std::u16string> DefaultPrinterText;  // GetDefaultPrinterW's answer; none: no default
+  std::int32_t DevModeSize = 220;              // the device settings' size DocumentPropertiesW gives
   TRegistryTree Registry;
 
   // Used by the calls themselves.
@@ -141,6 +147,12 @@ class TMachine {
   std::map<std::u16string, std::u16string> Environment;  // upper-cased name -> value
   std::map<std::uintptr_t, TOpenFile> Handles;
   std::map<std::uintptr_t, TRegKey*> RegHandles;
+  std::map<std::uintptr_t, std::u16string> PrinterHandles;
+  struct TGlobalBlock {
+    std::vector<std::uint8_t> Data;
+    int Locks = 0;
+  };
+  std::map<std::uintptr_t, TGlobalBlock> GlobalBlocks;
   std::uintptr_t NextHandle = 0x100;
   std::set<void*> Blocks;
 

@@ -1,0 +1,146 @@
+#include "probes/printers.h"
+
+#include <cstring>
+
+#include "platform/platform.h"
+#include "text/sys_utils.h"
+
+namespace {
+
+constexpr std::uint32_t ErrorInvalidNameCode = 123;
+const char16_t* const NoDefaultPrinter = u"There is no default printer currently selected";
+
+std::unique_ptr<TPrinter>& SharedPrinter() {
+  static std::unique_ptr<TPrinter> Instance;
+  return Instance;
+}
+
+template <typename TRecord>
+TRecord RecordAt(const std::vector<std::uint8_t>& Buffer, std::size_t Index) {
+  TRecord Record{};
+  std::memcpy(&Record, Buffer.data() + Index * sizeof(TRecord), sizeof Record);
+  return Record;
+}
+
+}  // namespace
+
+TPrinter& Printer() {
+  auto& Instance = SharedPrinter();
+  if (!Instance) Instance = std::make_unique<TPrinter>();
+  return *Instance;
+}
+
+void ReleasePrinter() { SharedPrinter().reset(); }
+
+TPrinter::~TPrinter() {
+  FreePrinters();
+  if (FDeviceMode.IsValid()) platform::GlobalUnlock(FDeviceMode.Get());
+}
+
+void TPrinter::FreePrinters() {
+  FPrinters.reset();
+  FDevices.clear();
+}
+
+void TPrinter::Refresh() { FreePrinters(); }
+
+const TStringList& TPrinter::Printers() {
+  if (FPrinters) return *FPrinters;
+  try {
+    FPrinters = std::make_unique<TStringList>();
+    constexpr std::uint32_t Flags = platform::PrinterEnumLocal | platform::PrinterEnumConnections;
+    std::uint32_t Needed = 0;
+    std::uint32_t Returned = 0;
+    platform::EnumPrintersW(Flags, nullptr, 4, nullptr, 0, &Needed, &Returned);
+    if (Needed == 0) return *FPrinters;
+    std::vector<std::uint8_t> Buffer(Needed);
+    if (platform::EnumPrintersW(Flags, nullptr, 4, Buffer.data(), Needed, &Needed, &Returned) == 0) {
+      return *FPrinters;
+    }
+    for (std::uint32_t I = 0; I < Returned; ++I) {
+      const std::u16string Name = RecordAt<platform::TPrinterInfo4>(Buffer, I).PPrinterName;
+      FDevices.push_back(std::make_unique<TPrinterDevice>(u"", Name, u""));
+      FPrinters->AddObject(Name, FDevices.back().get());
+    }
+  } catch (...) {
+    FreePrinters();
+    throw;
+  }
+  return *FPrinters;
+}
+
+std::int32_t TPrinter::PrinterIndex() {
+  if (FPrinterIndex == -1) SetToDefaultPrinter();
+  return FPrinterIndex;
+}
+
+// The spooler's default printer: from the enumeration of the default, else from
+// GetDefaultPrinterW, whose text may carry leading blanks and ",driver,port" after the name.
+std::u16string TPrinter::DefaultPrinterName() {
+  std::uint32_t Needed = 0;
+  std::uint32_t Returned = 0;
+  if (platform::EnumPrintersW(platform::PrinterEnumDefault, nullptr, 5, nullptr, 0, &Needed, &Returned) == 0) {
+    const std::uint32_t Error = platform::GetLastError();
+    if (Error != platform::ErrorInsufficientBuffer) {
+      if (Error == ErrorInvalidNameCode) throw EPrinter(NoDefaultPrinter);
+      RaiseLastOSError(Error);
+    }
+  }
+  std::vector<std::uint8_t> Buffer(Needed);
+  platform::EnumPrintersW(platform::PrinterEnumDefault, nullptr, 5, Buffer.data(), Needed, &Needed, &Returned);
+  if (Returned > 0 && Buffer.size() >= sizeof(platform::TPrinterInfo5)) {
+    return RecordAt<platform::TPrinterInfo5>(Buffer, 0).PPrinterName;
+  }
+  std::uint32_t Length = 0;
+  platform::GetDefaultPrinterW(nullptr, &Length);
+  std::u16string Text(Length, u'\0');
+  if (platform::GetDefaultPrinterW(Text.data(), &Length) != 0 && Length > 0) {
+    Text.resize(Length - 1);
+  } else {
+    Text.clear();
+  }
+  const std::size_t First = std::min(Text.find_first_not_of(u' '), Text.size());
+  return Text.substr(First, Text.find(u',', First) - First);
+}
+
+void TPrinter::SetToDefaultPrinter() {
+  const std::u16string Default = DefaultPrinterName();
+  const TStringList& Names = Printers();
+  for (std::int32_t I = 0; I < Names.Count(); ++I) {
+    const auto* Device = static_cast<const TPrinterDevice*>(Names.GetObject(I));
+    if (TStringList::CompareStrings(Device->Device, Default) == 0) {
+      FPrinterIndex = I;
+      SetPrinter(Device->Device);
+      return;
+    }
+  }
+  throw EPrinter(NoDefaultPrinter);
+}
+
+// Opens the selected printer and keeps its device settings; only a lock failure is reported.
+void TPrinter::SetPrinter(const std::u16string& Device) {
+  FPrinterHandle.Reset();
+  for (std::int32_t I = 0; I < FPrinters->Count(); ++I) {
+    if (static_cast<const TPrinterDevice*>(FPrinters->GetObject(I))->Device == Device) {
+      FPrinterIndex = I;
+      break;
+    }
+  }
+  platform::Handle Opened = platform::NullHandle;
+  if (platform::OpenPrinterW(Device.c_str(), &Opened, nullptr) == 0) return;
+  FPrinterHandle.Reset(Opened);
+  const std::int32_t Size = platform::DocumentPropertiesW(platform::NullHandle, Opened, Device.c_str(),
+                                                          nullptr, nullptr, 0);
+  if (Size <= 0) return;
+  platform::ScopedGlobalBlock Block(platform::GlobalAlloc(platform::Ghnd, static_cast<std::size_t>(Size)));
+  if (!Block.IsValid()) return;
+  void* Settings = platform::GlobalLock(Block.Get());
+  if (Settings == nullptr) RaiseLastOSError(platform::GetLastError());
+  if (platform::DocumentPropertiesW(platform::NullHandle, Opened, Device.c_str(), Settings, nullptr,
+                                    platform::DmOutBuffer) < 0) {
+    platform::GlobalUnlock(Block.Get());
+    return;
+  }
+  if (FDeviceMode.IsValid()) platform::GlobalUnlock(FDeviceMode.Get());
+  FDeviceMode = std::move(Block);
+}

@@ -1,0 +1,108 @@
+#include <string>
+#include <vector>
+
+#include "probes/printers.h"
+#include "probes/probes.h"
+#include "simulated_machine.h"
+
+namespace {
+
+class PrinterProbeTest : public SimulatedMachineTest {};
+
+const std::u16string Bullet = u"\u2022 ";
+const std::u16string Mark = u" (Padr\u00E3o)";
+const std::u16string Warning = u"Aviso ao listar impressoras: ";
+const std::u16string NoDefault = u"There is no default printer currently selected";
+
+TEST_F(PrinterProbeTest, ListsEveryPrinterAndMarksTheDefault) {
+  struct TCase {
+    const char* Name;
+    std::vector<std::u16string> Printers;
+    std::vector<std::u16string> DefaultRecords;
+    std::optional<std::u16string> DefaultText;
+    std::u16string Expected;
+  };
+  const std::vector<TCase> Cases{
+      {"no printers", {}, {}, u"A", u"Nenhuma impressora encontrada."},
+      {"the second one is the default", {u"A", u"B", u"C"}, {}, u"B",
+       Bullet + u"A\r\n" + Bullet + u"B" + Mark + u"\r\n" + Bullet + u"C\r\n"},
+      {"default differing in case", {u"HP LaserJet", u"PDF"}, {}, u"hp laserjet",
+       Bullet + u"HP LaserJet" + Mark + u"\r\n" + Bullet + u"PDF\r\n"},
+      {"default text with blanks, driver and port", {u"Etiquetadora", u"Recep\u00E7\u00E3o"}, {},
+       u"   Recep\u00E7\u00E3o,winspool,Ne01:",
+       Bullet + u"Etiquetadora\r\n" + Bullet + u"Recep\u00E7\u00E3o" + Mark + u"\r\n"},
+      {"the default record is compared whole", {u"A,B", u"A"}, {u"A,B"}, u"A",
+       Bullet + u"A,B" + Mark + u"\r\n" + Bullet + u"A\r\n"},
+      {"only the first of two equal names is marked", {u"Dup", u"Dup"}, {}, u"Dup",
+       Bullet + u"Dup" + Mark + u"\r\n" + Bullet + u"Dup\r\n"},
+      // When the default cannot be found the printers are still listed, unmarked.
+      {"default not in the list", {u"A", u"B"}, {}, u"Z",
+       Bullet + u"A\r\n" + Bullet + u"B\r\n" + Warning + NoDefault + u"\r\n"},
+      {"no default at all", {u"A"}, {}, std::nullopt, Bullet + u"A\r\n" + Warning + NoDefault + u"\r\n"},
+  };
+  for (const TCase& C : Cases) {
+    ReleasePrinter();
+    platform::simulated::ResetMachine();
+    Machine().Printers = C.Printers;
+    Machine().DefaultRecords = C.DefaultRecords;
+    Machine().DefaultPrinterText = C.DefaultText;
+    EXPECT_EQ(GetInstalledPrinters(), C.Expected) << C.Name;
+    ReleasePrinter();
+    EXPECT_EQ(Machine().OpenHandleCount(), 0U) << C.Name;
+    EXPECT_EQ(Machine().OutstandingBlocks(), 0U) << C.Name;
+  }
+}
+
+TEST_F(PrinterProbeTest, SpoolerFailuresBecomeAWarningOrAnEmptyList) {
+  struct TCase {
+    const char* Name;
+    const char* Call;
+    std::uint32_t Error;
+    int Skip;
+    std::u16string Expected;
+  };
+  const std::u16string Listed = Bullet + u"A\r\n" + Bullet + u"B\r\n";
+  const std::vector<TCase> Cases{
+      {"list size query fails", "EnumPrintersW", 5, 0, u"Nenhuma impressora encontrada."},
+      {"list fetch fails", "EnumPrintersW", 5, 1, u"Nenhuma impressora encontrada."},
+      {"default query: invalid name", "EnumPrintersW", 123, 2, Listed + Warning + NoDefault + u"\r\n"},
+      {"default query: access denied", "EnumPrintersW", 5, 2,
+       Listed + Warning + u"System Error.  Code: 5.\r\nAccess is denied\r\n"},
+      {"default query: no reason", "EnumPrintersW", 0, 2, Listed + Warning + u"A call to an OS function failed\r\n"},
+      {"settings cannot be locked", "GlobalLock", 8, 0,
+       Listed + Warning + u"System Error.  Code: 8.\r\nNot enough memory resources are available to process this command\r\n"},
+      {"printer cannot be opened", "OpenPrinterW", 5, 0, Bullet + u"A\r\n" + Bullet + u"B" + Mark + u"\r\n"},
+      {"settings cannot be read", "DocumentPropertiesW", 5, 1, Bullet + u"A\r\n" + Bullet + u"B" + Mark + u"\r\n"},
+      {"no memory for the settings", "GlobalAlloc", 8, 0, Bullet + u"A\r\n" + Bullet + u"B" + Mark + u"\r\n"},
+  };
+  for (const TCase& C : Cases) {
+    ReleasePrinter();
+    platform::simulated::ResetMachine();
+    Machine().Printers = {u"A", u"B"};
+    Machine().DefaultPrinterText = u"B";
+    Machine().FailCall(C.Call, C.Error, C.Skip, 1);
+    EXPECT_EQ(GetInstalledPrinters(), C.Expected) << C.Name;
+    ReleasePrinter();
+    EXPECT_EQ(Machine().OpenHandleCount(), 0U) << C.Name;
+    EXPECT_EQ(Machine().OutstandingBlocks(), 0U) << C.Name;
+  }
+}
+
+TEST_F(PrinterProbeTest, TheDefaultIsSelectedOncePerInstanceAndItsSettingsKept) {
+  Machine().Printers = {u"A", u"B"};
+  Machine().DefaultPrinterText = u"B";
+  EXPECT_EQ(Printer().PrinterIndex(), 1);
+  EXPECT_EQ(Machine().PrinterHandles.size(), 1U);
+  EXPECT_EQ(Machine().GlobalBlocks.size(), 1U);
+  Machine().DefaultPrinterText = u"A";
+  Printer().Refresh();
+  EXPECT_EQ(Printer().PrinterIndex(), 1);
+  const auto* Device = static_cast<const TPrinterDevice*>(Printer().Printers().GetObject(0));
+  EXPECT_EQ(Device->Device, u"A");
+  EXPECT_EQ(Device->Driver, u"");
+  ReleasePrinter();
+  EXPECT_EQ(Machine().OpenHandleCount(), 0U);
+  EXPECT_EQ(Machine().OutstandingBlocks(), 0U);
+}
+
+}  // namespace
