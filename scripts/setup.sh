@@ -9,6 +9,7 @@ native=(
   clang-format clang-tidy cppcheck
   g++-mingw-w64-i686-posix binutils-mingw-w64-i686
   wine wine64 wine32:i386
+  cups cups-client libcups2 libcups2:i386
   locales iproute2 util-linux file
 )
 
