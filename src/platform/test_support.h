@@ -16,4 +16,11 @@ void RemoveEnvironmentVariable(std::u16string_view Name);
 // Leaves Error behind as the last error, so that a call which must reset it is seen to do so.
 void SetLastError(std::uint32_t Error);
 
+// Keys below HKEY_CURRENT_USER, for reading back through the registry calls. Values keep exactly
+// the bytes given: string data ends with a NUL only when Data includes one.
+bool CreateUserKey(std::u16string_view Path);  // with every missing key on the way
+bool SetUserValue(std::u16string_view KeyPath, std::u16string_view Name, std::uint32_t Type,
+                  std::string_view Data);
+void DeleteUserKeyTree(std::u16string_view Path);  // the key and all below it, if it exists
+
 }  // namespace platform::testing

@@ -23,4 +23,26 @@ void RemoveEnvironmentVariable(std::u16string_view Name) {
 
 void SetLastError(std::uint32_t Error) { simulated::Machine().LastError = Error; }
 
+bool CreateUserKey(std::u16string_view Path) {
+  simulated::Machine().Registry.Key(HkeyCurrentUser, Path);
+  return true;
+}
+
+bool SetUserValue(std::u16string_view KeyPath, std::u16string_view Name, std::uint32_t Type,
+                  std::string_view Data) {
+  simulated::Machine()
+      .Registry.Key(HkeyCurrentUser, KeyPath)
+      .SetValue(Name, Type, std::string{Data});
+  return true;
+}
+
+void DeleteUserKeyTree(std::u16string_view Path) {
+  const std::size_t Last = Path.rfind(u'\\');
+  simulated::TRegKey* Root = simulated::Machine().Registry.Root(HkeyCurrentUser);
+  simulated::TRegKey* Parent =
+      Last == std::u16string_view::npos ? Root : Root->Find(Path.substr(0, Last));
+  const std::u16string_view Name = Last == std::u16string_view::npos ? Path : Path.substr(Last + 1);
+  if (Parent != nullptr) Parent->SubKeys.erase(simulated::ToUpperAscii(Name));
+}
+
 }  // namespace platform::testing

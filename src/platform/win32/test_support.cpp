@@ -43,4 +43,40 @@ void RemoveEnvironmentVariable(std::u16string_view Name) {
 
 void SetLastError(std::uint32_t Error) { ::SetLastError(Error); }
 
+bool CreateUserKey(std::u16string_view Path) {
+  const std::u16string P{Path};
+  HKEY Key = nullptr;
+  if (::RegCreateKeyExW(HKEY_CURRENT_USER, Wide(P.c_str()), 0, nullptr, 0, KEY_WRITE, nullptr, &Key,
+                        nullptr) != ERROR_SUCCESS) {
+    return false;
+  }
+  ::RegCloseKey(Key);
+  return true;
+}
+
+bool SetUserValue(std::u16string_view KeyPath, std::u16string_view Name, std::uint32_t Type,
+                  std::string_view Data) {
+  const std::u16string P{KeyPath};
+  const std::u16string N{Name};
+  HKEY Key = nullptr;
+  if (::RegCreateKeyExW(HKEY_CURRENT_USER, Wide(P.c_str()), 0, nullptr, 0, KEY_WRITE, nullptr, &Key,
+                        nullptr) != ERROR_SUCCESS) {
+    return false;
+  }
+  // The system counts one more character into string data that lacks its NUL when a NUL follows
+  // it in memory; bytes that are not NUL after the data keep the stored size the one given.
+  std::string Bytes{Data};
+  Bytes += "\xFF\xFF";
+  const LSTATUS Status =
+      ::RegSetValueExW(Key, Wide(N.c_str()), 0, Type, reinterpret_cast<const BYTE*>(Bytes.data()),
+                       static_cast<DWORD>(Data.size()));
+  ::RegCloseKey(Key);
+  return Status == ERROR_SUCCESS;
+}
+
+void DeleteUserKeyTree(std::u16string_view Path) {
+  const std::u16string P{Path};
+  ::RegDeleteTreeW(HKEY_CURRENT_USER, Wide(P.c_str()));
+}
+
 }  // namespace platform::testing
