@@ -1,4 +1,75 @@
-#include "probes/probes.h"
+#include <cstdint>
+#include <string>
+#include <string_view>
 
-// The Uninstall keys are not read yet.
-std::u16string GetInstalledPrograms() { return u"Nenhum programa encontrado."; }
+#include "platform/platform.h"
+#include "probes/probes.h"
+#include "probes/registry.h"
+#include "text/exceptions.h"
+#include "text/string_list.h"
+#include "text/string_routines.h"
+
+namespace {
+
+constexpr std::u16string_view UninstallKey = u"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+constexpr std::u16string_view Uninstall32Key =
+    u"Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+
+// A registry number that must not be negative, as the unsigned flag it is.
+std::uint32_t NonNegative(std::int32_t Value) {
+  if (Value < 0) RaiseRangeError();
+  return static_cast<std::uint32_t>(Value);
+}
+
+std::uint32_t SystemComponent(const TRegistry& Reg) {
+  if (!Reg.ValueExists(u"SystemComponent")) return 0;
+  switch (Reg.GetDataType(u"SystemComponent")) {
+    case TRegDataType::rdInteger: return NonNegative(Reg.ReadInteger(u"SystemComponent"));
+    case TRegDataType::rdString: return NonNegative(StrToIntDef(Reg.ReadString(u"SystemComponent"), 0));
+    default: return 0;  // other kinds do not mark a system component
+  }
+}
+
+// The line for the entry at the open key, or nothing when the entry is not a program a user
+// installed: no name, a system component, or a part of another entry.
+std::u16string ProgramLine(const TRegistry& Reg) {
+  if (!Reg.ValueExists(u"DisplayName")) return {};
+  const std::u16string DisplayName = Trim(Reg.ReadString(u"DisplayName"));
+  const std::uint32_t SystemComp = SystemComponent(Reg);
+  const std::u16string ParentKey = Reg.ValueExists(u"ParentKeyName") ? Reg.ReadString(u"ParentKeyName") : u"";
+  if (DisplayName.empty() || SystemComp != 0 || !ParentKey.empty()) return {};
+  return u"\u2022 " + DisplayName;
+}
+
+void ReadUninstallKey(TRegistry& Reg, TStringList& Keys, TStringList& ProgramsList,
+                      platform::Hkey RootKey, std::u16string_view SubKey) {
+  Reg.SetRootKey(RootKey);
+  if (!Reg.OpenKeyReadOnly(SubKey)) return;
+  Reg.GetKeyNames(Keys);
+  Reg.CloseKey();
+  for (std::int32_t I = 0; I < Keys.Count(); ++I) {
+    if (!Reg.OpenKeyReadOnly(std::u16string{SubKey} + u"\\" + Keys.Get(I))) continue;
+    // A broken entry costs only itself: whatever fails while reading it, the scan goes on.
+    try {
+      const std::u16string Line = ProgramLine(Reg);
+      if (!Line.empty() && ProgramsList.IndexOf(Line) < 0) ProgramsList.Add(Line);
+    } catch (...) {  // NOLINT(bugprone-empty-catch)
+    }
+    Reg.CloseKey();
+  }
+}
+
+}  // namespace
+
+std::u16string GetInstalledPrograms() {
+  TStringList ProgramsList;
+  {
+    TStringList Keys;
+    TRegistry Reg(RegistryReadAccess);
+    ReadUninstallKey(Reg, Keys, ProgramsList, platform::HkeyLocalMachine, UninstallKey);
+    ReadUninstallKey(Reg, Keys, ProgramsList, platform::HkeyLocalMachine, Uninstall32Key);
+    ReadUninstallKey(Reg, Keys, ProgramsList, platform::HkeyCurrentUser, UninstallKey);
+  }
+  ProgramsList.Sort();
+  return ProgramsList.Count() == 0 ? u"Nenhum programa encontrado." : ProgramsList.Text();
+}
