@@ -2,8 +2,10 @@
 """Compares a report written under Wine with the expected template, byte for byte, except for
 the placeholder lines, which must hold what this host has:
 
-  check_report.py REPORT TEMPLATE SEPARATOR PREFIX UPTIME_BEFORE UPTIME_AFTER
+  check_report.py REPORT TEMPLATE SEPARATOR PREFIX UPTIME_BEFORE UPTIME_AFTER [NAME=TEXT...]
 
+{NAME}    exactly TEXT, for each NAME=TEXT given: what the case set the machine up to show (its
+          computer name, the Windows registry profile it imported, the processor Wine found)
 {RAM}     the memory Linux reports (MemTotal), in GB of 2^30 bytes, two decimals
 {DISCOS}  every drive letter C: to Z: of the prefix that maps to a folder, with the size and free
           space of the file system behind it (free space may move by a little while the run goes)
@@ -84,6 +86,12 @@ def check_uptime(text, before, after):
 
 def main():
     report_path, template_path, separator, prefix, before, after = sys.argv[1:7]
+    # Raw bytes of the arguments, so that a non-ASCII TEXT is compared as the UTF-8 it was given in
+    # whatever locale this script runs.
+    literals = {}
+    for argument in sys.argv[7:]:
+        name, _, text = os.fsencode(argument).partition(b"=")
+        literals[b"{" + name + b"}"] = text
     with open(report_path, "rb") as report_file:
         report = report_file.read().split(b"\r\n")
     with open(template_path, "rb") as template_file:
@@ -98,6 +106,12 @@ def main():
                 problems.append(f"line {number}: {got!r}, expected {want!r}")
             continue
         label, placeholder = want.decode().split("{")
+        wanted_literal = literals.get(b"{" + placeholder.encode())
+        if wanted_literal is not None:
+            want = label.encode() + wanted_literal
+            if got != want:
+                problems.append(f"line {number}: {got!r}, expected {want!r}")
+            continue
         line = got.decode("utf-8", errors="replace")
         if not line.startswith(label):
             problems.append(f"line {number}: {line!r} does not start with {label!r}")

@@ -6,7 +6,17 @@
 # "N passed, M failed"; exits non-zero when any case failed.
 #
 # Reports are compared with expected/report-template.txt byte for byte, except for the lines that
-# show this host's memory, disks and uptime, which check_report.py holds to what Linux reports.
+# show this host's memory, disks and uptime, which check_report.py holds to what Linux reports, and
+# the lines that show what the case set the machine up as: its computer name, the Windows registry
+# profile it imported (tests/fixtures/registry) and the processor Wine found.
+#
+# The machine a case runs on is a registry profile on top of the prefix's own registry, and the host
+# name the wineserver started under: Wine takes the computer name from it once, when the server
+# boots. Changing either restarts the server on the registry files as they were at the start, so no
+# case sees what another one imported; the prefix is left with its own registry at the end.
+# The server boots in a network namespace of its own, which has only a loopback interface that is
+# down: programs under Wine see the adapters of the namespace Wine's services started in, and the
+# report's network lines are then the same on any host.
 set -uo pipefail
 
 if [ $# -ne 3 ]; then
@@ -30,7 +40,6 @@ unset LC_ALL LC_CTYPE LC_NUMERIC LC_TIME LC_COLLATE LC_MONETARY LC_MESSAGES LANG
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-report_name=relatorio_DESCONHECIDO.txt
 drive_c=$prefix/drive_c
 desktop=$drive_c/users/root/Desktop
 tools=$drive_c/Ferramentas            # the exe lives here, so "next to the exe" is known
@@ -39,18 +48,103 @@ win_exe='C:\Ferramentas\inventario.exe'
 time_limit=15
 
 template=$here/expected/report-template.txt
+fixtures=$here/../fixtures/registry
 
 mkdir -p "$tools" "$joao_desktop"
 cp "$exe" "$tools/inventario.exe"
 
+# Every Wine command but the program under test writes here, never to the caller's pipes: Wine's
+# helper processes would keep those open.
+wine_log=$work/wine.log
+
+# The computer name Wine gives a host name: up to the first dot, upper case, at most 15 characters.
+computer_name_of() {
+  local name=${1%%.*}
+  name=${name^^}
+  printf '%s' "${name:0:15}"
+}
+
+# The machine the running wineserver serves, as "PROFILE@HOSTNAME" (an empty HOSTNAME is this
+# host's); use_machine compares it to know when to restart.
+machine=
+
+stop_server() {
+  wineserver -k >>"$wine_log" 2>&1 </dev/null
+  wineserver -w >>"$wine_log" 2>&1 </dev/null
+}
+
+# use_machine PROFILE [HOSTNAME]: the server runs on the prefix's own registry with
+# fixtures/registry/PROFILE.reg imported into the 64-bit view, booted in a UTS namespace named
+# HOSTNAME when one is given. Returns non-zero when that failed.
+use_machine() {
+  local profile=$1 host=${2:-}
+  [ "$machine" = "$profile@$host" ] && return 0
+  machine=
+  stop_server
+  cp "$work/registry/"*.reg "$prefix/"
+  # shellcheck disable=SC2016 # expanded by the inner shell
+  unshare -n ${host:+-u} sh -c '[ -z "$1" ] || hostname "$1" && wineserver -p && wine cmd /c exit' \
+    sh "$host" >>"$wine_log" 2>&1 </dev/null || return 1
+  # Drive Z: is the Linux root; reg wants a Windows path.
+  local file
+  file=Z:$(realpath "$fixtures/$profile.reg" | tr / "\\\\")
+  wine reg import "$file" /reg:64 >>"$wine_log" 2>&1 </dev/null || return 1
+  machine="$profile@$host"
+}
+
+# Leaves the prefix as it came: its own registry, a server started outside any namespace.
+restore_prefix() {
+  stop_server
+  cp "$work/registry/"*.reg "$prefix/"
+  { wineserver -p && wine cmd /c exit; } >>"$wine_log" 2>&1 </dev/null
+  rm -rf "$work"
+}
+
+# The registry files as the prefix came, read with no server running so that none is half-saved.
+stop_server
+mkdir "$work/registry"
+cp "$prefix/"*.reg "$work/registry/"
+trap restore_prefix EXIT
+
+# processor_name_string: the processor name as Wine's registry holds it, trimmed of characters up
+# to U+0020 at both ends, as the report shows it; empty when it cannot be read. Wine writes the key
+# afresh at every boot, from the host's processor, so the tests read it rather than set it.
+processor_name_string() {
+  wine reg query 'HKLM\HARDWARE\DESCRIPTION\System\CentralProcessor\0' /v ProcessorNameString \
+    /reg:64 >"$work/processor" 2>>"$wine_log" </dev/null || return 0
+  python3 - "$work/processor" <<'PYTHON'
+import re
+import sys
+
+with open(sys.argv[1], "rb") as output:
+    for line in output.read().split(b"\r\n"):
+        match = re.fullmatch(rb"    ProcessorNameString    REG_SZ    (.*)", line, re.DOTALL)
+        if match:
+            sys.stdout.buffer.write(match.group(1).strip(bytes(range(0x21))))
+PYTHON
+}
+
+# What the report shows for each registry profile: the Sistema line and the ID do Windows line.
+declare -A system_text=(
+  [windows7]='Windows 7 Professional (Versão:  | Build:7601)'
+  [office-pc]='Windows 11 Pro (Versão: 23H2 | Build:22631.4460)'
+  [windows10-1909]='Windows 10 Pro Educação – Secretaria (Versão: 1909 | Build:18363.1556)'
+)
+declare -A product_id_text=(
+  [windows7]='Não encontrado'
+  [office-pc]='00330-80000-00000-AA585'
+  [windows10-1909]=''
+)
 
 # A new prefix links Desktop to $HOME; a real folder keeps every report inside the prefix.
 reset_prefix() {
   [ -L "$desktop" ] && rm "$desktop"
   mkdir -p "$desktop"
-  rm -f "$desktop/$report_name" "$tools/$report_name" "$drive_c/$report_name" \
-    "$joao_desktop/$report_name"
+  find "$drive_c" -name 'relatorio_*' -delete
 }
+
+# The command run_exe puts before wine, to run the program in a namespace of its own.
+runner=()
 
 # run_exe LOCALE INPUT [PROFILE]: runs the exe with stdin from INPUT, stdout and stderr to files.
 # With PROFILE, USERPROFILE is set to it first (an empty PROFILE removes the variable).
@@ -62,7 +156,7 @@ run_exe() {
     command=(cmd /c "set USERPROFILE=$3&& $win_exe")
   fi
   uptime_before=$(cut -d' ' -f1 /proc/uptime)
-  LANG=$locale timeout -k 5 "$time_limit" wine "${command[@]}" \
+  LANG=$locale timeout -k 5 "$time_limit" "${runner[@]}" wine "${command[@]}" \
     <"$input" >"$work/stdout" 2>"$work/stderr"
   status=$?
   uptime_after=$(cut -d' ' -f1 /proc/uptime)
@@ -87,10 +181,19 @@ failed=0
 reasons=()
 details=()
 
+# begin_case PROFILE [HOSTNAME]: a case on the machine use_machine sets up, whose report is expected
+# under the computer name Wine derives from HOSTNAME (this host's name when none is given).
 begin_case() {
-  reset_prefix
   reasons=()
   details=()
+  profile=$1
+  if ! use_machine "$@"; then
+    reasons+=(" could not set up the machine $1${2:+ named $2} (Wine's log follows)")
+    mapfile -t -O "${#details[@]}" details < <(tail -n 5 "$wine_log")
+  fi
+  device=$(computer_name_of "${2:-$(hostname)}")
+  report_name=relatorio_$device.txt
+  reset_prefix
 }
 
 end_case() {
@@ -125,118 +228,118 @@ expect_bytes() {
   fi
 }
 
-# expect_report FILE SEPARATOR: FILE must be the expected report for a locale whose decimal
-# separator is SEPARATOR.
+# expect_report FILE SEPARATOR: FILE must be the expected report, for a locale whose decimal
+# separator is SEPARATOR, of the machine the case set up.
 expect_report() {
   local actual=$1 separator=$2
   if [ ! -f "$actual" ]; then
     reasons+=(" no report at ${actual#"$prefix"/}")
   elif ! python3 "$here/check_report.py" "$actual" "$template" "$separator" "$prefix" \
-    "$uptime_before" "$uptime_after" >"$work/check" 2>&1; then
+    "$uptime_before" "$uptime_after" "DISPOSITIVO=$device" "SISTEMA=${system_text[$profile]}" \
+    "PROCESSADOR=$processor" "ID_WINDOWS=${product_id_text[$profile]}" >"$work/check" 2>&1; then
     reasons+=(" the report differs from the expected one")
     mapfile -t -O "${#details[@]}" details <"$work/check"
   fi
 }
 
-expect_no_file() {
-  [ -e "$1" ] && reasons+=(" unexpected file ${1#"$prefix"/}")
+# expect_reports [FILE]: FILE is the only report anywhere on drive C:; with no FILE, there is none.
+expect_reports() {
+  local expected=("$@") found=()
+  mapfile -t found < <(find "$drive_c" -name 'relatorio_*')
+  if [ "${found[*]}" != "${expected[*]}" ]; then
+    reasons+=(" reports on C: are [${found[*]#"$prefix"/}], expected [${expected[*]#"$prefix"/}]")
+  fi
 }
 
 expect_stderr_empty() {
   [ -s "$work/stderr" ] && reasons+=(" stderr not empty: $(head -c 200 "$work/stderr" | tr '\r\n' '  ')")
 }
 
-# Checks a full, ordinary success of a run from the default profile: exit 0, the four lines naming
-# the Desktop report, that report as expected for SEPARATOR, and no report anywhere else.
-check_desktop_result() {
-  local separator=$1
+# check_result FOLDER WINDOWS_FOLDER SEPARATOR: a full, ordinary success: exit 0, the four lines
+# naming the report in WINDOWS_FOLDER, that report in FOLDER as expected for SEPARATOR, and no
+# report anywhere else.
+check_result() {
+  local folder=$1 windows_folder=$2 separator=$3
   expect_status 0
-  success_output 'C:\users\root\Desktop\relatorio_DESCONHECIDO.txt' >"$work/expected-stdout"
+  success_output "$windows_folder\\$report_name" >"$work/expected-stdout"
   expect_bytes stdout "$work/stdout" "$work/expected-stdout"
   expect_stderr_empty
-  expect_report "$desktop/$report_name" "$separator"
-  expect_no_file "$tools/$report_name"
-  expect_no_file "$drive_c/$report_name"
+  expect_report "$folder/$report_name" "$separator"
+  expect_reports "$folder/$report_name"
+}
+
+check_desktop_result() {
+  check_result "$desktop" 'C:\users\root\Desktop' "$1"
 }
 
 started=$SECONDS
 
-begin_case
+# The machine most cases run on: Windows 7, the oldest the program supports, whose registry has
+# neither version name nor update number and no ProductId.
+use_machine windows7
+processor=$(processor_name_string)
+
+begin_case windows7
 run_exe pt_BR.UTF-8 /dev/null
 check_desktop_result ,
 end_case "report on the Desktop under pt_BR (decimal comma)"
 
-begin_case
+begin_case windows7
 run_exe C.UTF-8 /dev/null
 check_desktop_result .
 end_case "report on the Desktop under C (decimal point)"
 
-begin_case
+begin_case windows7
 rm -rf "$desktop"
 run_exe C.UTF-8 /dev/null
-expect_status 0
-success_output 'C:\Ferramentas\relatorio_DESCONHECIDO.txt' >"$work/expected-stdout"
-expect_bytes stdout "$work/stdout" "$work/expected-stdout"
-expect_stderr_empty
-expect_report "$tools/$report_name" .
-expect_no_file "$desktop/$report_name"
+check_result "$tools" 'C:\Ferramentas' .
 end_case "missing Desktop puts the report next to the exe"
 
-begin_case
+begin_case windows7
 run_exe pt_BR.UTF-8 /dev/null ""
-expect_status 0
-success_output 'C:\relatorio_DESCONHECIDO.txt' >"$work/expected-stdout"
-expect_bytes stdout "$work/stdout" "$work/expected-stdout"
-expect_stderr_empty
-expect_report "$drive_c/$report_name" ,
-expect_no_file "$desktop/$report_name"
-expect_no_file "$tools/$report_name"
+check_result "$drive_c" 'C:' ,
 end_case "empty USERPROFILE puts the report in C:\\"
 
 # Waiting for ENTER must not hang on input that has already ended, whatever kind of handle it is,
 # nor fail on input that holds more than one line.
 : >"$work/empty"
-begin_case
+begin_case windows7
 run_exe pt_BR.UTF-8 "$work/empty"
 check_desktop_result ,
 end_case "stdin an empty file ends the run"
 
 printf 'primeira\r\nsegunda\r\nterceira\r\n' >"$work/lines"
-begin_case
+begin_case windows7
 run_exe pt_BR.UTF-8 "$work/lines"
 check_desktop_result ,
 end_case "stdin with several lines ends the run"
 
 printf 'sem fim de linha' >"$work/unterminated"
-begin_case
+begin_case windows7
 run_exe pt_BR.UTF-8 "$work/unterminated"
 check_desktop_result ,
 end_case "stdin ending without a line end ends the run"
 
 # A Windows pipe whose writer has gone ends with a broken-pipe error rather than a zero-byte read.
-begin_case
+begin_case windows7
 run_piped pt_BR.UTF-8 ""
 check_desktop_result ,
 end_case "stdin an empty, closed Windows pipe ends the run"
 
-begin_case
+begin_case windows7
 run_piped pt_BR.UTF-8 "sem fim de linha"
 check_desktop_result ,
 end_case "stdin a closed Windows pipe holding no line end ends the run"
 
-begin_case
+begin_case windows7
 run_exe pt_BR.UTF-8 /dev/null 'C:\users\joão'
-expect_status 0
-success_output $'C:\\users\\jo\xe3o\\Desktop\\relatorio_DESCONHECIDO.txt' >"$work/expected-stdout"
-expect_bytes stdout "$work/stdout" "$work/expected-stdout"
+check_result "$joao_desktop" $'C:\\users\\jo\xe3o\\Desktop' ,
 if grep -q $'\xc3\xa3' "$work/stdout"; then
   reasons+=(" stdout holds UTF-8 (C3 A3) for the a-tilde instead of code page 1252")
 fi
-expect_stderr_empty
-expect_report "$joao_desktop/$report_name" ,
 end_case "stdout to a file is in the ANSI code page (non-ASCII profile path)"
 
-begin_case
+begin_case windows7
 {
   cat "$template" "$template"
   printf 'linha antiga que deve sumir\r\n'
@@ -244,6 +347,63 @@ begin_case
 run_exe pt_BR.UTF-8 /dev/null
 check_desktop_result ,
 end_case "an older, longer report is replaced whole"
+
+# Older Intel processors pad their brand string with spaces; whatever Wine made of this host's, the
+# report shows it without padding. Read again after the run: it is this boot's value that counts.
+begin_case windows7
+run_exe C.UTF-8 /dev/null
+expect_status 0
+now_processor=$(processor_name_string)
+if [ -z "$now_processor" ]; then
+  reasons+=(" no ProcessorNameString in Wine's registry to compare with")
+  mapfile -t -O "${#details[@]}" details <"$work/processor"
+elif [ ! -f "$desktop/$report_name" ]; then
+  reasons+=(" no report at ${desktop#"$prefix"/}/$report_name")
+else
+  processor_line=$(sed -n '5{s/\r$//;p}' "$desktop/$report_name")
+  if [ "$processor_line" != "⚙️ *Processador:* $now_processor" ]; then
+    reasons+=(" processor line '$processor_line', Wine's registry has '$now_processor'")
+    mapfile -t -O "${#details[@]}" details < <(cat -A "$work/processor")
+  fi
+fi
+end_case "processor line is Wine's ProcessorNameString, trimmed"
+
+# Windows 11 still names itself "Windows 10" in ProductName; DisplayVersion outranks the ReleaseId
+# that stays behind; the update number follows the build.
+begin_case office-pc
+run_exe pt_BR.UTF-8 /dev/null
+check_desktop_result ,
+end_case "office PC: Windows 11 from the build number, DisplayVersion, build with UBR, ProductId"
+
+begin_case windows10-1909
+run_exe pt_BR.UTF-8 /dev/null
+check_desktop_result ,
+end_case "Windows 10 1909: ReleaseId as version, no renaming below build 22000, non-ASCII edition, empty ProductId"
+
+# A value of the wrong type ends the run with the error on the console and no report at all, not a
+# report with a hole in it.
+begin_case productname-dword
+run_exe pt_BR.UTF-8 /dev/null
+expect_status 0
+printf '%s\r\n' 'Coletando informacoes do sistema...' '' 'Ocorreu um erro ao gerar o relatorio:' \
+  "ERegistryException: Invalid data type for 'ProductName'" '' 'Pressione ENTER para sair...' \
+  >"$work/expected-stdout"
+expect_bytes stdout "$work/stdout" "$work/expected-stdout"
+expect_stderr_empty
+expect_reports
+end_case "ProductName stored as a number: registry error on the console, no report"
+
+# Wine names the computer after the host name of the UTS namespace its server booted in. A name
+# longer than 15 characters is cut, and GetComputerNameW needs room for all 15 and the NUL.
+begin_case windows7 escritorio-teste-longo
+# shellcheck disable=SC2016 # expanded by the inner shell
+runner=(unshare -u sh -c 'hostname "$0" && exec "$@"' escritorio-teste-longo)
+run_exe pt_BR.UTF-8 /dev/null
+runner=()
+device=ESCRITORIO-TEST
+report_name=relatorio_$device.txt
+check_desktop_result ,
+end_case "host name escritorio-teste-longo: computer ESCRITORIO-TEST names the report and line 3"
 
 echo "# e2e took $((SECONDS - started))s"
 echo "$passed passed, $failed failed"
