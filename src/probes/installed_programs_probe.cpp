@@ -51,8 +51,8 @@ void ReadUninstallKey(TRegistry& Reg, TStringList& Keys, TStringList& ProgramsLi
     if (!Reg.OpenKeyReadOnly(std::u16string{SubKey} + u"\\" + Keys.Get(I))) continue;
     // A broken entry costs only itself: whatever fails while reading it, the scan goes on.
     try {
-      const std::u16string Line = ProgramLine(Reg);
-      if (!Line.empty() && ProgramsList.IndexOf(Line) < 0) ProgramsList.Add(Line);
+      std::u16string Line = ProgramLine(Reg);
+      if (!Line.empty()) ProgramsList.Add(std::move(Line));
     } catch (...) {  // NOLINT(bugprone-empty-catch)
     }
     Reg.CloseKey();
@@ -70,6 +70,8 @@ std::u16string GetInstalledPrograms() {
     ReadUninstallKey(Reg, Keys, ProgramsList, platform::HkeyLocalMachine, Uninstall32Key);
     ReadUninstallKey(Reg, Keys, ProgramsList, platform::HkeyCurrentUser, UninstallKey);
   }
+  // The first of lines that differ only in case (or in what the locale ignores) is the one kept.
+  ProgramsList.RemoveLaterDuplicates();
   ProgramsList.Sort();
   return ProgramsList.Count() == 0 ? u"Nenhum programa encontrado." : ProgramsList.Text();
 }

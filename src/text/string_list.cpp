@@ -1,5 +1,6 @@
 #include "text/string_list.h"
 
+#include <algorithm>
 #include <limits>
 #include <utility>
 
@@ -95,6 +96,49 @@ std::int32_t TStringList::IndexOf(std::u16string_view S) const {
     if (Line.size() == S.size() && CompareStrings(Line, S) == 0) return static_cast<std::int32_t>(I);
   }
   return -1;
+}
+
+void TStringList::RemoveLaterDuplicates() {
+  // Lines of one length that compare equal form a class (the comparison is a collation, so
+  // equality is transitive); a stable order by length and comparison puts each class together,
+  // first line first. A comparison the system cannot make gives no such order, so then the lines
+  // are checked one by one against those kept, exactly as repeated IndexOf calls would.
+  std::vector<std::size_t> Order(FList.size());
+  for (std::size_t I = 0; I < Order.size(); ++I) Order[I] = I;
+  bool Failed = false;
+  const auto Before = [&](std::size_t A, std::size_t B) {
+    const std::u16string& X = FList[A].FString;
+    const std::u16string& Y = FList[B].FString;
+    if (X.size() != Y.size()) return X.size() < Y.size();
+    const int Result = CompareStrings(X, Y);
+    Failed = Failed || Result == -2;
+    return Result < 0;
+  };
+  std::stable_sort(Order.begin(), Order.end(), Before);
+  std::vector<bool> Later(FList.size(), false);
+  for (std::size_t K = 1; K < Order.size() && !Failed; ++K) {
+    const std::u16string& Previous = FList[Order[K - 1]].FString;
+    const std::u16string& Current = FList[Order[K]].FString;
+    if (Previous.size() != Current.size()) continue;
+    const int Result = CompareStrings(Previous, Current);
+    Failed = Result == -2;
+    Later[Order[K]] = Result == 0;
+  }
+  if (Failed) {
+    TStringList Unique;
+    for (TStringItem& Item : FList) {
+      if (Unique.IndexOf(Item.FString) < 0) Unique.AddObject(std::move(Item.FString), Item.FObject);
+    }
+    FList.swap(Unique.FList);
+    FCapacity = Unique.FCapacity;
+    return;
+  }
+  std::vector<TStringItem> Kept;
+  for (std::size_t I = 0; I < FList.size(); ++I) {
+    if (!Later[I]) Kept.push_back(std::move(FList[I]));
+  }
+  FList.swap(Kept);
+  FCapacity = static_cast<std::int32_t>(FList.capacity());
 }
 
 void TStringList::Sort() {

@@ -66,6 +66,9 @@ class TStringList {
 
   // Index of the first line of the same length that the comparison calls equal; -1 for none.
   [[nodiscard]] std::int32_t IndexOf(std::u16string_view S) const;
+  // Removes every line for which IndexOf would find an earlier one, keeping the order of the
+  // rest: the same lines as adding each only when IndexOf misses, with O(n log n) comparisons.
+  void RemoveLaterDuplicates();
   void Sort();
   // Every line followed by CR LF.
   [[nodiscard]] std::u16string Text() const;

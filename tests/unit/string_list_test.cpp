@@ -1,3 +1,4 @@
+#include <random>
 #include <string>
 #include <vector>
 
@@ -206,6 +207,35 @@ TEST_F(StringListTest, SaveFailuresRaiseTheStreamErrorsAndReleaseEverything) {
     EXPECT_EQ(Machine().OpenHandleCount(), HandlesBefore) << C.Name;
     EXPECT_EQ(Machine().OutstandingBlocks(), 0U) << C.Name;
   }
+}
+
+}  // namespace
+
+namespace {
+
+// Removing later duplicates must keep exactly the lines that adding each only when IndexOf
+// misses would keep, in the same order, on any list: checked against that rule on random lists
+// full of case variants, accents, ignorable characters and lines of equal length.
+TEST_F(StringListTest, RemovingLaterDuplicatesMatchesIndexOfOnRandomLists) {
+  const std::vector<std::u16string> Pieces{u"a", u"A", u"\u00E1", u"b", u"B", u"-", u"\u00AD", u" ", u"7", u"\u00C9", u"e"};
+  std::mt19937 Random(2026);
+  for (int Round = 0; Round < 300; ++Round) {
+    TStringList List;
+    TStringList Expected;
+    const int Count = static_cast<int>(Random() % 40);
+    for (int I = 0; I < Count; ++I) {
+      std::u16string Line;
+      for (int Length = static_cast<int>(Random() % 4); Length >= 0; --Length) Line += Pieces[Random() % Pieces.size()];
+      List.Add(Line);
+      if (Expected.IndexOf(Line) < 0) Expected.Add(Line);
+    }
+    List.RemoveLaterDuplicates();
+    ASSERT_EQ(Lines(List), Lines(Expected)) << Round;
+  }
+  Machine().FailCall("CompareStringW", platform::ErrorInvalidParameter, 3, 1);
+  TStringList Faulty = ListOf({u"x", u"X", u"y", u"x"});
+  Faulty.RemoveLaterDuplicates();
+  EXPECT_EQ(Lines(Faulty), (std::vector<std::u16string>{u"x", u"y"}));
 }
 
 }  // namespace
