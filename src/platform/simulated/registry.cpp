@@ -103,12 +103,21 @@ TRegKey& TRegKey::Create(std::u16string_view Path) {
     if (Part.empty()) continue;
     auto& Slot = Key->SubKeys[ToUpperAscii(Part)];
     if (!Slot) {
+      Key->SubKeysChanged();
       Slot = std::make_unique<TRegKey>();
       Slot->Name = std::u16string{Part};
     }
     Key = Slot.get();
   }
   return *Key;
+}
+
+const TRegKey* TRegKey::SubKeyAt(std::size_t Index) const {
+  if (EnumerationOrder.size() != SubKeys.size()) {
+    EnumerationOrder.clear();
+    for (const auto& [Upper, Sub] : SubKeys) EnumerationOrder.push_back(Sub.get());
+  }
+  return Index < EnumerationOrder.size() ? EnumerationOrder[Index] : nullptr;
 }
 
 void TRegKey::SetValue(std::u16string_view ValueName, std::uint32_t Type, std::string Data) {
@@ -192,7 +201,10 @@ std::optional<std::string> TRegistryTree::Import(std::string_view FileBytes) {
       if (Delete) {
         const std::size_t Last = Rest.rfind(u'\\');
         TRegKey* Parent = Last == std::u16string_view::npos ? Root : Root->Find(Rest.substr(0, Last));
-        if (Parent != nullptr) Parent->SubKeys.erase(ToUpperAscii(Rest.substr(Last + 1)));
+        if (Parent != nullptr) {
+          Parent->SubKeys.erase(ToUpperAscii(Rest.substr(Last + 1)));
+          Parent->SubKeysChanged();
+        }
         Current = nullptr;
       } else {
         Current = &Root->Create(Rest);

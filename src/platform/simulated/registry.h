@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/platform.h"
 
@@ -20,17 +21,25 @@ struct TRegValue {
   std::string Data;     // the stored bytes, exactly
 };
 
-struct TRegKey {
+class TRegKey {
+ public:
   std::u16string Name;
   std::map<std::u16string, TRegValue> Values;                  // by upper-cased name
   std::map<std::u16string, std::unique_ptr<TRegKey>> SubKeys;  // by upper-cased name
   std::uint32_t GrantedAccess = 0xFFFFFFFF;  // rights an open may ask for; others are refused
+
+  // The subkey at an enumeration index, in the registry's order; nullptr past the last one.
+  const TRegKey* SubKeyAt(std::size_t Index) const;
+  void SubKeysChanged() { EnumerationOrder.clear(); }
 
   TRegKey* Find(std::u16string_view Path);    // nullptr when missing; "" is this key
   TRegKey& Create(std::u16string_view Path);  // with every missing key on the way
   void SetValue(std::u16string_view ValueName, std::uint32_t Type, std::string Data);
   void SetString(std::u16string_view ValueName, std::u16string_view Text, std::uint32_t Type = RegSz);
   void SetDword(std::u16string_view ValueName, std::uint32_t Value);
+
+ private:
+  mutable std::vector<const TRegKey*> EnumerationOrder;  // built on first use after a change
 };
 
 class TRegistryTree {

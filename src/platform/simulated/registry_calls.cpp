@@ -135,10 +135,9 @@ std::int32_t RegEnumKeyExW(Hkey Key, std::uint32_t Index, char16_t* Name,
   const TRegKey* K = KeyOf(Key);
   if (K == nullptr) return ErrorInvalidHandleResult;
   if (Name == nullptr || NameLength == nullptr) return ErrorInvalidParameterResult;
-  if (Index >= K->SubKeys.size()) return ErrorNoMoreItems;
-  auto It = K->SubKeys.begin();
-  std::advance(It, Index);
-  const std::u16string& SubName = It->second->Name;
+  const TRegKey* Sub = K->SubKeyAt(Index);
+  if (Sub == nullptr) return ErrorNoMoreItems;
+  const std::u16string& SubName = Sub->Name;
   if (*NameLength <= SubName.size()) return ErrorMoreDataResult;
   std::copy(SubName.begin(), SubName.end(), Name);
   Name[SubName.size()] = u'\0';

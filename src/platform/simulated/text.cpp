@@ -352,8 +352,18 @@ int CompareStringW(Lcid Locale, std::uint32_t CmpFlags, const char16_t* String1,
   const Lcid Effective = Locale == LocaleUserDefault ? M.UserLocale : Locale;
   UCollator* C = Collator(Effective, (CmpFlags & NormIgnoreCase) != 0);
   if (C == nullptr) return M.LastError = ErrorInvalidParameter, 0;
-  const TWordSortText A = SetMarksAside(Counted(String1, Count1));
-  const TWordSortText B = SetMarksAside(Counted(String2, Count2));
+  const std::u16string_view First = Counted(String1, Count1);
+  const std::u16string_view Second = Counted(String2, Count2);
+  const auto HasMark = [](std::u16string_view Text) {
+    return std::any_of(Text.begin(), Text.end(), [](char16_t C) { return WordSortMarkRank(C) != 0; });
+  };
+  if (!HasMark(First) && !HasMark(Second)) {  // most texts: nothing to set aside or copy
+    const UCollationResult R = ucol_strcoll(C, First.data(), static_cast<int32_t>(First.size()),
+                                            Second.data(), static_cast<int32_t>(Second.size()));
+    return R == UCOL_LESS ? CstrLessThan : R == UCOL_EQUAL ? CstrEqual : CstrGreaterThan;
+  }
+  const TWordSortText A = SetMarksAside(First);
+  const TWordSortText B = SetMarksAside(Second);
   const UCollationResult R = ucol_strcoll(C, A.Rest.data(), static_cast<int32_t>(A.Rest.size()),
                                           B.Rest.data(), static_cast<int32_t>(B.Rest.size()));
   if (R == UCOL_EQUAL) return CompareMarks(A, B);
