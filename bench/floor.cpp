@@ -1,0 +1,148 @@
+// The floor for a run's time: the system calls inventario.exe makes, in the same order and
+// number for the same machine, with none of its own work (no formatting, sorting, duplicate
+// checks or text conversions beyond what the calls need). A run of the program cannot be faster.
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+#include <iphlpapi.h>
+#include <winspool.h>
+
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+namespace {
+
+const HKEY Hklm = HKEY_LOCAL_MACHINE;
+const REGSAM Read64 = KEY_READ | KEY_WOW64_64KEY;
+
+void Say(HANDLE Out, const char* Text) {
+  DWORD Written = 0;
+  WriteFile(Out, Text, lstrlenA(Text), &Written, nullptr);
+}
+
+// What the program asks of one value: does it exist, how big is it, then its data.
+void ReadValue(HKEY Key, const wchar_t* Name) {
+  DWORD Type = 0;
+  DWORD Size = 0;
+  if (RegQueryValueExW(Key, Name, nullptr, &Type, nullptr, &Size) != ERROR_SUCCESS) return;
+  RegQueryValueExW(Key, Name, nullptr, &Type, nullptr, &Size);
+  std::vector<BYTE> Data(Size + 2);
+  RegQueryValueExW(Key, Name, nullptr, &Type, Data.data(), &Size);
+}
+
+void ReadKey(HKEY Root, const wchar_t* Path, std::initializer_list<const wchar_t*> Names) {
+  HKEY Key = nullptr;
+  if (RegOpenKeyExW(Root, Path, 0, Read64, &Key) != ERROR_SUCCESS) return;
+  for (const wchar_t* Name : Names) ReadValue(Key, Name);
+  RegCloseKey(Key);
+}
+
+void ReadUninstall(HKEY Root, const wchar_t* Path) {
+  HKEY Key = nullptr;
+  if (RegOpenKeyExW(Root, Path, 0, Read64, &Key) != ERROR_SUCCESS) return;
+  DWORD Count = 0;
+  DWORD Longest = 0;
+  RegQueryInfoKeyW(Key, nullptr, nullptr, nullptr, &Count, &Longest, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
+  std::vector<std::wstring> Names;
+  std::vector<wchar_t> Name(2 * Longest + 1);
+  for (DWORD I = 0; I < Count; ++I) {
+    DWORD Length = static_cast<DWORD>(Name.size());
+    if (RegEnumKeyExW(Key, I, Name.data(), &Length, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS) {
+      Names.emplace_back(Name.data(), Length);
+    }
+  }
+  RegCloseKey(Key);
+  for (const std::wstring& Entry : Names) {
+    const std::wstring Full = std::wstring(Path) + L"\\" + Entry;
+    ReadKey(Root, Full.c_str(), {L"DisplayName", L"SystemComponent", L"ParentKeyName"});
+  }
+}
+
+}  // namespace
+
+int main() {
+  GetThreadLocale();
+  IsValidLocale(GetThreadLocale(), LCID_INSTALLED);
+  wchar_t Separator[3];
+  GetLocaleInfoW(GetThreadLocale(), LOCALE_SDECIMAL, Separator, 3);
+  GetACP();
+  HANDLE Out = GetStdHandle(STD_OUTPUT_HANDLE);
+  GetFileType(Out);
+  Say(Out, "Coletando informacoes do sistema...\r\n");
+
+  wchar_t Computer[16];
+  DWORD ComputerSize = 16;
+  GetComputerNameW(Computer, &ComputerSize);
+  const wchar_t* CurrentVersion = L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion";
+  ReadKey(Hklm, CurrentVersion, {L"ProductName", L"DisplayVersion", L"ReleaseId", L"CurrentBuildNumber", L"UBR"});
+  ReadKey(Hklm, L"HARDWARE\\DESCRIPTION\\System\\CentralProcessor\\0", {L"ProcessorNameString"});
+  MEMORYSTATUSEX Memory{};
+  Memory.dwLength = sizeof Memory;
+  GlobalMemoryStatusEx(&Memory);
+  wchar_t Root[] = L"C:\\";
+  for (wchar_t Letter = L'C'; Letter <= L'Z'; ++Letter) {
+    Root[0] = Letter;
+    ULARGE_INTEGER Free, Total, TotalFree;
+    if (GetDriveTypeW(Root) == DRIVE_FIXED) GetDiskFreeSpaceExW(Root, &Free, &Total, &TotalFree);
+  }
+  using TTicks = ULONGLONG(WINAPI*)();
+  const auto Ticks = reinterpret_cast<TTicks>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "GetTickCount64")));
+  if (Ticks != nullptr) Ticks();
+  ReadKey(Hklm, CurrentVersion, {L"ProductId"});
+
+  ULONG AdapterBytes = 0;
+  if (GetAdaptersInfo(nullptr, &AdapterBytes) == ERROR_BUFFER_OVERFLOW) {
+    std::vector<BYTE> Adapters(AdapterBytes);
+    GetAdaptersInfo(reinterpret_cast<PIP_ADAPTER_INFO>(Adapters.data()), &AdapterBytes);
+  }
+
+  DWORD Needed = 0;
+  DWORD Returned = 0;
+  EnumPrintersW(PRINTER_ENUM_LOCAL | PRINTER_ENUM_CONNECTIONS, nullptr, 4, nullptr, 0, &Needed, &Returned);
+  if (Needed > 0) {
+    std::vector<BYTE> Printers(Needed);
+    EnumPrintersW(PRINTER_ENUM_LOCAL | PRINTER_ENUM_CONNECTIONS, nullptr, 4, Printers.data(), Needed, &Needed, &Returned);
+    DWORD DefaultNeeded = 0;
+    DWORD DefaultReturned = 0;
+    EnumPrintersW(PRINTER_ENUM_DEFAULT, nullptr, 5, nullptr, 0, &DefaultNeeded, &DefaultReturned);
+    std::vector<BYTE> Default(DefaultNeeded + 1);
+    EnumPrintersW(PRINTER_ENUM_DEFAULT, nullptr, 5, Default.data(), DefaultNeeded, &DefaultNeeded, &DefaultReturned);
+    DWORD Length = 0;
+    GetDefaultPrinterW(nullptr, &Length);
+    std::vector<wchar_t> Name(Length + 1);
+    GetDefaultPrinterW(Name.data(), &Length);
+    HANDLE Printer = nullptr;
+    if (OpenPrinterW(Name.data(), &Printer, nullptr) != 0) {
+      const LONG Size = DocumentPropertiesW(nullptr, Printer, Name.data(), nullptr, nullptr, 0);
+      if (Size > 0) {
+        HGLOBAL Block = GlobalAlloc(GHND, static_cast<SIZE_T>(Size));
+        void* Settings = GlobalLock(Block);
+        DocumentPropertiesW(nullptr, Printer, Name.data(), static_cast<PDEVMODEW>(Settings), nullptr, DM_OUT_BUFFER);
+        GlobalUnlock(Block);
+        GlobalFree(Block);
+      }
+      ClosePrinter(Printer);
+    }
+  }
+
+  ReadUninstall(Hklm, L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall");
+  ReadUninstall(Hklm, L"Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall");
+  ReadUninstall(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall");
+
+  wchar_t Profile[261];
+  GetEnvironmentVariableW(L"USERPROFILE", Profile, 260);
+  const std::wstring Path = std::wstring(Profile) + L"\\Desktop\\relatorio_floor.txt";
+  HANDLE File = CreateFileW(Path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (File != INVALID_HANDLE_VALUE) {
+    static const char Report[2048] = "\xEF\xBB\xBF";
+    Say(File, Report);
+    CloseHandle(File);
+  }
+  Say(Out, "Sucesso! Relatorio salvo em: C:\\relatorio_floor.txt\r\n\r\nPressione ENTER para sair...\r\n");
+  char Line[128];
+  DWORD Read = 0;
+  ReadFile(GetStdHandle(STD_INPUT_HANDLE), Line, sizeof Line, &Read, nullptr);
+  return 0;
+}
