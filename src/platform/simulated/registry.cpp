@@ -12,6 +12,9 @@ namespace platform::simulated {
 
 namespace {
 
+// A dword or a hex(N) type is hex digits only; anything else is a malformed file, not a number.
+constexpr std::u16string_view HexDigits = u"0123456789abcdefABCDEF";
+
 std::vector<std::u16string_view> PathParts(std::u16string_view Path) {
   std::vector<std::u16string_view> Parts;
   while (!Path.empty()) {
@@ -230,14 +233,19 @@ std::optional<std::string> TRegistryTree::Import(std::string_view FileBytes) {
       Current->SetString(Name, S->first);
     } else if (Rest.substr(0, 6) == u"dword:") {
       const std::u16string Digits{Rest.substr(6)};
-      if (Digits.size() != 8) return Where + ": a dword takes eight hex digits";
+      if (Digits.size() != 8 || Digits.find_first_not_of(HexDigits) != std::u16string::npos) {
+        return Where + ": a dword takes eight hex digits";
+      }
       Current->SetDword(Name, static_cast<std::uint32_t>(std::stoul(ToUtf8(Digits), nullptr, 16)));
     } else if (Rest.substr(0, 4) == u"hex:" || Rest.substr(0, 4) == u"hex(") {
       std::uint32_t Type = RegBinary;
       std::size_t Colon = 3;
       if (Rest[3] == u'(') {
         const std::size_t Close = Rest.find(u')');
-        if (Close == std::u16string_view::npos) return Where + ": bad hex(N)";
+        if (Close == std::u16string_view::npos || Close == 4 || Close > 12 ||
+            Rest.substr(4, Close - 4).find_first_not_of(HexDigits) != std::u16string_view::npos) {
+          return Where + ": bad hex(N)";
+        }
         Type = static_cast<std::uint32_t>(std::stoul(ToUtf8(Rest.substr(4, Close - 4)), nullptr, 16));
         Colon = Close + 1;
       }
