@@ -8,7 +8,8 @@
 # Reports are compared with expected/report-template.txt byte for byte, except for the lines that
 # show this host's memory, disks and uptime, which check_report.py holds to what Linux reports, and
 # the lines that show what the case set the machine up as: its computer name, the Windows registry
-# profile it imported (tests/fixtures/registry) and the processor Wine found.
+# profile it imported (tests/fixtures/registry), the processor Wine found, its network adapters,
+# printers and installed programs.
 #
 # The machine a case runs on is a registry profile on top of the prefix's own registry, and the host
 # name the wineserver started under: Wine takes the computer name from it once, when the server
@@ -182,7 +183,9 @@ reasons=()
 details=()
 
 # begin_case PROFILE [HOSTNAME]: a case on the machine use_machine sets up, whose report is expected
-# under the computer name Wine derives from HOSTNAME (this host's name when none is given).
+# under the computer name Wine derives from HOSTNAME (this host's name when none is given). The
+# network, printer and program lines are expected to be the ones of a machine with none of them,
+# until the case says otherwise.
 begin_case() {
   reasons=()
   details=()
@@ -193,6 +196,12 @@ begin_case() {
   fi
   device=$(computer_name_of "${2:-$(hostname)}")
   report_name=relatorio_$device.txt
+  network_name='Desconhecida (Não conectada) (Não conectada)'
+  ip_mode='IP Estático (Fixo)'
+  ip_gateway='Não obtido / Não obtido'
+  mac='Não obtido'
+  printers='Nenhuma impressora encontrada.'
+  programs='Nenhum programa encontrado.'
   reset_prefix
 }
 
@@ -203,7 +212,7 @@ end_case() {
   else
     local IFS=';'
     echo "not ok - $1:${reasons[*]}"
-    printf '#   %s\n' "${details[@]}"
+    [ ${#details[@]} -eq 0 ] || printf '#   %s\n' "${details[@]}"
     failed=$((failed + 1))
   fi
 }
@@ -236,7 +245,9 @@ expect_report() {
     reasons+=(" no report at ${actual#"$prefix"/}")
   elif ! python3 "$here/check_report.py" "$actual" "$template" "$separator" "$prefix" \
     "$uptime_before" "$uptime_after" "DISPOSITIVO=$device" "SISTEMA=${system_text[$profile]}" \
-    "PROCESSADOR=$processor" "ID_WINDOWS=${product_id_text[$profile]}" >"$work/check" 2>&1; then
+    "PROCESSADOR=$processor" "ID_WINDOWS=${product_id_text[$profile]}" "REDE=$network_name" \
+    "MODO_IP=$ip_mode" "IP_GATEWAY=$ip_gateway" "MAC=$mac" "IMPRESSORAS=$printers" \
+    "PROGRAMAS=$programs" >"$work/check" 2>&1; then
     reasons+=(" the report differs from the expected one")
     mapfile -t -O "${#details[@]}" details <"$work/check"
   fi
