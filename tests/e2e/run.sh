@@ -8,13 +8,14 @@
 # Reports are compared with expected/report-template.txt byte for byte, except for the lines that
 # show this host's memory, disks and uptime, which check_report.py holds to what Linux reports, and
 # the lines that show what the case set the machine up as: its computer name, the Windows registry
-# profile it imported (tests/fixtures/registry), the processor Wine found, its network adapters,
+# profiles it imported (tests/fixtures/registry), the processor Wine found, its network adapters,
 # printers and installed programs.
 #
-# The machine a case runs on is a registry profile on top of the prefix's own registry, and the host
-# name the wineserver started under: Wine takes the computer name from it once, when the server
-# boots. Changing either restarts the server on the registry files as they were at the start, so no
-# case sees what another one imported; the prefix is left with its own registry at the end.
+# The machine a case runs on is a list of registry profiles imported on top of the prefix's own
+# registry, and the host name the wineserver started under: Wine takes the computer name from it
+# once, when the server boots. Changing either restarts the server on the registry files as they
+# were at the start, so no case sees what another one imported; the prefix is left with its own
+# registry at the end.
 # The server boots in a network namespace of its own, which has only a loopback interface that is
 # down: programs under Wine see the adapters of the namespace Wine's services started in, and the
 # report's network lines are then the same on any host.
@@ -65,7 +66,7 @@ computer_name_of() {
   printf '%s' "${name:0:15}"
 }
 
-# The machine the running wineserver serves, as "PROFILE@HOSTNAME" (an empty HOSTNAME is this
+# The machine the running wineserver serves, as "PROFILES@HOSTNAME" (an empty HOSTNAME is this
 # host's); use_machine compares it to know when to restart.
 machine=
 
@@ -74,23 +75,26 @@ stop_server() {
   wineserver -w >>"$wine_log" 2>&1 </dev/null
 }
 
-# use_machine PROFILE [HOSTNAME]: the server runs on the prefix's own registry with
-# fixtures/registry/PROFILE.reg imported into the 64-bit view, booted in a UTS namespace named
-# HOSTNAME when one is given. Returns non-zero when that failed.
+# use_machine PROFILES [HOSTNAME]: the server runs on the prefix's own registry with
+# fixtures/registry/PROFILE.reg imported into the 64-bit view for each PROFILE of the
+# space-separated PROFILES, in order, booted in a UTS namespace named HOSTNAME when one is given.
+# Returns non-zero when that failed.
 use_machine() {
-  local profile=$1 host=${2:-}
-  [ "$machine" = "$profile@$host" ] && return 0
+  local profiles=$1 host=${2:-}
+  [ "$machine" = "$profiles@$host" ] && return 0
   machine=
   stop_server
   cp "$work/registry/"*.reg "$prefix/"
   # shellcheck disable=SC2016 # expanded by the inner shell
   unshare -n ${host:+-u} sh -c '[ -z "$1" ] || hostname "$1" && wineserver -p && wine cmd /c exit' \
     sh "$host" >>"$wine_log" 2>&1 </dev/null || return 1
-  # Drive Z: is the Linux root; reg wants a Windows path.
-  local file
-  file=Z:$(realpath "$fixtures/$profile.reg" | tr / "\\\\")
-  wine reg import "$file" /reg:64 >>"$wine_log" 2>&1 </dev/null || return 1
-  machine="$profile@$host"
+  local profile file
+  for profile in $profiles; do
+    # Drive Z: is the Linux root; reg wants a Windows path.
+    file=Z:$(realpath "$fixtures/$profile.reg" | tr / "\\\\")
+    wine reg import "$file" /reg:64 >>"$wine_log" 2>&1 </dev/null || return 1
+  done
+  machine="$profiles@$host"
 }
 
 # Leaves the prefix as it came: its own registry, a server started outside any namespace.
@@ -177,19 +181,29 @@ success_output() {
   printf 'Coletando informacoes do sistema...\r\nSucesso! Relatorio salvo em: %s\r\n\r\nPressione ENTER para sair...\r\n' "$1"
 }
 
+# list_lines VAR LINE...: sets VAR to the LINEs, each ended by CR LF, as the report shows a list of
+# printers or programs: the list's last line break is followed by the blank line that ends the
+# section. (A command substitution would drop the last LF.)
+list_lines() {
+  local var=$1
+  shift
+  printf -v "$var" '%s\r\n' "$@"
+}
+
 passed=0
 failed=0
 reasons=()
 details=()
 
-# begin_case PROFILE [HOSTNAME]: a case on the machine use_machine sets up, whose report is expected
-# under the computer name Wine derives from HOSTNAME (this host's name when none is given). The
-# network, printer and program lines are expected to be the ones of a machine with none of them,
-# until the case says otherwise.
+# begin_case PROFILES [HOSTNAME]: a case on the machine use_machine sets up, whose report is
+# expected under the computer name Wine derives from HOSTNAME (this host's name when none is given).
+# The first of PROFILES names the Windows version the report shows. The network, printer and
+# program lines are expected to be the ones of a machine with none of them, until the case says
+# otherwise.
 begin_case() {
   reasons=()
   details=()
-  profile=$1
+  profile=${1%% *}
   if ! use_machine "$@"; then
     reasons+=(" could not set up the machine $1${2:+ named $2} (Wine's log follows)")
     mapfile -t -O "${#details[@]}" details < <(tail -n 5 "$wine_log")
@@ -415,6 +429,21 @@ device=ESCRITORIO-TEST
 report_name=relatorio_$device.txt
 check_desktop_result ,
 end_case "host name escritorio-teste-longo: computer ESCRITORIO-TEST names the report and line 3"
+
+# Installed programs from the three Uninstall keys, on a machine that has no other entries in them.
+begin_case 'windows7 no-installed-programs installed-programs'
+run_exe pt_BR.UTF-8 /dev/null
+list_lines programs '• 7-Zip 23.01' '• Ábaco Calculadora' '• Atualizador' '• Binario Um' \
+  '• Éclair Notes' '• Editor de Planilhas 5' '• Expand Um' '• Leitor de PDF 2.1' \
+  '• navegador web' '• Nome Numérico Vizinho' '• Pai Vazio' '• Qword Um' \
+  '• Texto Vazio' '• Texto x' '• Texto Zero' '• zeta Tools'
+check_desktop_result ,
+end_case "installed programs: all three keys, hidden entries left out, duplicates dropped, sorted"
+
+begin_case 'windows7 no-installed-programs'
+run_exe pt_BR.UTF-8 /dev/null
+check_desktop_result ,
+end_case "installed programs: no Uninstall keys at all gives 'Nenhum programa encontrado.'"
 
 echo "# e2e took $((SECONDS - started))s"
 echo "$passed passed, $failed failed"
