@@ -19,6 +19,10 @@
 # The server boots in a network namespace of its own, which has only a loopback interface that is
 # down: programs under Wine see the adapters of the namespace Wine's services started in, and the
 # report's network lines are then the same on any host.
+#
+# Printers come from a CUPS server started here for the cases that want one, with its own
+# configuration, state and socket in a temporary folder; CUPS_SERVER points every Wine process at
+# that socket, so the host's CUPS is never asked. With no server there, Wine finds no printers.
 set -uo pipefail
 
 if [ $# -ne 3 ]; then
@@ -41,6 +45,9 @@ unset LC_ALL LC_CTYPE LC_NUMERIC LC_TIME LC_COLLATE LC_MONETARY LC_MESSAGES LANG
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
+
+cups_root=$work/cups
+export CUPS_SERVER=$cups_root/cups.sock
 
 drive_c=$prefix/drive_c
 desktop=$drive_c/users/root/Desktop
@@ -97,8 +104,75 @@ use_machine() {
   machine="$profiles@$host"
 }
 
+# The CUPS server's process id while it runs.
+cupsd_pid=
+
+# start_cups: a CUPS server with no printers, listening on CUPS_SERVER's socket only, in a network
+# namespace of its own. Returns non-zero when it does not answer.
+start_cups() {
+  mkdir -p "$cups_root"/{etc,state,cache,spool,tmp,log}
+  cat >"$cups_root/etc/cups-files.conf" <<EOF
+ServerRoot $cups_root/etc
+StateDir $cups_root/state
+CacheDir $cups_root/cache
+RequestRoot $cups_root/spool
+TempDir $cups_root/tmp
+AccessLog $cups_root/log/access_log
+ErrorLog $cups_root/log/error_log
+PageLog $cups_root/log/page_log
+FileDevice Yes
+EOF
+  cat >"$cups_root/etc/cupsd.conf" <<EOF
+Listen $CUPS_SERVER
+Browsing No
+BrowseLocalProtocols none
+WebInterface No
+DefaultAuthType None
+<Policy default>
+  <Limit All>
+    Order deny,allow
+  </Limit>
+</Policy>
+<Location />
+  Order deny,allow
+</Location>
+EOF
+  unshare -n cupsd -f -c "$cups_root/etc/cupsd.conf" -s "$cups_root/etc/cups-files.conf" \
+    </dev/null >>"$cups_root/log/console" 2>&1 &
+  cupsd_pid=$!
+  local tries
+  for tries in $(seq 100); do
+    [ "$(LANG=C lpstat -r 2>/dev/null)" = "scheduler is running" ] && return 0
+    sleep 0.05
+  done
+  echo "cupsd did not answer after $tries tries" >>"$wine_log"
+  return 1
+}
+
+stop_cups() {
+  [ -n "$cupsd_pid" ] || return 0
+  kill "$cupsd_pid" 2>/dev/null
+  wait "$cupsd_pid"
+  cupsd_pid=
+  rm -rf "$cups_root"
+}
+
+# use_printers DEFAULT NAME...: a fresh CUPS server whose queues are the NAMEs, made in that order,
+# each printing to /dev/null, DEFAULT (when not empty) its default. Returns non-zero on failure.
+use_printers() {
+  local default=$1 name
+  shift
+  stop_cups
+  start_cups || return 1
+  for name in "$@"; do
+    lpadmin -p "$name" -E -v file:///dev/null >>"$wine_log" 2>&1 </dev/null || return 1
+  done
+  [ -z "$default" ] || lpadmin -d "$default" >>"$wine_log" 2>&1 </dev/null
+}
+
 # Leaves the prefix as it came: its own registry, a server started outside any namespace.
 restore_prefix() {
+  stop_cups
   stop_server
   cp "$work/registry/"*.reg "$prefix/"
   { wineserver -p && wine cmd /c exit; } >>"$wine_log" 2>&1 </dev/null
@@ -195,15 +269,16 @@ failed=0
 reasons=()
 details=()
 
-# begin_case PROFILES [HOSTNAME]: a case on the machine use_machine sets up, whose report is
-# expected under the computer name Wine derives from HOSTNAME (this host's name when none is given).
-# The first of PROFILES names the Windows version the report shows. The network, printer and
-# program lines are expected to be the ones of a machine with none of them, until the case says
-# otherwise.
+# begin_case PROFILES [HOSTNAME]: a case on the machine use_machine sets up, with no CUPS
+# server, whose report is expected under the computer name Wine derives from HOSTNAME (this host's
+# name when none is given). The first of PROFILES names the Windows version the report shows. The
+# network, printer and program lines are expected to be the ones of a machine with none of them,
+# until the case says otherwise.
 begin_case() {
   reasons=()
   details=()
   profile=${1%% *}
+  stop_cups
   if ! use_machine "$@"; then
     reasons+=(" could not set up the machine $1${2:+ named $2} (Wine's log follows)")
     mapfile -t -O "${#details[@]}" details < <(tail -n 5 "$wine_log")
@@ -217,6 +292,14 @@ begin_case() {
   printers='Nenhuma impressora encontrada.'
   programs='Nenhum programa encontrado.'
   reset_prefix
+}
+
+# case_printers DEFAULT NAME...: the case's machine prints to a CUPS server with these queues.
+case_printers() {
+  if ! use_printers "$@"; then
+    reasons+=(" could not set up CUPS with the printers [$*] (the log follows)")
+    mapfile -t -O "${#details[@]}" details < <(tail -n 5 "$wine_log" "$cups_root/log/error_log")
+  fi
 }
 
 end_case() {
@@ -429,6 +512,40 @@ device=ESCRITORIO-TEST
 report_name=relatorio_$device.txt
 check_desktop_result ,
 end_case "host name escritorio-teste-longo: computer ESCRITORIO-TEST names the report and line 3"
+
+# Printers: Wine takes CUPS's queues into its registry as each process starts, and lists them in
+# the order of their registry keys, by name whatever the case; the CUPS default is the one marked.
+# The queues are made in another order, so that order cannot pass for Wine's.
+begin_case windows7
+case_printers Sala_2 Sala_2 almoxarifado 'Recepção' Impressora-Fiscal
+run_exe pt_BR.UTF-8 /dev/null
+list_lines printers '• almoxarifado' '• Impressora-Fiscal' '• Recepção' \
+  '• Sala_2 (Padrão)'
+check_desktop_result ,
+end_case "printers: every CUPS queue in Wine's order, the default marked, a non-ASCII name kept"
+
+begin_case windows7
+case_printers Financeiro Recepcao Financeiro Zebra_Etiquetas
+run_exe C.UTF-8 /dev/null
+list_lines printers '• Financeiro (Padrão)' '• Recepcao' '• Zebra_Etiquetas'
+check_desktop_result .
+end_case "printers: the default marked when Wine lists it first (C locale)"
+
+begin_case windows7
+case_printers ''
+run_exe pt_BR.UTF-8 /dev/null
+check_desktop_result ,
+end_case "printers: a CUPS server with no queues gives 'Nenhuma impressora encontrada.'"
+
+# Wine makes a default only of a printer it took from CUPS: with printers Windows knows of and none
+# from CUPS, there is no default, and the printers are still listed.
+begin_case 'windows7 printers-without-cups'
+case_printers ''
+run_exe pt_BR.UTF-8 /dev/null
+list_lines printers '• Fax' '• Plotter A0 da Engenharia' \
+  'Aviso ao listar impressoras: There is no default printer currently selected'
+check_desktop_result ,
+end_case "printers: no default printer lists every printer unmarked, then the warning"
 
 # Installed programs from the three Uninstall keys, on a machine that has no other entries in them.
 begin_case 'windows7 no-installed-programs installed-programs'
