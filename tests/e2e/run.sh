@@ -12,13 +12,13 @@
 # printers and installed programs.
 #
 # The machine a case runs on is a list of registry profiles imported on top of the prefix's own
-# registry, and the host name the wineserver started under: Wine takes the computer name from it
-# once, when the server boots. Changing either restarts the server on the registry files as they
-# were at the start, so no case sees what another one imported; the prefix is left with its own
-# registry at the end.
-# The server boots in a network namespace of its own, which has only a loopback interface that is
-# down: programs under Wine see the adapters of the namespace Wine's services started in, and the
-# report's network lines are then the same on any host.
+# registry, the host name and the network namespace the wineserver started in: Wine takes the
+# computer name from the host name once, when the server boots, and lists the adapters of the
+# namespace its services started in. Changing any of them restarts the server on the registry files
+# as they were at the start, so no case sees what another one imported; the prefix is left with its
+# own registry at the end. Each network namespace is made here, from veth pairs with addresses of
+# the documentation ranges (RFC 5737) whose other ends lead nowhere, so nothing a case does reaches
+# any network, and the report's network lines are the same on any host.
 #
 # Printers come from a CUPS server started here for the cases that want one, with its own
 # configuration, state and socket in a temporary folder; CUPS_SERVER points every Wine process at
@@ -73,35 +73,127 @@ computer_name_of() {
   printf '%s' "${name:0:15}"
 }
 
-# The machine the running wineserver serves, as "PROFILES@HOSTNAME" (an empty HOSTNAME is this
-# host's); use_machine compares it to know when to restart.
+# The machine the running wineserver serves, as "PROFILES@HOSTNAME@NETWORK" (an empty HOSTNAME is
+# this host's); use_machine compares it to know when to restart.
 machine=
+
+# A veth pair's two ends are both adapters of the namespace they are made in. To give a machine a
+# single adapter, the other end is moved to a namespace of its own, which lives as long as a
+# process in it does: this file holds that process's id while the server runs.
+holder_file=$work/holder
 
 stop_server() {
   wineserver -k >>"$wine_log" 2>&1 </dev/null
   wineserver -w >>"$wine_log" 2>&1 </dev/null
+  if [ -s "$holder_file" ]; then
+    local holder
+    holder=$(cat "$holder_file")
+    # Only the sleep started for this, not whatever may have taken its id since.
+    [ "$(cat "/proc/$holder/comm" 2>/dev/null)" = sleep ] && kill "$holder"
+    rm -f "$holder_file"
+  fi
 }
 
-# use_machine PROFILES [HOSTNAME]: the server runs on the prefix's own registry with
+# Nothing a case does may reach a network, nor even leave an adapter the case made: IPv6 is off,
+# since its neighbour discovery speaks as soon as an interface is up, and names are resolved from a
+# hosts file that knows this machine's name, any other query going to the namespace's own loopback,
+# where no one answers. Run in the mount and network namespaces the server boots in.
+resolver_dir=$work/resolver
+mkdir "$resolver_dir"
+quiet_namespace() {
+  sysctl -qw net.ipv6.conf.all.disable_ipv6=1 net.ipv6.conf.default.disable_ipv6=1 &&
+    printf '127.0.0.1 localhost\n127.0.1.1 %s\n' "$(hostname)" >"$resolver_dir/hosts" &&
+    printf 'nameserver 127.0.0.1\n' >"$resolver_dir/resolv.conf" &&
+    mount --bind "$resolver_dir/hosts" /etc/hosts &&
+    mount --bind "$resolver_dir/resolv.conf" /etc/resolv.conf
+}
+
+# The network layouts a machine can have, each run as root in the fresh network namespace the
+# server boots in (exported, so that the shell unshare starts has them). Wine lists adapters by
+# interface index, and a veth pair's second name ("peer name") is made first.
+
+# Nothing but a loopback interface that is down: the suite's usual machine.
+network_isolated() { :; }
+
+# The loopback interface up, 127.0.0.1 its only address.
+network_loopback() { ip link set lo up; }
+
+# isolate_peer DEV: moves DEV, up, to a namespace where no one but a sleeping process looks at it.
+isolate_peer() {
+  local holder
+  # Long enough for every case, short enough to end by itself should the suite be killed.
+  unshare -n sleep 1200 </dev/null >/dev/null 2>&1 &
+  holder=$!
+  echo "$holder" >"$holder_file"
+  # Until unshare has made the namespace, the process is still in this one.
+  while [ "$(readlink "/proc/$holder/ns/net")" = "$(readlink /proc/self/ns/net)" ]; do
+    sleep 0.02
+  done
+  ip link set "$1" netns "$holder" && nsenter -t "$holder" -n ip link set "$1" up
+}
+
+# The office PC's wired connection: one Ethernet adapter with a fixed hardware address, an address
+# and a default route, besides loopback.
+network_office() {
+  ip link set lo up &&
+    ip link add enp0s31f6 type veth peer name office-peer &&
+    isolate_peer office-peer &&
+    ip link set enp0s31f6 address 02:00:5e:10:00:2a &&
+    ip addr add 192.0.2.45/24 dev enp0s31f6 &&
+    ip link set enp0s31f6 up &&
+    ip route add default via 192.0.2.1
+}
+
+# An adapter with no address listed first; then the adapter with an address and the default route;
+# then another pair, the first of whose ends has an address too.
+network_unnumbered_first() {
+  ip link add lan type veth peer name sem-ipv4 &&
+    ip link set lan address 02:00:5e:10:00:51 &&
+    ip addr add 198.51.100.23/24 dev lan &&
+    ip link add wan-peer type veth peer name wan &&
+    ip addr add 203.0.113.9/24 dev wan &&
+    for dev in sem-ipv4 lan wan wan-peer; do ip link set "$dev" up || return; done &&
+    ip route add default via 198.51.100.1
+}
+
+# An adapter whose only IPv4 address lies in 127.0.0.0/8 without being the loopback interface,
+# listed before one with an address but no route beyond its own subnet.
+network_loopback_range_first() {
+  ip link set lo up &&
+    ip link add eth1 type veth peer name eth0 &&
+    ip addr add 127.0.0.2/8 dev eth0 &&
+    ip link set eth1 address 02:00:5e:10:00:77 &&
+    ip addr add 192.0.2.77/24 dev eth1 &&
+    ip link set eth0 up &&
+    ip link set eth1 up
+}
+export holder_file resolver_dir
+export -f quiet_namespace isolate_peer network_isolated network_loopback network_office \
+  network_unnumbered_first network_loopback_range_first
+
+# use_machine PROFILES [HOSTNAME [NETWORK]]: the server runs on the prefix's own registry with
 # fixtures/registry/PROFILE.reg imported into the 64-bit view for each PROFILE of the
-# space-separated PROFILES, in order, booted in a UTS namespace named HOSTNAME when one is given.
-# Returns non-zero when that failed.
+# space-separated PROFILES, in order, booted in a UTS namespace named HOSTNAME when one is given
+# and in a network namespace laid out by network_NETWORK (isolated when none is given). Returns
+# non-zero when that failed.
 use_machine() {
-  local profiles=$1 host=${2:-}
-  [ "$machine" = "$profiles@$host" ] && return 0
+  local profiles=$1 host=${2:-} network=${3:-isolated}
+  [ "$machine" = "$profiles@$host@$network" ] && return 0
   machine=
   stop_server
   cp "$work/registry/"*.reg "$prefix/"
+  # Wine's services start with the first process, inside the namespaces.
   # shellcheck disable=SC2016 # expanded by the inner shell
-  unshare -n ${host:+-u} sh -c '[ -z "$1" ] || hostname "$1" && wineserver -p && wine cmd /c exit' \
-    sh "$host" >>"$wine_log" 2>&1 </dev/null || return 1
+  unshare -n -m ${host:+-u} bash -c \
+    '{ [ -z "$1" ] || hostname "$1"; } && quiet_namespace && "network_$2" && wineserver -p &&
+      wine cmd /c exit' bash "$host" "${network//-/_}" >>"$wine_log" 2>&1 </dev/null || return 1
   local profile file
   for profile in $profiles; do
     # Drive Z: is the Linux root; reg wants a Windows path.
     file=Z:$(realpath "$fixtures/$profile.reg" | tr / "\\\\")
     wine reg import "$file" /reg:64 >>"$wine_log" 2>&1 </dev/null || return 1
   done
-  machine="$profiles@$host"
+  machine="$profiles@$host@$network"
 }
 
 # The CUPS server's process id while it runs.
@@ -224,6 +316,9 @@ reset_prefix() {
 
 # The command run_exe puts before wine, to run the program in a namespace of its own.
 runner=()
+# The program itself runs in an empty network namespace: whatever it asks the network, it cannot
+# reach one. Its adapters are still the server's, which Wine's services read.
+offline=(unshare -n)
 
 # run_exe LOCALE INPUT [PROFILE]: runs the exe with stdin from INPUT, stdout and stderr to files.
 # With PROFILE, USERPROFILE is set to it first (an empty PROFILE removes the variable).
@@ -235,7 +330,7 @@ run_exe() {
     command=(cmd /c "set USERPROFILE=$3&& $win_exe")
   fi
   uptime_before=$(cut -d' ' -f1 /proc/uptime)
-  LANG=$locale timeout -k 5 "$time_limit" "${runner[@]}" wine "${command[@]}" \
+  LANG=$locale timeout -k 5 "$time_limit" "${offline[@]}" "${runner[@]}" wine "${command[@]}" \
     <"$input" >"$work/stdout" 2>"$work/stderr"
   status=$?
   uptime_after=$(cut -d' ' -f1 /proc/uptime)
@@ -244,7 +339,7 @@ run_exe() {
 # run_piped LOCALE DATA: runs the exe with stdin on a Windows pipe that holds DATA, writer closed.
 run_piped() {
   uptime_before=$(cut -d' ' -f1 /proc/uptime)
-  LANG=$1 timeout -k 5 "$time_limit" wine "$launcher" "$2" "$win_exe" \
+  LANG=$1 timeout -k 5 "$time_limit" "${offline[@]}" wine "$launcher" "$2" "$win_exe" \
     </dev/null >"$work/stdout" 2>"$work/stderr"
   status=$?
   uptime_after=$(cut -d' ' -f1 /proc/uptime)
@@ -269,7 +364,7 @@ failed=0
 reasons=()
 details=()
 
-# begin_case PROFILES [HOSTNAME]: a case on the machine use_machine sets up, with no CUPS
+# begin_case PROFILES [HOSTNAME [NETWORK]]: a case on the machine use_machine sets up, with no CUPS
 # server, whose report is expected under the computer name Wine derives from HOSTNAME (this host's
 # name when none is given). The first of PROFILES names the Windows version the report shows. The
 # network, printer and program lines are expected to be the ones of a machine with none of them,
@@ -280,7 +375,7 @@ begin_case() {
   profile=${1%% *}
   stop_cups
   if ! use_machine "$@"; then
-    reasons+=(" could not set up the machine $1${2:+ named $2} (Wine's log follows)")
+    reasons+=(" could not set up the machine $1${2:+ named $2}${3:+ on network $3} (log follows)")
     mapfile -t -O "${#details[@]}" details < <(tail -n 5 "$wine_log")
   fi
   device=$(computer_name_of "${2:-$(hostname)}")
@@ -300,6 +395,31 @@ case_printers() {
     reasons+=(" could not set up CUPS with the printers [$*] (the log follows)")
     mapfile -t -O "${#details[@]}" details < <(tail -n 5 "$wine_log" "$cups_root/log/error_log")
   fi
+}
+
+# expect_silent_adapter PEER: the adapter whose other end is PEER, in the namespace isolate_peer
+# made, has sent nothing since the server booted: the program and Wine asked the network nothing.
+expect_silent_adapter() {
+  local received
+  # /proc/net/dev is the reader's namespace's; a long name runs into its byte count: "dev:bytes".
+  # shellcheck disable=SC2016 # awk's own fields
+  received=$(nsenter -t "$(cat "$holder_file")" -n awk -v dev="$1" \
+    '{ sub(/:/, " ") } $1 == dev { print $3 }' /proc/net/dev 2>&1)
+  [ "$received" = 0 ] || reasons+=(" the adapter sent packets to $1: [$received]")
+}
+
+# expect_listed_before FIRST SECOND: a case that depends on the order Wine lists adapters in
+# proves nothing unless Wine lists FIRST before SECOND; ipconfig shows that order.
+expect_listed_before() {
+  wine ipconfig /all >"$work/ipconfig" 2>>"$wine_log" </dev/null
+  local -a order
+  mapfile -t order < <(tr -d '\r' <"$work/ipconfig" | sed -n 's/^Ethernet adapter //p')
+  local name seen_first=
+  for name in "${order[@]}"; do
+    [ "$name" = "$1" ] && seen_first=1
+    [ "$name" = "$2" ] && [ -n "$seen_first" ] && return 0
+  done
+  reasons+=(" Wine lists the adapters as [${order[*]}], not $1 before $2: the case shows nothing")
 }
 
 end_case() {
@@ -512,6 +632,45 @@ device=ESCRITORIO-TEST
 report_name=relatorio_$device.txt
 check_desktop_result ,
 end_case "host name escritorio-teste-longo: computer ESCRITORIO-TEST names the report and line 3"
+
+# Network: the first adapter in Wine's order whose IPv4 address is usable is the one reported, its
+# name as Wine gives it (the Linux interface's), its gateway and hardware address. Wine says DHCP
+# for every adapter it lists.
+begin_case windows7 "" office
+run_exe pt_BR.UTF-8 /dev/null
+network_name='enp0s31f6 (Ativa (1 Gbps))'
+ip_mode='DHCP (Automático)'
+ip_gateway='192.0.2.45 / 192.0.2.1'
+mac='02-00-5E-10-00-2A'
+check_desktop_result ,
+expect_silent_adapter office-peer
+end_case "network: one adapter gives its name, DHCP, address, default gateway and MAC"
+
+begin_case windows7 "" unnumbered_first
+expect_listed_before sem-ipv4 lan
+expect_listed_before lan wan
+run_exe pt_BR.UTF-8 /dev/null
+network_name='lan (Ativa (1 Gbps))'
+ip_mode='DHCP (Automático)'
+ip_gateway='198.51.100.23 / 198.51.100.1'
+mac='02-00-5E-10-00-51'
+check_desktop_result ,
+end_case "network: the first adapter with an address wins, past one with none, over a later one"
+
+begin_case windows7 "" loopback_range_first
+expect_listed_before eth0 eth1
+run_exe pt_BR.UTF-8 /dev/null
+network_name='eth1 (Ativa (1 Gbps))'
+ip_mode='DHCP (Automático)'
+ip_gateway='192.0.2.77 / Não encontrado'
+mac='02-00-5E-10-00-77'
+check_desktop_result ,
+end_case "network: an adapter at 127.0.0.2 is skipped; no default route gives 'Não encontrado'"
+
+begin_case windows7 "" loopback
+run_exe pt_BR.UTF-8 /dev/null
+check_desktop_result ,
+end_case "network: loopback alone, up, gives the not-connected lines"
 
 # Printers: Wine takes CUPS's queues into its registry as each process starts, and lists them in
 # the order of their registry keys, by name whatever the case; the CUPS default is the one marked.
