@@ -9,7 +9,8 @@
 # show this host's memory, disks and uptime, which check_report.py holds to what Linux reports, and
 # the lines that show what the case set the machine up as: its computer name, the Windows registry
 # profiles it imported (tests/fixtures/registry), the processor Wine found, its network adapters,
-# printers and installed programs.
+# printers and installed programs. The office PC's report is compared with a file of its own,
+# expected/office-pc-report.txt, in which only memory, disks and uptime are left to the host.
 #
 # The machine a case runs on is a list of registry profiles imported on top of the prefix's own
 # registry, the host name and the network namespace the wineserver started in: Wine takes the
@@ -57,6 +58,7 @@ win_exe='C:\Ferramentas\inventario.exe'
 time_limit=15
 
 template=$here/expected/report-template.txt
+office_pc_report=$here/expected/office-pc-report.txt
 fixtures=$here/../fixtures/registry
 
 mkdir -p "$tools" "$joao_desktop"
@@ -386,6 +388,7 @@ begin_case() {
   mac='Não obtido'
   printers='Nenhuma impressora encontrada.'
   programs='Nenhum programa encontrado.'
+  expected_report=$template
   reset_prefix
 }
 
@@ -455,12 +458,13 @@ expect_bytes() {
 }
 
 # expect_report FILE SEPARATOR: FILE must be the expected report, for a locale whose decimal
-# separator is SEPARATOR, of the machine the case set up.
+# separator is SEPARATOR, of the machine the case set up: expected_report filled in with what the
+# case expects.
 expect_report() {
   local actual=$1 separator=$2
   if [ ! -f "$actual" ]; then
     reasons+=(" no report at ${actual#"$prefix"/}")
-  elif ! python3 "$here/check_report.py" "$actual" "$template" "$separator" "$prefix" \
+  elif ! python3 "$here/check_report.py" "$actual" "$expected_report" "$separator" "$prefix" \
     "$uptime_before" "$uptime_after" "DISPOSITIVO=$device" "SISTEMA=${system_text[$profile]}" \
     "PROCESSADOR=$processor" "ID_WINDOWS=${product_id_text[$profile]}" "REDE=$network_name" \
     "MODO_IP=$ip_mode" "IP_GATEWAY=$ip_gateway" "MAC=$mac" "IMPRESSORAS=$printers" \
@@ -720,6 +724,19 @@ begin_case 'windows7 no-installed-programs'
 run_exe pt_BR.UTF-8 /dev/null
 check_desktop_result ,
 end_case "installed programs: no Uninstall keys at all gives 'Nenhum programa encontrado.'"
+
+# A whole report as the technician gets it from the reception PC: Windows 11, its processor and
+# programs, a wired connection, two CUPS printers besides the PDF printer Windows has by itself.
+begin_case 'office-pc office-pc-devices office-pc-programs' recepcao-01.escritorio.local office
+case_printers HP-LaserJet-Pro-M404 HP-LaserJet-Pro-M404 'Epson_L3250_Recepção'
+# shellcheck disable=SC2016 # expanded by the inner shell
+runner=(unshare -u sh -c 'hostname "$0" && exec "$@"' recepcao-01.escritorio.local)
+run_exe pt_BR.UTF-8 /dev/null
+runner=()
+expected_report=$office_pc_report
+check_desktop_result ,
+expect_silent_adapter office-peer
+end_case "office PC: the whole report, byte for byte but for memory, disks and uptime"
 
 echo "# e2e took $((SECONDS - started))s"
 echo "$passed passed, $failed failed"
