@@ -4,7 +4,7 @@
 set -euo pipefail
 
 native=(
-  cmake ninja-build g++ clang make pkg-config
+  cmake ninja-build g++ clang libclang-rt-dev make pkg-config
   libgtest-dev libgmock-dev googletest libbenchmark-dev libicu-dev
   clang-format clang-tidy cppcheck
   g++-mingw-w64-i686-posix binutils-mingw-w64-i686

@@ -1,0 +1,58 @@
+// What every fuzz target shares: a fresh machine per input, a way to report a broken property,
+// and the readers that turn fuzz bytes into the texts the machine holds.
+#pragma once
+
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+
+#include "platform/simulated/machine.h"
+#include "probes/printers.h"
+#include "text/format.h"
+#include "text/sys_utils.h"
+
+namespace fuzz {
+
+// Each input starts on a machine no earlier input has touched: the shared printer object goes
+// first (it holds a handle of the old machine), then the machine and the start-up settings.
+inline void FreshMachine() {
+  ReleasePrinter();
+  platform::simulated::ResetMachine();
+  FormatSettings = TFormatSettings{};
+  NoteDefaultSystemCodePage();
+}
+
+// A broken property is a finding: say which, then abort so that libFuzzer saves the input.
+[[noreturn]] inline void Finding(const char* What, std::u16string_view Detail = {}) {
+  std::fprintf(stderr, "FINDING: %s\n", What);
+  if (!Detail.empty()) {
+    std::fprintf(stderr, "  detail: %s\n", platform::simulated::ToUtf8(Detail).c_str());
+  }
+  std::abort();
+}
+
+inline void Check(bool Holds, const char* What, std::u16string_view Detail = {}) {
+  if (!Holds) Finding(What, Detail);
+}
+
+// Maximum text sizes, so that one input cannot ask for more memory than a run has.
+constexpr std::size_t MaxTextUnits = 4096;
+
+// UTF-16 text: a byte string cut into little-endian code units (a final odd byte is dropped), so
+// any unit can appear, unpaired surrogates and NULs included.
+inline std::u16string ConsumeText16(FuzzedDataProvider& In, std::size_t MaxUnits = MaxTextUnits) {
+  const std::string Bytes = In.ConsumeRandomLengthString(2 * MaxUnits);
+  std::u16string Text;
+  Text.reserve(Bytes.size() / 2);
+  for (std::size_t I = 0; I + 1 < Bytes.size(); I += 2) {
+    Text += static_cast<char16_t>(static_cast<unsigned char>(Bytes[I]) |
+                                  static_cast<unsigned char>(Bytes[I + 1]) << 8);
+  }
+  return Text;
+}
+
+}  // namespace fuzz
