@@ -12,7 +12,7 @@
 
 namespace {
 
-const HKEY Hklm = HKEY_LOCAL_MACHINE;
+HKEY const Hklm = HKEY_LOCAL_MACHINE;  // NOLINT(misc-misplaced-const): the handle is what is constant
 const REGSAM Read64 = KEY_READ | KEY_WOW64_64KEY;
 
 void Say(HANDLE Out, const char* Text) {
@@ -46,7 +46,7 @@ void ReadUninstall(HKEY Root, const wchar_t* Path) {
   std::vector<std::wstring> Names;
   std::vector<wchar_t> Name(2 * Longest + 1);
   for (DWORD I = 0; I < Count; ++I) {
-    DWORD Length = static_cast<DWORD>(Name.size());
+    auto Length = static_cast<DWORD>(Name.size());
     if (RegEnumKeyExW(Key, I, Name.data(), &Length, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS) {
       Names.emplace_back(Name.data(), Length);
     }
@@ -82,7 +82,9 @@ int main() {
   wchar_t Root[] = L"C:\\";
   for (wchar_t Letter = L'C'; Letter <= L'Z'; ++Letter) {
     Root[0] = Letter;
-    ULARGE_INTEGER Free, Total, TotalFree;
+    ULARGE_INTEGER Free;
+    ULARGE_INTEGER Total;
+    ULARGE_INTEGER TotalFree;
     if (GetDriveTypeW(Root) == DRIVE_FIXED) GetDiskFreeSpaceExW(Root, &Free, &Total, &TotalFree);
   }
   using TTicks = ULONGLONG(WINAPI*)();

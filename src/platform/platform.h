@@ -90,8 +90,8 @@ constexpr Hkey HkeyLocalMachine{0x80000002};
 constexpr std::uint32_t KeyQueryValue = 0x1;
 constexpr std::uint32_t KeyEnumerateSubKeys = 0x8;
 constexpr std::uint32_t KeyRead = 0x20019;
-constexpr std::uint32_t KeyWow64_64Key = 0x100;
-constexpr std::uint32_t KeyWow64_32Key = 0x200;
+constexpr std::uint32_t KeyWow6464Key = 0x100;
+constexpr std::uint32_t KeyWow6432Key = 0x200;
 constexpr std::uint32_t KeyWow64Res = 0x300;
 
 constexpr std::uint32_t RegNone = 0;

@@ -56,7 +56,7 @@ bool TRegistry::OpenKeyReadOnly(std::u16string_view Key) {
     platform::Hkey Opened{0};
     if (platform::RegOpenKeyExW(Base, S.c_str(), 0, WowFlags | Mask, &Opened) != 0) continue;
     FAccess = WowFlags | Mask;
-    if (FCurrentKey.IsValid() && Relative) S = FCurrentPath + u"\\" + S;
+    if (FCurrentKey.IsValid() && Relative) S.insert(0, FCurrentPath + u'\\');
     CloseKey();
     FCurrentKey.Reset(Opened);
     FCurrentPath = std::move(S);

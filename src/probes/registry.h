@@ -77,4 +77,4 @@ class TRegistry {
 };
 
 // What the probes create: read access in the registry's 64-bit view, also from a 32-bit process.
-constexpr std::uint32_t RegistryReadAccess = platform::KeyRead | platform::KeyWow64_64Key;
+constexpr std::uint32_t RegistryReadAccess = platform::KeyRead | platform::KeyWow6464Key;

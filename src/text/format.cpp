@@ -190,7 +190,7 @@ std::u16string Format(std::u16string_view Fmt, std::initializer_list<TVarRec> Ar
         Piece.insert(Sign, 1, u'0');
       }
     } else if (Dir.Letter == u'x' && (Arg.Kind == TKind::Int32 || Arg.Kind == TKind::Int64)) {
-      std::uint64_t Value = static_cast<std::uint64_t>(Arg.IntValue);
+      auto Value = static_cast<std::uint64_t>(Arg.IntValue);
       if (Arg.Kind == TKind::Int32) Value &= 0xFFFFFFFFU;
       do {
         Piece.insert(Piece.begin(), u"0123456789ABCDEF"[Value % 16]);
@@ -205,8 +205,12 @@ std::u16string Format(std::u16string_view Fmt, std::initializer_list<TVarRec> Ar
       RaiseFormatError(Fmt);
     }
     if (Dir.Width > 0 && Piece.size() < static_cast<std::size_t>(Dir.Width)) {
-      const std::u16string Fill(static_cast<std::size_t>(Dir.Width) - Piece.size(), u' ');
-      Piece = Dir.LeftAlign ? Piece + Fill : Fill + Piece;
+      const std::size_t Fill = static_cast<std::size_t>(Dir.Width) - Piece.size();
+      if (Dir.LeftAlign) {
+        Piece.append(Fill, u' ');
+      } else {
+        Piece.insert(0, Fill, u' ');
+      }
     }
     Result += Piece;
   }

@@ -117,7 +117,7 @@ TEST_F(FormatTest, StrToIntDefAcceptsOnlyWholeIntegers) {
       {u"-2147483648", -2147483647 - 1},             {u"-2147483649", 7},
       {u"99999999999999999999", 7}, {u"12a", 7},    {u"1e3", 7},           {u"0x", 7},
       {u"$", 7},           {u"-", 7},               {u"+", 7},             {u"\t5", 7},
-      {u"+-5", 7},         {u"- 5", 7},             {std::u16string(u"42\0junk", 8), 42},
+      {u"+-5", 7},         {u"- 5", 7},             {std::u16string(u"42\0junk", 7), 42},
       {u"\uFF15", 7},      {u"0x-5", 7},            {u"-0x80000000", -2147483647 - 1},
   };
   for (const TCase& C : Cases) EXPECT_EQ(StrToIntDef(C.Text, 7), C.Value) << U8(C.Text);

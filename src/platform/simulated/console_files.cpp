@@ -125,8 +125,8 @@ Handle CreateFileW(const char16_t* FileName, std::uint32_t DesiredAccess, std::u
   auto& Fs = M.FileSystem;
   const std::u16string Key = simulated::TFileSystem::Key(Full);
   const std::u16string Parent = Key.substr(0, Key.rfind(u'\\'));
-  if (Fs.Directories.count(Key) != 0) return Fail(ErrorAccessDenied), InvalidHandleValue;
-  if (Fs.Directories.count(Parent) == 0) return Fail(ErrorPathNotFound), InvalidHandleValue;
+  if (Fs.Directories.contains(Key)) return Fail(ErrorAccessDenied), InvalidHandleValue;
+  if (!Fs.Directories.contains(Parent)) return Fail(ErrorPathNotFound), InvalidHandleValue;
 
   const auto Existing = Fs.Files.find(Key);
   const bool Exists = Existing != Fs.Files.end();
@@ -135,10 +135,10 @@ Handle CreateFileW(const char16_t* FileName, std::uint32_t DesiredAccess, std::u
   }
   const bool Writing = (DesiredAccess & GenericWrite) != 0;
   if (CreationDisposition == CreateAlways) {
-    if (Fs.ReadOnlyDirectories.count(Parent) != 0) return Fail(ErrorAccessDenied), InvalidHandleValue;
+    if (Fs.ReadOnlyDirectories.contains(Parent)) return Fail(ErrorAccessDenied), InvalidHandleValue;
   } else if (CreationDisposition == OpenExisting) {
     if (!Exists) return Fail(ErrorFileNotFound), InvalidHandleValue;
-    if (Writing && Fs.ReadOnlyDirectories.count(Parent) != 0) {
+    if (Writing && Fs.ReadOnlyDirectories.contains(Parent)) {
       return Fail(ErrorAccessDenied), InvalidHandleValue;
     }
   } else {
@@ -202,7 +202,7 @@ Bool ReadFile(Handle File, void* Buffer, std::uint32_t BytesToRead, std::uint32_
     if (S->Input.empty()) return S->EndError != 0 ? Fail(S->EndError) : 1;
     std::string& Chunk = S->Input.front();
     const auto Count = static_cast<std::uint32_t>(std::min<std::size_t>(Chunk.size(), BytesToRead));
-    std::memcpy(Out, Chunk.data(), Count);
+    std::copy_n(Chunk.data(), Count, Out);
     Chunk.erase(0, Count);
     if (Chunk.empty()) S->Input.erase(S->Input.begin());
     if (BytesRead != nullptr) *BytesRead = Count;
@@ -214,7 +214,7 @@ Bool ReadFile(Handle File, void* Buffer, std::uint32_t BytesToRead, std::uint32_
   const std::string& Data = M.FileSystem.Files.at(Open->Key).Data;
   const std::size_t Start = std::min(Open->Position, Data.size());
   const auto Count = static_cast<std::uint32_t>(std::min<std::size_t>(Data.size() - Start, BytesToRead));
-  std::memcpy(Out, Data.data() + Start, Count);
+  std::copy_n(Data.data() + Start, Count, Out);
   Open->Position = Start + Count;
   if (BytesRead != nullptr) *BytesRead = Count;
   return 1;

@@ -106,11 +106,11 @@ void TFileSystem::PutFile(std::u16string_view Path, std::string Data) {
 }
 
 bool TFileSystem::DirectoryExists(std::u16string_view Path) const {
-  return Directories.count(Key(FullPathName(Path, u"C:\\"))) != 0;
+  return Directories.contains(Key(FullPathName(Path, u"C:\\")));
 }
 
 bool TFileSystem::FileExists(std::u16string_view Path) const {
-  return Files.count(Key(FullPathName(Path, u"C:\\"))) != 0;
+  return Files.contains(Key(FullPathName(Path, u"C:\\")));
 }
 
 std::optional<std::string> TFileSystem::FileData(std::u16string_view Path) const {

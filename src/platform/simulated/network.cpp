@@ -15,7 +15,7 @@ constexpr std::size_t RecordSize = 640;
 constexpr std::uint32_t ErrorNoData = 232;
 
 void PutText(std::uint8_t* Record, std::size_t Offset, std::size_t Size, const std::string& Text) {
-  std::memcpy(Record + Offset, Text.data(), std::min(Size, Text.size()));
+  std::copy_n(Text.data(), std::min(Size, Text.size()), Record + Offset);
 }
 
 void PutWord(std::uint8_t* Record, std::size_t Offset, std::uint32_t Value) {

@@ -98,7 +98,7 @@ std::int32_t DocumentPropertiesW(Handle /*Window*/, Handle Printer, const char16
                                  void* DevModeOutput, void* /*DevModeInput*/, std::uint32_t Mode) {
   TMachine& M = Machine();
   if (M.Failing("DocumentPropertiesW")) return -1;
-  if (M.PrinterHandles.count(static_cast<std::uintptr_t>(Printer)) == 0) return -1;
+  if (!M.PrinterHandles.contains(static_cast<std::uintptr_t>(Printer))) return -1;
   if (Mode == 0) return M.DevModeSize;
   if ((Mode & DmOutBuffer) == 0 || DevModeOutput == nullptr) return -1;
   std::memset(DevModeOutput, 0, static_cast<std::size_t>(M.DevModeSize));

@@ -169,7 +169,8 @@ std::optional<std::string> TRegistryTree::Import(std::string_view FileBytes) {
     Start = End + 1;
     if (!Pending.empty()) {
       const std::size_t First = Line.find_first_not_of(u" \t");
-      Line = Pending + (First == std::u16string::npos ? u"" : Line.substr(First));
+      if (First != std::u16string::npos) Pending += Line.substr(First);
+      Line = std::move(Pending);
       Pending.clear();
     }
     if (!Line.empty() && Line.back() == u'\\' && Line.find(u"=hex") != std::u16string::npos) {

@@ -54,7 +54,7 @@ std::int32_t RegOpenKeyExW(Hkey Key, const char16_t* SubKey, std::uint32_t /*Opt
   std::u16string Path = SubKey != nullptr ? SubKey : u"";
   // Without the 64-bit flag a 32-bit process sees HKLM\SOFTWARE through WOW6432Node.
   const std::u16string Upper = simulated::ToUpperAscii(Path);
-  if (Key == HkeyLocalMachine && (Desired & KeyWow64_64Key) == 0 &&
+  if (Key == HkeyLocalMachine && (Desired & KeyWow6464Key) == 0 &&
       (Upper == u"SOFTWARE" || Upper.rfind(u"SOFTWARE\\", 0) == 0) &&
       Upper.rfind(u"SOFTWARE\\WOW6432NODE", 0) != 0) {
     Path.insert(8, u"\\WOW6432Node");

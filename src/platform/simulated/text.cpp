@@ -324,7 +324,7 @@ Lcid GetThreadLocale() {
 Bool IsValidLocale(Lcid Locale, std::uint32_t /*Flags*/) {
   auto& M = Machine();
   if (M.Failing("IsValidLocale")) return 0;
-  return M.DecimalSeparators.count(Locale) != 0 ? 1 : 0;
+  return M.DecimalSeparators.contains(Locale) ? 1 : 0;
 }
 
 int GetLocaleInfoW(Lcid Locale, std::uint32_t LCType, char16_t* Data, int DataCount) {

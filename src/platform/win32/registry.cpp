@@ -7,7 +7,9 @@ using win32::Wide;
 
 namespace {
 
-HKEY ToNative(Hkey Key) { return reinterpret_cast<HKEY>(static_cast<std::uintptr_t>(Key)); }
+HKEY ToNative(Hkey Key) {
+  return reinterpret_cast<HKEY>(static_cast<std::uintptr_t>(Key));  // NOLINT(performance-no-int-to-ptr)
+}
 
 }  // namespace
 

@@ -20,7 +20,7 @@ std::u16string MakeScratchDirectory() {
   for (;;) {
     const std::wstring Suffix = L"inventario-contract-" + std::to_wstring(::GetCurrentProcessId()) +
                                 L"-" + std::to_wstring(Counter++);
-    const std::u16string Path = Base + std::u16string(Suffix.begin(), Suffix.end());
+    std::u16string Path = Base + std::u16string(Suffix.begin(), Suffix.end());
     if (::CreateDirectoryW(Wide(Path.c_str()), nullptr) != 0) return Path;
   }
 }

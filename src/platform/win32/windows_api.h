@@ -17,8 +17,9 @@ namespace platform::win32 {
 
 static_assert(sizeof(wchar_t) == sizeof(char16_t), "Win32 text is UTF-16");
 
+// Handles travel through the portable layer as integers; turning them back is the point here.
 inline HANDLE ToNative(Handle Value) {
-  return reinterpret_cast<HANDLE>(static_cast<std::uintptr_t>(Value));
+  return reinterpret_cast<HANDLE>(static_cast<std::uintptr_t>(Value));  // NOLINT(performance-no-int-to-ptr)
 }
 inline Handle FromNative(HANDLE Value) { return Handle{reinterpret_cast<std::uintptr_t>(Value)}; }
 inline LPCWSTR Wide(const char16_t* Text) { return reinterpret_cast<LPCWSTR>(Text); }
