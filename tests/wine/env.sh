@@ -7,3 +7,6 @@ export WINEARCH=win64
 # No Mono or Gecko installer prompts when a prefix is created.
 export WINEDLLOVERRIDES="mscoree,mshtml="
 unset DISPLAY
+# Printers come from CUPS: unless a test starts its own server, point Wine at none, so the host's
+# printers never leak into a run.
+export CUPS_SERVER=${CUPS_SERVER:-/nonexistent/inventario-no-cups.sock}

@@ -31,6 +31,10 @@ case "$action" in
       rm -rf "$prefix"
     fi
     cp -a "$template" "$prefix"
+    # A new prefix links the user folders to $HOME; real folders keep every report inside it.
+    for folder in "$prefix"/drive_c/users/*/*; do
+      if [ -L "$folder" ]; then rm "$folder" && mkdir "$folder"; fi
+    done
     export WINEPREFIX="$prefix"
     wineserver -p >"$log" 2>&1 </dev/null
     wine cmd /c exit >>"$log" 2>&1 </dev/null
