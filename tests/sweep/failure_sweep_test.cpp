@@ -14,8 +14,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <cstdint>
+#include <cstdlib>
 #include <functional>
 #include <iostream>
 #include <map>
@@ -40,9 +40,12 @@ const std::string StatusLine = "Coletando informacoes do sistema...\r\n";
 const std::string SuccessPrefix = "Sucesso! Relatorio salvo em: ";
 const std::string ErrorHeading = "\r\nOcorreu um erro ao gerar o relatorio:\r\n";
 const std::string PromptEnd = "\r\n\r\nPressione ENTER para sair...\r\n";
-const std::string LastChancePrefix = "Exception EInOutError in module inventario.exe at 00000000.\r\n";
+const std::string LastChancePrefix =
+    "Exception EInOutError in module inventario.exe at 00000000.\r\n";
 const std::string Preamble = "\xEF\xBB\xBF";
 const std::string Rule(34, '-');
+const std::string Title = "*RELAT\xC3\x93RIO DE HARDWARE E REDE*\r\n";
+const std::string SoftwareHeading = "*SOFTWARE E DISPOSITIVOS*\r\n";
 
 // ---- The machine ------------------------------------------------------------------------------
 
@@ -86,7 +89,8 @@ void SetUpOfficePc(const TProfile& P) {
   } else {
     M.DefaultPrinterText = u"HP LaserJet Pro M404,winspool,Ne01:";
   }
-  M.Drives[u'D'] = sim::TDrive{platform::DriveFixed, 1000204886016ULL, 612345678912ULL, 612345678912ULL, 0};
+  M.Drives[u'D'] =
+      sim::TDrive{platform::DriveFixed, 1000204886016ULL, 612345678912ULL, 612345678912ULL, 0};
   M.Drives[u'E'] = sim::TDrive{2, 32ULL << 30, 1ULL << 30, 1ULL << 30, 0};  // a pen drive
   M.Ticks = ((3ULL * 24 + 5) * 60 + 17) * 60 * 1000;
   if (P.Redirected) {
@@ -181,13 +185,19 @@ std::string Label(const std::string& Line) {
 
 // The report a run saved, against the normal run's report: the same preamble, title, entry
 // labels in the same places, both section headings, the closing rule, all of it UTF-8.
-void CheckReport(const std::string& Report, const std::string& Normal, std::vector<std::string>& Problems) {
-  if (Report.rfind(Preamble, 0) != 0) Problems.emplace_back("the report does not start with the UTF-8 preamble");
+void CheckReport(const std::string& Report, const std::string& Normal,
+                 std::vector<std::string>& Problems) {
+  if (Report.rfind(Preamble + Title, 0) != 0)
+    Problems.emplace_back("the report does not start with the preamble and title");
+  if (Report.find("\r\n" + SoftwareHeading) == std::string::npos)
+    Problems.emplace_back("the report has no software section");
   if (!ValidUtf8(Report)) Problems.emplace_back("the report is not valid UTF-8");
-  if (Report.size() < Rule.size() + 2 || Report.compare(Report.size() - Rule.size() - 2, std::string::npos, Rule + "\r\n") != 0) {
+  if (Report.size() < Rule.size() + 2 ||
+      Report.compare(Report.size() - Rule.size() - 2, std::string::npos, Rule + "\r\n") != 0) {
     Problems.emplace_back("the report does not end with the closing rule");
   }
-  const std::vector<std::string> Got = Lines(std::string_view(Report).substr(std::min(Report.size(), Preamble.size())));
+  const std::vector<std::string> Got =
+      Lines(std::string_view(Report).substr(std::min(Report.size(), Preamble.size())));
   const std::vector<std::string> Want = Lines(std::string_view(Normal).substr(Preamble.size()));
   constexpr std::size_t FixedLines = 19;  // title to the printers' heading
   if (Got.size() < FixedLines + 4) {
@@ -195,25 +205,28 @@ void CheckReport(const std::string& Report, const std::string& Normal, std::vect
     return;
   }
   for (std::size_t I = 0; I < FixedLines; ++I) {
-    if (Label(Got[I]) != Label(Want[I])) Problems.emplace_back("report line " + std::to_string(I + 1) + " is \"" + Got[I] + "\"");
+    if (Label(Got[I]) != Label(Want[I]))
+      Problems.emplace_back("report line " + std::to_string(I + 1) + " is \"" + Got[I] + "\"");
   }
-  const auto ProgramsHeading = std::find_if(Got.begin() + FixedLines, Got.end(), [](const std::string& Line) {
-    return Line.find("*Programas Instalados:*") != std::string::npos;
-  });
-  if (ProgramsHeading == Got.end()) Problems.emplace_back("the report has no installed-programs heading");
+  const auto ProgramsHeading =
+      std::find_if(Got.begin() + FixedLines, Got.end(), [](const std::string& Line) {
+        return Line.find("*Programas Instalados:*") != std::string::npos;
+      });
+  if (ProgramsHeading == Got.end())
+    Problems.emplace_back("the report has no installed-programs heading");
 }
 
 enum class TKind {
-  Probe,        // a call a probe makes: its fallback must cover a single failure
-  ProbeRaises,  // a probe's call whose failure the probe reports as an error
-  Saving,       // finding the Desktop and writing the report there: the exe's folder is next
-  ReportText,   // converting the report to UTF-8: its failure is shown as an error
-  Console,      // setting up or writing the console
-  ConsoleWrite, // a write to standard output
-  FinalRead,    // the final read of standard input
-  StartUp,      // the locale and code page settings read at start-up
-  Closing,      // releasing a handle: a failure leaves it open
-  ErrorText,    // only on the way to an error message
+  Probe,         // a call a probe makes: its fallback must cover a single failure
+  ProbeRaises,   // a probe's call whose failure the probe reports as an error
+  Saving,        // finding the Desktop and writing the report there: the exe's folder is next
+  ReportText,    // converting the report to UTF-8: its failure is shown as an error
+  Console,       // setting up or writing the console
+  ConsoleWrite,  // a write to standard output
+  FinalRead,     // the final read of standard input
+  StartUp,       // the locale and code page settings read at start-up
+  Closing,       // releasing a handle: a failure leaves it open
+  ErrorText,     // only on the way to an error message
 };
 
 struct TCase {
@@ -221,11 +234,11 @@ struct TCase {
   TKind Kind = TKind::Probe;
   std::uint32_t Error = 0;
   std::function<void(sim::TMachine&)> Arrange;
-  bool ExpectSaved = false;      // the success line must be there
-  bool ExpectExitOne = false;    // the run must end with code 1
-  bool SameReport = false;       // a saved report must be the normal run's, byte for byte
+  bool ExpectSaved = false;    // the success line must be there
+  bool ExpectExitOne = false;  // the run must end with code 1
+  bool SameReport = false;     // a saved report must be the normal run's, byte for byte
   std::optional<std::string> ExpectedError;  // the error line must start with this
-  bool SameAsNormal = false;     // nothing noticeable happened: the normal run's output, code 0
+  bool SameAsNormal = false;  // nothing noticeable happened: the normal run's output, code 0
 };
 
 std::vector<std::string> Check(const TCase& C, const TRun& R, const std::string& Reference,
@@ -233,21 +246,26 @@ std::vector<std::string> Check(const TCase& C, const TRun& R, const std::string&
   std::vector<std::string> Problems;
   const bool OutputBroken = C.Kind == TKind::ConsoleWrite || C.Kind == TKind::Console;
   const std::size_t HandlesLeft = C.Kind == TKind::Closing ? 1 : 0;
-  if (R.OpenHandles != HandlesLeft) Problems.emplace_back(std::to_string(R.OpenHandles) + " handles left open");
+  if (R.OpenHandles != HandlesLeft)
+    Problems.emplace_back(std::to_string(R.OpenHandles) + " handles left open");
   if (R.Blocks != 0) Problems.emplace_back(std::to_string(R.Blocks) + " system blocks not freed");
 
   if (R.ExitCode == 1) {
-    if (!OutputBroken && C.Kind != TKind::FinalRead) Problems.emplace_back("exit code 1 for a failure off the console");
+    if (!OutputBroken && C.Kind != TKind::FinalRead)
+      Problems.emplace_back("exit code 1 for a failure off the console");
     if (R.StdErr.rfind(LastChancePrefix, 0) != 0 || R.StdErr.size() < 4 ||
         R.StdErr.compare(R.StdErr.size() - 4, 4, "\r\n\r\n") != 0) {
-      Problems.emplace_back("exit code 1 without the EInOutError text on standard error: \"" + R.StdErr + "\"");
+      Problems.emplace_back("exit code 1 without the EInOutError text on standard error: \"" +
+                            R.StdErr + "\"");
     }
   } else if (R.ExitCode == 0) {
-    if (!R.StdErr.empty()) Problems.emplace_back("exit code 0 with text on standard error: \"" + R.StdErr + "\"");
+    if (!R.StdErr.empty())
+      Problems.emplace_back("exit code 0 with text on standard error: \"" + R.StdErr + "\"");
   } else {
     Problems.emplace_back("exit code " + std::to_string(R.ExitCode));
   }
-  if (C.ExpectExitOne && R.ExitCode != 1) Problems.emplace_back("the run should have ended with code 1");
+  if (C.ExpectExitOne && R.ExitCode != 1)
+    Problems.emplace_back("the run should have ended with code 1");
 
   const bool Succeeded = R.SavedPath.has_value();
   const std::size_t HeadingAt = R.StdOut.find(ErrorHeading);
@@ -258,7 +276,8 @@ std::vector<std::string> Check(const TCase& C, const TRun& R, const std::string&
       Problems.emplace_back("the success line names a file that does not exist");
     } else {
       CheckReport(*R.Saved, Reference, Problems);
-      if (C.SameReport && *R.Saved != Reference) Problems.emplace_back("the saved report differs from the normal run's");
+      if (C.SameReport && *R.Saved != Reference)
+        Problems.emplace_back("the saved report differs from the normal run's");
     }
   }
   const std::size_t LineAt = Failed ? HeadingAt + ErrorHeading.size() : std::string::npos;
@@ -275,14 +294,18 @@ std::vector<std::string> Check(const TCase& C, const TRun& R, const std::string&
     Problems.emplace_back("no error lines; expected " + *C.ExpectedError);
   }
   if (C.SameAsNormal && (R.ExitCode != 0 || R.StdOut != NormalOutput)) {
-    Problems.emplace_back("the run should have gone as the normal one; output: \"" + R.StdOut + "\"");
+    Problems.emplace_back("the run should have gone as the normal one; output: \"" + R.StdOut +
+                          "\"");
   }
   if (C.ExpectSaved && (!Succeeded || R.ExitCode != 0)) {
-    Problems.emplace_back("the report should have been saved and the run ended normally; output: \"" + R.StdOut + "\"");
+    Problems.emplace_back(
+        "the report should have been saved and the run ended normally; output: \"" + R.StdOut +
+        "\"");
   }
   // Unless the console itself failed, the run says how it went and ends with the prompt.
   if (R.ExitCode == 0 && !OutputBroken) {
-    if (!Succeeded && !Failed) Problems.emplace_back("neither the success line nor the error lines");
+    if (!Succeeded && !Failed)
+      Problems.emplace_back("neither the success line nor the error lines");
     if (R.StdOut.size() < PromptEnd.size() ||
         R.StdOut.compare(R.StdOut.size() - PromptEnd.size(), PromptEnd.size(), PromptEnd) != 0) {
       Problems.emplace_back("the output does not end with the prompt: \"" + R.StdOut + "\"");
@@ -347,7 +370,8 @@ constexpr std::uint32_t BrokenPipe = 109;
 std::vector<bool> StdOutWriteOrder(const TRun& Normal) {
   std::size_t Before = 0;
   std::size_t Bytes = 0;
-  while (Before < Normal.StdOutWrites.size() && Bytes + Normal.StdOutWrites[Before] <= StatusLine.size()) {
+  while (Before < Normal.StdOutWrites.size() &&
+         Bytes + Normal.StdOutWrites[Before] <= StatusLine.size()) {
     Bytes += Normal.StdOutWrites[Before++];
   }
   const int Total = Normal.Calls.at("WriteFile");
@@ -377,19 +401,24 @@ std::vector<TCase> FailureCases(const TRun& Normal, const TProfile& P) {
           Where = Console ? " (standard output)" : " (report file)";
         }
         C.Name = Call;
-        C.Name += " #" + std::to_string(Occurrence + 1) + Where + " fails with " + std::to_string(Error);
+        C.Name +=
+            " #" + std::to_string(Occurrence + 1) + Where + " fails with " + std::to_string(Error);
         C.Error = Error;
-        C.Arrange = [Call = Call, Error, Occurrence](sim::TMachine& M) { M.FailCall(Call, Error, Occurrence, 1); };
+        C.Arrange = [Call = Call, Error, Occurrence](sim::TMachine& M) {
+          M.FailCall(Call, Error, Occurrence, 1);
+        };
         // One failure, then the calls work again: wherever the program has another way, it
         // must get there. A probe falls back; the Desktop save falls back to the exe's folder; a
         // registry read may fail whole probes, an uptime without its call raises; the report
         // text and the console report what failed.
-        C.ExpectSaved = !P.SavingRefused && (C.Kind == TKind::Probe || C.Kind == TKind::Saving || C.Kind == TKind::Closing ||
-                        C.Kind == TKind::StartUp || Call == "GetConsoleOutputCP" ||
-                        (C.Kind == TKind::FinalRead && Error == BrokenPipe));
+        C.ExpectSaved = !P.SavingRefused && (C.Kind == TKind::Probe || C.Kind == TKind::Saving ||
+                                             C.Kind == TKind::Closing || C.Kind == TKind::StartUp ||
+                                             Call == "GetConsoleOutputCP" ||
+                                             (C.Kind == TKind::FinalRead && Error == BrokenPipe));
         C.ExpectExitOne = C.Kind == TKind::FinalRead && Error != BrokenPipe;
-        C.SameReport = C.Kind == TKind::Saving || C.Kind == TKind::Closing || C.Kind == TKind::FinalRead ||
-                       C.Kind == TKind::Console || C.Kind == TKind::ConsoleWrite || C.Kind == TKind::ErrorText;
+        C.SameReport = C.Kind == TKind::Saving || C.Kind == TKind::Closing ||
+                       C.Kind == TKind::FinalRead || C.Kind == TKind::Console ||
+                       C.Kind == TKind::ConsoleWrite || C.Kind == TKind::ErrorText;
         Cases.push_back(std::move(C));
       }
     }
@@ -400,14 +429,18 @@ std::vector<TCase> FailureCases(const TRun& Normal, const TProfile& P) {
 std::vector<TCase> ShortWriteCases(const TRun& Normal) {
   std::vector<TCase> Cases;
   const std::uint64_t Report = Normal.Saved ? Normal.Saved->size() : 0;
-  for (const std::uint64_t Bytes : std::set<std::uint64_t>{0, 1, 2, 3, 4, 64, Report / 2, Report - 1, Report, Report + 1}) {
+  for (const std::uint64_t Bytes :
+       std::set<std::uint64_t>{0, 1, 2, 3, 4, 64, Report / 2, Report - 1, Report, Report + 1}) {
     for (const std::uint32_t Error : {112U, 0U}) {
       if (!Normal.Saved) break;
       TCase C;
-      C.Name = "the disk takes " + std::to_string(Bytes) + " of the report's " + std::to_string(Report) +
-               " bytes, then " + (Error != 0 ? "fails with " + std::to_string(Error) : std::string("writes short"));
+      C.Name = "the disk takes " + std::to_string(Bytes) + " of the report's " +
+               std::to_string(Report) + " bytes, then " +
+               (Error != 0 ? "fails with " + std::to_string(Error) : std::string("writes short"));
       C.Kind = TKind::Saving;
-      C.Arrange = [Bytes, Error](sim::TMachine& M) { M.FileSystem.Limit = sim::TWriteLimit{Bytes, Error}; };
+      C.Arrange = [Bytes, Error](sim::TMachine& M) {
+        M.FileSystem.Limit = sim::TWriteLimit{Bytes, Error};
+      };
       C.SameReport = true;
       // The limit holds for both attempts: the report fits, or the second attempt's error shows.
       if (Bytes >= Report) {
@@ -420,13 +453,17 @@ std::vector<TCase> ShortWriteCases(const TRun& Normal) {
   }
   const std::uint64_t Output = Normal.StdOut.size();
   const std::uint64_t First = StatusLine.size();
-  for (const std::uint64_t Bytes : std::set<std::uint64_t>{0, 1, First - 1, First, First + 1, Output / 2, Output - 1, Output}) {
+  for (const std::uint64_t Bytes :
+       std::set<std::uint64_t>{0, 1, First - 1, First, First + 1, Output / 2, Output - 1, Output}) {
     for (const std::uint32_t Error : {232U, BrokenPipe, 0U}) {
       TCase C;
-      C.Name = "standard output takes " + std::to_string(Bytes) + " of " + std::to_string(Output) + " bytes, then " +
+      C.Name = "standard output takes " + std::to_string(Bytes) + " of " + std::to_string(Output) +
+               " bytes, then " +
                (Error != 0 ? "fails with " + std::to_string(Error) : std::string("writes short"));
       C.Kind = TKind::ConsoleWrite;
-      C.Arrange = [Bytes, Error](sim::TMachine& M) { M.StdOut.Limit = sim::TWriteLimit{Bytes, Error}; };
+      C.Arrange = [Bytes, Error](sim::TMachine& M) {
+        M.StdOut.Limit = sim::TWriteLimit{Bytes, Error};
+      };
       C.SameReport = true;
       C.SameAsNormal = Bytes >= Output;
       Cases.push_back(std::move(C));
@@ -445,20 +482,23 @@ TEST(FailureSweep, EveryCallFailingInTurnEndsAsTheProgramPromises) {
     ASSERT_EQ(Normal.OpenHandles, 0U) << P.Name;
     if (P.SavingRefused) {
       ASSERT_FALSE(Normal.Saved.has_value()) << P.Name << Normal.StdOut;
-      ASSERT_NE(Normal.StdOut.find(ErrorHeading + "EFCreateError: "), std::string::npos) << P.Name << Normal.StdOut;
+      ASSERT_NE(Normal.StdOut.find(ErrorHeading + "EFCreateError: "), std::string::npos)
+          << P.Name << Normal.StdOut;
     } else {
       ASSERT_TRUE(Normal.Saved.has_value()) << P.Name << Normal.StdOut;
       if (Reference.empty()) Reference = *Normal.Saved;
       std::vector<std::string> NormalProblems;
       CheckReport(*Normal.Saved, Reference, NormalProblems);
-      ASSERT_TRUE(NormalProblems.empty()) << P.Name << ": " << NormalProblems.front();
+      ASSERT_EQ(NormalProblems, std::vector<std::string>{}) << P.Name;
       // The report is written in two pieces, the preamble and the text; telling the report's
       // writes from the console's relies on it.
-      ASSERT_EQ(static_cast<std::size_t>(Normal.Calls.at("WriteFile")) - Normal.StdOutWrites.size(), 2U);
+      ASSERT_EQ(static_cast<std::size_t>(Normal.Calls.at("WriteFile")) - Normal.StdOutWrites.size(),
+                2U);
     }
 
     if (std::getenv("INVENTARIO_SWEEP_CALLS") != nullptr) {
-      for (const auto& [Call, Count] : Normal.Calls) std::cout << "  " << Call << " x" << Count << "\n";
+      for (const auto& [Call, Count] : Normal.Calls)
+        std::cout << "  " << Call << " x" << Count << "\n";
     }
     std::vector<TCase> Cases = FailureCases(Normal, P);
     std::vector<TCase> Short = ShortWriteCases(Normal);
@@ -466,7 +506,8 @@ TEST(FailureSweep, EveryCallFailingInTurnEndsAsTheProgramPromises) {
     std::size_t ProfilePassed = 0;
     for (const TCase& C : Cases) {
       const TRun R = RunOn(P, C.Arrange);
-      const std::vector<std::string> Problems = Check(C, R, Normal.Saved ? *Normal.Saved : Reference, Normal.StdOut);
+      const std::vector<std::string> Problems =
+          Check(C, R, Normal.Saved ? *Normal.Saved : Reference, Normal.StdOut);
       if (Problems.empty()) {
         ++ProfilePassed;
         continue;
@@ -475,8 +516,8 @@ TEST(FailureSweep, EveryCallFailingInTurnEndsAsTheProgramPromises) {
       for (const std::string& Problem : Problems) Text += "\n    " + Problem;
       ADD_FAILURE() << P.Name << " / " << C.Name << ":" << Text;
     }
-    std::cout << "failure sweep (" << P.Name << "): " << Cases.size() << " cases over " << Normal.Calls.size()
-              << " calls, " << ProfilePassed << " passed\n";
+    std::cout << "failure sweep (" << P.Name << "): " << Cases.size() << " cases over "
+              << Normal.Calls.size() << " calls, " << ProfilePassed << " passed\n";
     Total += Cases.size();
     Passed += ProfilePassed;
   }
