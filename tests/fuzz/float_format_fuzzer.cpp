@@ -61,9 +61,11 @@ long double Cents(const TParsed& P) {
 void CheckTwoDecimals(long double Value, char16_t Separator) {
   const std::u16string Text = FloatToFixed(Value, 2);
   fuzz::Check(Format(u"%.2f", {Value}) == Text, "Format(\"%.2f\") differs from FloatToFixed", Text);
-  fuzz::Check(Format(u"%12.2f", {Value}) == (Text.size() < 12 ? std::u16string(12 - Text.size(), u' ') : u"") + Text,
+  fuzz::Check(Format(u"%12.2f", {Value}) ==
+                  (Text.size() < 12 ? std::u16string(12 - Text.size(), u' ') : u"") + Text,
               "a width does not pad on the left", Text);
-  fuzz::Check(Format(u"%-12.2f", {Value}) == Text + (Text.size() < 12 ? std::u16string(12 - Text.size(), u' ') : u""),
+  fuzz::Check(Format(u"%-12.2f", {Value}) ==
+                  Text + (Text.size() < 12 ? std::u16string(12 - Text.size(), u' ') : u""),
               "a left-aligned width does not pad on the right", Text);
   if (std::isnan(Value)) {
     fuzz::Check(Text == u"NAN", "NaN text", Text);
@@ -84,14 +86,16 @@ void CheckTwoDecimals(long double Value, char16_t Separator) {
   // Value * 100 is exact for the values made below (at most 56 significant bits).
   const long double Error = std::fabs(Cents(*P) - Value * 100);
   const long double Magnitude = std::fabs(Value);
-  const long double EighteenthDigit = Magnitude > 0 ? std::pow(10.0L, std::floor(std::log10(Magnitude)) - 17) : 0;
+  const long double EighteenthDigit =
+      Magnitude > 0 ? std::pow(10.0L, std::floor(std::log10(Magnitude)) - 17) : 0;
   fuzz::Check(Error <= 0.5L + 100 * EighteenthDigit + 1e-9L, "more than half a cent off", Text);
 
   // Rounding never turns a larger value into a smaller text.
   const double Next = std::nextafter(static_cast<double>(Value), INFINITY);
   if (static_cast<long double>(Next) > Value && std::fabs(Next) < 1e15) {
     const std::optional<TParsed> Q = Parse(FloatToFixed(Next, 2), Separator);
-    fuzz::Check(Q.has_value() && Cents(*Q) >= Cents(*P), "the text decreases as the value grows", Text);
+    fuzz::Check(Q.has_value() && Cents(*Q) >= Cents(*P), "the text decreases as the value grows",
+                Text);
   }
 }
 
@@ -100,12 +104,14 @@ void CheckDigits(long double Value, int Digits, char16_t Separator) {
   if (!std::isfinite(Value)) return;
   const std::optional<TParsed> P = Parse(Text, Separator);
   fuzz::Check(P.has_value(), "not a fixed-point text", Text);
-  fuzz::Check(P->Fraction.size() == static_cast<std::size_t>(Digits), "wrong number of fraction digits", Text);
+  fuzz::Check(P->Fraction.size() == static_cast<std::size_t>(Digits),
+              "wrong number of fraction digits", Text);
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size) {
+  fuzz::FreshMachine();
   FuzzedDataProvider In(Data, Size);
   const auto Mode = In.ConsumeIntegralInRange<std::uint8_t>(0, LastMode);
   const auto Bits = In.ConsumeIntegral<std::uint64_t>();
@@ -137,7 +143,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
   // Any format text with any arguments: a text, or the format error.
   const std::u16string Fmt = fuzz::ConsumeText16(In, 64);
   try {
-    (void)Format(Fmt, {Value, static_cast<std::int32_t>(Bits), static_cast<std::int64_t>(Bits), u"texto", u'c'});
+    (void)Format(Fmt, {Value, static_cast<std::int32_t>(Bits), static_cast<std::int64_t>(Bits),
+                       u"texto", u'c'});
   } catch (const EConvertError&) {
   }
   return 0;

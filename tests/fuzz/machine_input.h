@@ -47,7 +47,8 @@ inline TAdapterInput DecodeAdapters(FuzzedDataProvider& In) {
     A.AddressLength = In.ConsumeBool() ? In.ConsumeIntegral<std::uint32_t>()
                                        : In.ConsumeIntegralInRange<std::uint32_t>(0, 255);
     const auto Address = In.ConsumeIntegral<std::uint64_t>();
-    for (std::size_t K = 0; K < A.Address.size(); ++K) A.Address[K] = static_cast<std::uint8_t>(Address >> (8 * K));
+    for (std::size_t K = 0; K < A.Address.size(); ++K)
+      A.Address[K] = static_cast<std::uint8_t>(Address >> (8 * K));
     A.DhcpEnabled = In.ConsumeIntegral<std::uint32_t>();
     A.IpAddress = In.ConsumeRandomLengthString(40);
     A.Gateway = In.ConsumeRandomLengthString(40);
@@ -63,7 +64,8 @@ inline TAdapterInput DecodeAdapters(FuzzedDataProvider& In) {
   return Result;
 }
 
-inline void EncodeAdapters(TSeedWriter& Out, const std::vector<platform::simulated::TAdapter>& Adapters,
+inline void EncodeAdapters(TSeedWriter& Out,
+                           const std::vector<platform::simulated::TAdapter>& Adapters,
                            std::uint32_t CodePage = 1252) {
   using namespace adapter_input;
   std::size_t Page = 0;
@@ -79,7 +81,8 @@ inline void EncodeAdapters(TSeedWriter& Out, const std::vector<platform::simulat
       Out.Integral<std::uint32_t>(A.AddressLength, 0, 255);
     }
     std::uint64_t Address = 0;
-    for (std::size_t K = 0; K < A.Address.size(); ++K) Address |= std::uint64_t{A.Address[K]} << (8 * K);
+    for (std::size_t K = 0; K < A.Address.size(); ++K)
+      Address |= std::uint64_t{A.Address[K]} << (8 * K);
     Out.Integral<std::uint64_t>(Address);
     Out.Integral<std::uint32_t>(A.DhcpEnabled);
     Out.RandomLengthString(A.IpAddress);
@@ -96,9 +99,9 @@ constexpr std::uint8_t MaxPrinters = 40;
 constexpr std::uint8_t MaxDefaultRecords = 3;
 constexpr std::uint16_t MaxRepeat = 2000;  // a name repeated to thousands of characters
 constexpr std::size_t MaxNameUnits = 1 << 16;
-constexpr std::array<const char*, 7> FaultCalls{"EnumPrintersW", "GetDefaultPrinterW", "OpenPrinterW",
-                                                "DocumentPropertiesW", "GlobalAlloc", "GlobalLock",
-                                                "CompareStringW"};
+constexpr std::array<const char*, 7> FaultCalls{
+    "EnumPrintersW", "GetDefaultPrinterW", "OpenPrinterW",  "DocumentPropertiesW",
+    "GlobalAlloc",   "GlobalLock",         "CompareStringW"};
 constexpr std::array<std::uint32_t, 7> FaultErrors{0, 2, 5, 8, 122, 123, 1722};
 
 enum TNameKind : std::uint8_t { Given, Listed, Decorated, Repeated, LastKind = Repeated };
@@ -111,7 +114,8 @@ struct TPrinterInput {
 
 // A printer name: any text, one of those listed before (in another case, to match a default
 // spelled differently), or one with the blanks and ",driver,port" that a default text carries.
-inline std::u16string ConsumePrinterName(FuzzedDataProvider& In, const std::vector<std::u16string>& Earlier) {
+inline std::u16string ConsumePrinterName(FuzzedDataProvider& In,
+                                         const std::vector<std::u16string>& Earlier) {
   using namespace printer_input;
   const auto Kind = In.ConsumeIntegralInRange<std::uint8_t>(0, LastKind);
   std::u16string Name;
@@ -123,15 +127,16 @@ inline std::u16string ConsumePrinterName(FuzzedDataProvider& In, const std::vect
       }
     }
     if (Kind == Decorated) {
-      Name = std::u16string(In.ConsumeIntegralInRange<std::size_t>(0, 3), u' ') + Name + ConsumeText16(In, 64);
+      Name = std::u16string(In.ConsumeIntegralInRange<std::size_t>(0, 3), u' ') + Name +
+             ConsumeText16(In, 64);
     }
     return Name;
   }
   Name = ConsumeText16(In, 256);
   if (Kind == Repeated && !Name.empty()) {
     const std::u16string Unit = Name;
-    const std::size_t Times = std::min<std::size_t>(In.ConsumeIntegralInRange<std::uint16_t>(1, MaxRepeat),
-                                                    MaxNameUnits / Unit.size());
+    const std::size_t Times = std::min<std::size_t>(
+        In.ConsumeIntegralInRange<std::uint16_t>(1, MaxRepeat), MaxNameUnits / Unit.size());
     for (std::size_t I = 1; I < Times; ++I) Name += Unit;
   }
   return Name;
@@ -144,7 +149,8 @@ inline TPrinterInput DecodePrinters(FuzzedDataProvider& In) {
   const auto Count = In.ConsumeIntegralInRange<std::uint8_t>(0, MaxPrinters);
   for (std::uint8_t I = 0; I < Count; ++I) M.Printers.push_back(ConsumePrinterName(In, M.Printers));
   const auto Records = In.ConsumeIntegralInRange<std::uint8_t>(0, MaxDefaultRecords);
-  for (std::uint8_t I = 0; I < Records; ++I) M.DefaultRecords.push_back(ConsumePrinterName(In, M.Printers));
+  for (std::uint8_t I = 0; I < Records; ++I)
+    M.DefaultRecords.push_back(ConsumePrinterName(In, M.Printers));
   if (In.ConsumeBool()) {
     M.DefaultPrinterText = ConsumePrinterName(In, M.Printers);
   } else {
@@ -162,7 +168,8 @@ inline TPrinterInput DecodePrinters(FuzzedDataProvider& In) {
 
 inline void EncodePrinters(TSeedWriter& Out, const std::vector<std::u16string>& Printers,
                            const std::vector<std::u16string>& DefaultRecords,
-                           const std::optional<std::u16string>& DefaultText, std::int32_t DevModeSize = 220) {
+                           const std::optional<std::u16string>& DefaultText,
+                           std::int32_t DevModeSize = 220) {
   using namespace printer_input;
   const auto Name = [&](const std::u16string& Text) {
     Out.Integral<std::uint8_t>(Given, 0, LastKind);
@@ -170,7 +177,8 @@ inline void EncodePrinters(TSeedWriter& Out, const std::vector<std::u16string>& 
   };
   Out.Integral<std::uint8_t>(static_cast<std::uint8_t>(Printers.size()), 0, MaxPrinters);
   for (const std::u16string& P : Printers) Name(P);
-  Out.Integral<std::uint8_t>(static_cast<std::uint8_t>(DefaultRecords.size()), 0, MaxDefaultRecords);
+  Out.Integral<std::uint8_t>(static_cast<std::uint8_t>(DefaultRecords.size()), 0,
+                             MaxDefaultRecords);
   for (const std::u16string& R : DefaultRecords) Name(R);
   Out.Bool(DefaultText.has_value());
   if (DefaultText) Name(*DefaultText);

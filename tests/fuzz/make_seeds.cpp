@@ -52,14 +52,16 @@ bool SameKey(const sim::TRegKey& A, const sim::TRegKey& B) {
   }
   for (const auto& [Upper, Value] : A.Values) {
     const auto Other = B.Values.find(Upper);
-    if (Other == B.Values.end() || Other->second.Name != Value.Name || Other->second.Type != Value.Type ||
-        Other->second.Data != Value.Data) {
+    if (Other == B.Values.end() || Other->second.Name != Value.Name ||
+        Other->second.Type != Value.Type || Other->second.Data != Value.Data) {
       return false;
     }
   }
   for (const auto& [Upper, Sub] : A.SubKeys) {
     const auto Other = B.SubKeys.find(Upper);
-    if (Other == B.SubKeys.end() || Other->second->Name != Sub->Name || !SameKey(*Sub, *Other->second)) return false;
+    if (Other == B.SubKeys.end() || Other->second->Name != Sub->Name ||
+        !SameKey(*Sub, *Other->second))
+      return false;
   }
   return true;
 }
@@ -77,21 +79,27 @@ sim::TMachine& Decoded(const std::string& Input, TDecode Decode) {
 // ---- registry_probes, registry_import --------------------------------------------------------
 
 void RegistrySeeds(const fs::path& Fixtures) {
-  for (const char* Name : {"office-pc", "windows7", "windows10-1909", "productname-dword", "installed-programs"}) {
+  for (const char* Name :
+       {"office-pc", "windows7", "windows10-1909", "productname-dword", "installed-programs"}) {
     const std::string File = ReadFile(Fixtures / "registry" / (std::string(Name) + ".reg"));
     fuzz::FreshMachine();
-    if (const auto Error = sim::Machine().Registry.Import(File)) Fail(std::string(Name) + ": " + *Error);
+    if (const auto Error = sim::Machine().Registry.Import(File))
+      Fail(std::string(Name) + ": " + *Error);
     fuzz::TSeedWriter Out;
-    fuzz::EncodeKey(Out, platform::HkeyLocalMachine, u"", *sim::Machine().Registry.Root(platform::HkeyLocalMachine));
-    fuzz::EncodeKey(Out, platform::HkeyCurrentUser, u"", *sim::Machine().Registry.Root(platform::HkeyCurrentUser));
+    fuzz::EncodeKey(Out, platform::HkeyLocalMachine, u"",
+                    *sim::Machine().Registry.Root(platform::HkeyLocalMachine));
+    fuzz::EncodeKey(Out, platform::HkeyCurrentUser, u"",
+                    *sim::Machine().Registry.Root(platform::HkeyCurrentUser));
     const std::string Input = Out.Input();
 
     // The imported tree again, to compare with what the seed builds.
     sim::TRegistryTree Expected;
     Expected.Import(File);
     sim::TMachine& M = Decoded(Input, [](FuzzedDataProvider& In) { fuzz::DecodeRegistry(In); });
-    if (!SameKey(*M.Registry.Root(platform::HkeyLocalMachine), *Expected.Root(platform::HkeyLocalMachine)) ||
-        !SameKey(*M.Registry.Root(platform::HkeyCurrentUser), *Expected.Root(platform::HkeyCurrentUser))) {
+    if (!SameKey(*M.Registry.Root(platform::HkeyLocalMachine),
+                 *Expected.Root(platform::HkeyLocalMachine)) ||
+        !SameKey(*M.Registry.Root(platform::HkeyCurrentUser),
+                 *Expected.Root(platform::HkeyCurrentUser))) {
       Fail(std::string(Name) + ": the seed does not rebuild the fixture's registry");
     }
     Save("registry_probes", Name, Input);
@@ -132,8 +140,8 @@ void RegistrySeeds(const fs::path& Fixtures) {
 
 // ---- network ----------------------------------------------------------------------------------
 
-sim::TAdapter Adapter(std::string Description, std::string Ip, std::string Gateway, std::uint32_t Dhcp = 1,
-                      std::uint32_t Length = 6) {
+sim::TAdapter Adapter(std::string Description, std::string Ip, std::string Gateway,
+                      std::uint32_t Dhcp = 1, std::uint32_t Length = 6) {
   sim::TAdapter A;
   A.Description = std::move(Description);
   A.IpAddress = std::move(Ip);
@@ -164,9 +172,15 @@ void NetworkSeeds() {
   };
   const std::vector<TCase> Cases{
       {"wifi-down-ethernet-up",
-       {Adapter("Wi-Fi", "0.0.0.0", ""), Adapter("Ethernet", "192.168.0.10", "192.168.0.1")}, 1252},
-      {"loopback-and-empty", {Adapter("a", "127.0.0.1", ""), Adapter("b", "", ""), Adapter("x", "12.7.0.1", "0.0.0.0", 0)}, 850},
-      {"full-description-eight-bytes", {Adapter(std::string(132, 'D'), "10.0.0.4", "gw", 2, 8)}, 1252},
+       {Adapter("Wi-Fi", "0.0.0.0", ""), Adapter("Ethernet", "192.168.0.10", "192.168.0.1")},
+       1252},
+      {"loopback-and-empty",
+       {Adapter("a", "127.0.0.1", ""), Adapter("b", "", ""),
+        Adapter("x", "12.7.0.1", "0.0.0.0", 0)},
+       850},
+      {"full-description-eight-bytes",
+       {Adapter(std::string(132, 'D'), "10.0.0.4", "gw", 2, 8)},
+       1252},
       {"nine-address-bytes", {Adapter("Conex\xE3o de Rede", "10.0.0.9", "", 1, 9)}, 1252},
       {"utf8-description", {Adapter("Conex\xC3\xA3o", "10.0.0.1", "10.0.0.254", 1, 0)}, 65001},
   };
@@ -174,7 +188,9 @@ void NetworkSeeds() {
     fuzz::TSeedWriter Out;
     fuzz::EncodeAdapters(Out, C.Adapters, C.CodePage);
     const std::string Input = Out.Input();
-    if (!SameAdapters(Decoded(Input, [](FuzzedDataProvider& In) { fuzz::DecodeAdapters(In); }).Adapters, C.Adapters)) {
+    if (!SameAdapters(
+            Decoded(Input, [](FuzzedDataProvider& In) { fuzz::DecodeAdapters(In); }).Adapters,
+            C.Adapters)) {
       Fail(std::string("network seed ") + C.Name);
     }
     Save("network", C.Name, Input);
@@ -192,7 +208,10 @@ void PrinterSeeds() {
   };
   const std::vector<TCase> Cases{
       {"second-is-default", {u"A", u"B", u"C"}, {}, u"B"},
-      {"blanks-driver-port", {u"Etiquetadora", u"Recep\u00E7\u00E3o"}, {}, u"   Recep\u00E7\u00E3o,winspool,Ne01:"},
+      {"blanks-driver-port",
+       {u"Etiquetadora", u"Recep\u00E7\u00E3o"},
+       {},
+       u"   Recep\u00E7\u00E3o,winspool,Ne01:"},
       {"record-with-comma", {u"A,B", u"A"}, {u"A,B"}, u"A"},
       {"duplicates-other-case", {u"HP LaserJet", u"Dup", u"Dup", u"PDF"}, {}, u"hp laserjet"},
       {"no-default", {u"A", u"Microsoft Print to PDF"}, {}, std::nullopt},
@@ -201,8 +220,10 @@ void PrinterSeeds() {
     fuzz::TSeedWriter Out;
     fuzz::EncodePrinters(Out, C.Printers, C.DefaultRecords, C.DefaultText);
     const std::string Input = Out.Input();
-    const sim::TMachine& M = Decoded(Input, [](FuzzedDataProvider& In) { fuzz::DecodePrinters(In); });
-    if (M.Printers != C.Printers || M.DefaultRecords != C.DefaultRecords || M.DefaultPrinterText != C.DefaultText) {
+    const sim::TMachine& M =
+        Decoded(Input, [](FuzzedDataProvider& In) { fuzz::DecodePrinters(In); });
+    if (M.Printers != C.Printers || M.DefaultRecords != C.DefaultRecords ||
+        M.DefaultPrinterText != C.DefaultText) {
       Fail(std::string("printer seed ") + C.Name);
     }
     Save("printers", C.Name, Input);
@@ -214,8 +235,9 @@ void PrinterSeeds() {
 void TextSeeds(const fs::path& Fixtures) {
   // Build numbers and update numbers as the registry profiles hold them, and the edges.
   const std::vector<std::pair<const char*, std::string>> Numbers{
-      {"build", "22631"}, {"build-padded", " 22000"}, {"build-suffix", "22000a"},
-      {"hex-ubr", "$116c"}, {"max", "0x7FFFFFFF"}, {"min", "-2147483648"}, {"over", "2147483648"},
+      {"build", "22631"},     {"build-padded", " 22000"}, {"build-suffix", "22000a"},
+      {"hex-ubr", "$116c"},   {"max", "0x7FFFFFFF"},      {"min", "-2147483648"},
+      {"over", "2147483648"},
   };
   for (const auto& [Name, Text] : Numbers) {
     fuzz::TSeedWriter Out;
@@ -253,7 +275,8 @@ void TextSeeds(const fs::path& Fixtures) {
 
   // The program names of the installed-programs profile, and printer names, as lines to sort.
   fuzz::FreshMachine();
-  if (sim::Machine().Registry.ImportFile((Fixtures / "registry" / "installed-programs.reg").string())) {
+  if (sim::Machine().Registry.ImportFile(
+          (Fixtures / "registry" / "installed-programs.reg").string())) {
     Fail("installed-programs.reg");
   }
   std::vector<std::u16string> Names;
@@ -265,7 +288,8 @@ void TextSeeds(const fs::path& Fixtures) {
         std::u16string Name;
         const std::string& Bytes = Found->second.Data;
         for (std::size_t I = 0; I + 1 < Bytes.size(); I += 2) {
-          Name += static_cast<char16_t>(static_cast<unsigned char>(Bytes[I]) | static_cast<unsigned char>(Bytes[I + 1]) << 8);
+          Name += static_cast<char16_t>(static_cast<unsigned char>(Bytes[I]) |
+                                        static_cast<unsigned char>(Bytes[I + 1]) << 8);
         }
         Names.push_back(Name.substr(0, Name.find(u'\0')));
       }
@@ -276,8 +300,8 @@ void TextSeeds(const fs::path& Fixtures) {
   Collect(platform::HkeyCurrentUser, fuzz::registry_input::KnownPaths[2]);
   const std::vector<std::vector<std::u16string>> Lists{
       Names,
-      {u"HP LaserJet", u"hp laserjet", u"Microsoft Print to PDF", u"co-op", u"coop", u"Co-Op", u"\u00C9clair",
-       u"eclair", u"O'Brien", u"OBrien"},
+      {u"HP LaserJet", u"hp laserjet", u"Microsoft Print to PDF", u"co-op", u"coop", u"Co-Op",
+       u"\u00C9clair", u"eclair", u"O'Brien", u"OBrien"},
   };
   const char* ListNames[] = {"installed-programs", "printers-and-marks"};
   for (std::size_t L = 0; L < Lists.size(); ++L) {

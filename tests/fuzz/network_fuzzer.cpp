@@ -54,7 +54,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
   try {
     GetNetworkDetails(D.NetName, D.IPLocal, D.Gateway, D.MAC, D.TipoIP, D.SpeedStr);
   } catch (const Exception& E) {
-    fuzz::Check(E.ClassName() == u"ERangeError", "the network probe raised an unexpected error", E.Message);
+    fuzz::Check(E.ClassName() == u"ERangeError", "the network probe raised an unexpected error",
+                E.Message);
     Raised = true;
   }
   if (Input.Faulted) return 0;  // a failing call may hide any adapter; no crash is all there is
@@ -67,10 +68,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
   fuzz::Check(Raised == (Reported->AddressLength > 8), "range error for the wrong address length");
   if (Raised) return 0;
   const std::size_t Pairs = Reported->AddressLength;
-  fuzz::Check(D.MAC.size() == (Pairs == 0 ? 0 : 3 * Pairs - 1), "MAC text of the wrong length", D.MAC);
-  fuzz::Check(!D.IPLocal.empty() && D.IPLocal.size() <= 15, "address text out of its field", D.IPLocal);
+  fuzz::Check(D.MAC.size() == (Pairs == 0 ? 0 : 3 * Pairs - 1), "MAC text of the wrong length",
+              D.MAC);
+  fuzz::Check(!D.IPLocal.empty() && D.IPLocal.size() <= 15, "address text out of its field",
+              D.IPLocal);
   fuzz::Check(D.Gateway.size() <= 15, "gateway text out of its field", D.Gateway);
   fuzz::Check(D.NetName.size() <= 132, "description out of its field", D.NetName);
-  fuzz::Check(D.TipoIP == (Reported->DhcpEnabled == 1 ? Dhcp : Static), "DHCP flag misread", D.TipoIP);
+  fuzz::Check(D.TipoIP == (Reported->DhcpEnabled == 1 ? Dhcp : Static), "DHCP flag misread",
+              D.TipoIP);
   return 0;
 }

@@ -31,16 +31,20 @@ std::u16string Listing(const std::vector<std::u16string>& Names, std::ptrdiff_t 
   return Text;
 }
 
-bool EndsWithLine(std::u16string_view Text) { return Text.size() >= 2 && Text.substr(Text.size() - 2) == u"\r\n"; }
+bool EndsWithLine(std::u16string_view Text) {
+  return Text.size() >= 2 && Text.substr(Text.size() - 2) == u"\r\n";
+}
 
 void CheckShape(const std::u16string& Result, bool Faulted) {
   std::vector<std::u16string> Names;
-  for (const std::u16string& P : platform::simulated::Machine().Printers) Names.push_back(P.substr(0, P.find(u'\0')));
+  for (const std::u16string& P : platform::simulated::Machine().Printers)
+    Names.push_back(P.substr(0, P.find(u'\0')));
   if (Names.empty() || (Faulted && Result == NoPrinters)) {
     fuzz::Check(Result == NoPrinters, "printers listed where the spooler has none", Result);
     return;
   }
-  for (std::ptrdiff_t Default = -1; Default < static_cast<std::ptrdiff_t>(Names.size()); ++Default) {
+  for (std::ptrdiff_t Default = -1; Default < static_cast<std::ptrdiff_t>(Names.size());
+       ++Default) {
     const std::u16string Expected = Listing(Names, Default);
     if (Result.compare(0, Expected.size(), Expected) != 0) continue;
     const std::u16string_view Rest = std::u16string_view(Result).substr(Expected.size());

@@ -30,21 +30,21 @@ constexpr std::array<std::u16string_view, 7> KnownPaths{
 };
 constexpr std::uint8_t PathGiven = KnownPaths.size();  // the path follows as text
 
+// clang-format off
 constexpr std::array<std::u16string_view, 13> KnownNames{
-    u"ProductName",      u"DisplayVersion",      u"ReleaseId",     u"CurrentBuildNumber",
-    u"UBR",              u"ProductId",           u"ProcessorNameString", u"DisplayName",
-    u"SystemComponent",  u"ParentKeyName",       u"",              u"productname",
-    u"DISPLAYNAME",
-};
+    u"ProductName", u"DisplayVersion", u"ReleaseId", u"CurrentBuildNumber", u"UBR", u"ProductId",
+    u"ProcessorNameString", u"DisplayName", u"SystemComponent", u"ParentKeyName", u"",
+    u"productname", u"DISPLAYNAME"};
+// clang-format on
 constexpr std::uint8_t NameGiven = KnownNames.size();
 
-constexpr std::array<std::uint32_t, 7> KnownAccess{0,      0x20019, 0x20009, 0x1,
-                                                   0x8,    0x2001F, 0xFFFFFFFF};
+constexpr std::array<std::uint32_t, 7> KnownAccess{0,   0x20019, 0x20009,   0x1,
+                                                   0x8, 0x2001F, 0xFFFFFFFF};
 constexpr std::uint8_t AccessGiven = KnownAccess.size();
 
 // Calls a registry read makes; closing is left alone, as a failed close leaks by definition.
-constexpr std::array<const char*, 5> FaultCalls{"RegOpenKeyExW", "RegQueryValueExW", "RegQueryInfoKeyW",
-                                                "RegEnumKeyExW", "CompareStringW"};
+constexpr std::array<const char*, 5> FaultCalls{
+    "RegOpenKeyExW", "RegQueryValueExW", "RegQueryInfoKeyW", "RegEnumKeyExW", "CompareStringW"};
 constexpr std::array<std::uint32_t, 7> FaultErrors{2, 5, 6, 87, 234, 259, 1450};
 
 enum TOp : std::uint8_t { SelectKey, SetValue, SetAccess, ManyEntries, Fail, LastOp = Fail };
@@ -71,24 +71,29 @@ inline TRegistryInput DecodeRegistry(FuzzedDataProvider& In) {
   for (int N = 0; N < MaxCommands && In.remaining_bytes() > 0; ++N) {
     switch (In.ConsumeIntegralInRange<std::uint8_t>(0, LastOp)) {
       case SelectKey: {
-        const platform::Hkey Root = In.ConsumeBool() ? platform::HkeyCurrentUser : platform::HkeyLocalMachine;
+        const platform::Hkey Root =
+            In.ConsumeBool() ? platform::HkeyCurrentUser : platform::HkeyLocalMachine;
         const auto Known = In.ConsumeIntegralInRange<std::uint8_t>(0, PathGiven);
-        std::u16string Path = Known < PathGiven ? std::u16string{KnownPaths[Known]} : ConsumeText16(In, 512);
-        if (const std::u16string Child = ConsumeText16(In, 512); !Child.empty()) Path += u"\\" + Child;
+        std::u16string Path =
+            Known < PathGiven ? std::u16string{KnownPaths[Known]} : ConsumeText16(In, 512);
+        if (const std::u16string Child = ConsumeText16(In, 512); !Child.empty())
+          Path += u"\\" + Child;
         Current = &M.Registry.Key(Root, Path);
         break;
       }
       case SetValue: {
         const auto Known = In.ConsumeIntegralInRange<std::uint8_t>(0, NameGiven);
-        const std::u16string Name = Known < NameGiven ? std::u16string{KnownNames[Known]} : ConsumeText16(In, 256);
+        const std::u16string Name =
+            Known < NameGiven ? std::u16string{KnownNames[Known]} : ConsumeText16(In, 256);
         auto Type = In.ConsumeIntegralInRange<std::uint32_t>(0, TypeGiven);
         if (Type == TypeGiven) Type = In.ConsumeIntegral<std::uint32_t>();
         std::string Data = In.ConsumeRandomLengthString(2 * MaxTextUnits);
         // A value can be far larger than an input: the bytes repeated.
         if (In.ConsumeBool() && !Data.empty()) {
-          const std::size_t Room = std::min(MaxValueBytes, MaxTotalBytes - std::min(MaxTotalBytes, Stored));
-          const auto Times = std::min<std::size_t>(In.ConsumeIntegralInRange<std::uint32_t>(2, 1 << 16),
-                                                   Room / Data.size());
+          const std::size_t Room =
+              std::min(MaxValueBytes, MaxTotalBytes - std::min(MaxTotalBytes, Stored));
+          const auto Times = std::min<std::size_t>(
+              In.ConsumeIntegralInRange<std::uint32_t>(2, 1 << 16), Room / Data.size());
           std::string Long;
           Long.reserve(Data.size() * Times);
           for (std::size_t I = 0; I < Times; ++I) Long += Data;
@@ -100,7 +105,8 @@ inline TRegistryInput DecodeRegistry(FuzzedDataProvider& In) {
       }
       case SetAccess: {
         const auto Known = In.ConsumeIntegralInRange<std::uint8_t>(0, AccessGiven);
-        Current->GrantedAccess = Known < AccessGiven ? KnownAccess[Known] : In.ConsumeIntegral<std::uint32_t>();
+        Current->GrantedAccess =
+            Known < AccessGiven ? KnownAccess[Known] : In.ConsumeIntegral<std::uint32_t>();
         break;
       }
       case ManyEntries: {
@@ -119,8 +125,10 @@ inline TRegistryInput DecodeRegistry(FuzzedDataProvider& In) {
         break;
       }
       case Fail: {
-        const char* Call = FaultCalls[In.ConsumeIntegralInRange<std::size_t>(0, FaultCalls.size() - 1)];
-        const std::uint32_t Error = FaultErrors[In.ConsumeIntegralInRange<std::size_t>(0, FaultErrors.size() - 1)];
+        const char* Call =
+            FaultCalls[In.ConsumeIntegralInRange<std::size_t>(0, FaultCalls.size() - 1)];
+        const std::uint32_t Error =
+            FaultErrors[In.ConsumeIntegralInRange<std::size_t>(0, FaultErrors.size() - 1)];
         const auto Skip = In.ConsumeIntegralInRange<int>(0, 4000);
         const auto Times = In.ConsumeIntegralInRange<int>(-1, 3);
         M.FailCall(Call, Error, Skip, Times);
@@ -143,9 +151,10 @@ inline void EncodeKey(TSeedWriter& Out, platform::Hkey Root, const std::u16strin
     std::uint8_t Known = PathGiven;
     for (std::uint8_t K = 0; K < PathGiven; ++K) {
       const std::u16string_view P = KnownPaths[K];
-      const bool Below = P.empty() ? Path.empty()
-                                   : Path == P || (Path.size() > P.size() && Path.compare(0, P.size(), P) == 0 &&
-                                                   Path[P.size()] == u'\\');
+      const bool Below =
+          P.empty() ? Path.empty()
+                    : Path == P || (Path.size() > P.size() && Path.compare(0, P.size(), P) == 0 &&
+                                    Path[P.size()] == u'\\');
       if (Below && (Known == PathGiven || P.size() > KnownPaths[Known].size())) Known = K;
     }
     Out.Integral<std::uint8_t>(Known, 0, PathGiven);
@@ -159,7 +168,8 @@ inline void EncodeKey(TSeedWriter& Out, platform::Hkey Root, const std::u16strin
     for (const auto& [Upper, Value] : Key.Values) {
       Out.Integral<std::uint8_t>(SetValue, 0, LastOp);
       const auto* Name = std::find(KnownNames.begin(), KnownNames.end(), Value.Name);
-      Out.Integral<std::uint8_t>(static_cast<std::uint8_t>(Name - KnownNames.begin()), 0, NameGiven);
+      Out.Integral<std::uint8_t>(static_cast<std::uint8_t>(Name - KnownNames.begin()), 0,
+                                 NameGiven);
       if (Name == KnownNames.end()) Out.Text16(Value.Name);
       Out.Integral<std::uint32_t>(std::min(Value.Type, TypeGiven), 0, TypeGiven);
       if (Value.Type >= TypeGiven) Out.Integral<std::uint32_t>(Value.Type);

@@ -42,7 +42,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
 
   try {
     const std::u16string Cpu = GetCPUName();
-    fuzz::Check(Cpu.empty() || (Cpu.front() > u' ' && Cpu.back() > u' '), "processor name not trimmed", Cpu);
+    fuzz::Check(Cpu.empty() || (Cpu.front() > u' ' && Cpu.back() > u' '),
+                "processor name not trimmed", Cpu);
   } catch (const Exception&) {
   }
   CheckAllKeysClosed("GetCPUName left a registry key open");
@@ -56,6 +57,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
   CheckAllKeysClosed("GetInstalledPrograms left a registry key open");
   const bool Listed = Programs.rfind(u"\u2022 ", 0) == 0 && Programs.size() >= 4 &&
                       Programs.compare(Programs.size() - 2, 2, u"\r\n") == 0;
-  fuzz::Check(Programs == u"Nenhum programa encontrado." || Listed, "program list malformed", Programs);
+  fuzz::Check(Programs == u"Nenhum programa encontrado." || Listed, "program list malformed",
+              Programs);
   return 0;
 }

@@ -21,10 +21,12 @@ class TSeedWriter {
     static_assert(std::is_integral_v<T>);
     if (Value < Min || Value > Max) throw std::out_of_range("seed value outside its range");
     const std::uint64_t Range = static_cast<std::uint64_t>(Max) - static_cast<std::uint64_t>(Min);
-    const std::uint64_t Offset = static_cast<std::uint64_t>(Value) - static_cast<std::uint64_t>(Min);
+    const std::uint64_t Offset =
+        static_cast<std::uint64_t>(Value) - static_cast<std::uint64_t>(Min);
     // As many bytes as the reader takes for this range, most significant first.
     int Bytes = 0;
-    for (std::size_t Shift = 0; Shift < sizeof(T) * CHAR_BIT && (Range >> Shift) > 0; Shift += CHAR_BIT) {
+    for (std::size_t Shift = 0; Shift < sizeof(T) * CHAR_BIT && (Range >> Shift) > 0;
+         Shift += CHAR_BIT) {
       ++Bytes;
     }
     for (int I = Bytes - 1; I >= 0; --I) {
@@ -57,7 +59,9 @@ class TSeedWriter {
   // Bytes that ConsumeBytes or ConsumeRemainingBytes give back as they are.
   void Raw(std::string_view Bytes) { Front += Bytes; }
 
-  [[nodiscard]] std::string Input() const { return Front + std::string(Back.rbegin(), Back.rend()); }
+  [[nodiscard]] std::string Input() const {
+    return Front + std::string(Back.rbegin(), Back.rend());
+  }
 
  private:
   std::string Front;

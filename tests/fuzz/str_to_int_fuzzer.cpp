@@ -17,7 +17,9 @@
 
 namespace {
 
-bool IsHexDigit(char C) { return (C >= '0' && C <= '9') || (C >= 'a' && C <= 'f') || (C >= 'A' && C <= 'F'); }
+bool IsHexDigit(char C) {
+  return (C >= '0' && C <= '9') || (C >= 'a' && C <= 'f') || (C >= 'A' && C <= 'F');
+}
 
 // The value of an integer text: blanks, a sign, then decimal digits, or "$", "x" or "0x" (either
 // case) and at most eight significant hex digits, which give the bits of the value. The text is
@@ -48,21 +50,25 @@ std::optional<std::int32_t> Reference(std::u16string_view Text) {
     for (const char C : Digits) {
       if (!IsHexDigit(C)) return std::nullopt;
     }
-    const std::string_view Significant = Digits.substr(std::min(Digits.find_first_not_of('0'), Digits.size()));
+    const std::string_view Significant =
+        Digits.substr(std::min(Digits.find_first_not_of('0'), Digits.size()));
     if (Significant.size() > 8) return std::nullopt;
     std::uint32_t Bits = 0;
-    if (!Significant.empty()) std::from_chars(Significant.data(), Significant.data() + Significant.size(), Bits, 16);
+    if (!Significant.empty())
+      std::from_chars(Significant.data(), Significant.data() + Significant.size(), Bits, 16);
     return static_cast<std::int32_t>(Negative ? 0U - Bits : Bits);
   }
   for (const char C : Digits) {
     if (C < '0' || C > '9') return std::nullopt;
   }
   std::int64_t Value = 0;
-  const std::string_view Trimmed = Digits.substr(std::min(Digits.find_first_not_of('0'), Digits.size() - 1));
+  const std::string_view Trimmed =
+      Digits.substr(std::min(Digits.find_first_not_of('0'), Digits.size() - 1));
   if (Trimmed.size() > 11) return std::nullopt;
   std::from_chars(Trimmed.data(), Trimmed.data() + Trimmed.size(), Value);
   if (Negative) Value = -Value;
-  if (Value < std::numeric_limits<std::int32_t>::min() || Value > std::numeric_limits<std::int32_t>::max()) {
+  if (Value < std::numeric_limits<std::int32_t>::min() ||
+      Value > std::numeric_limits<std::int32_t>::max()) {
     return std::nullopt;
   }
   return static_cast<std::int32_t>(Value);
@@ -71,6 +77,7 @@ std::optional<std::int32_t> Reference(std::u16string_view Text) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size) {
+  fuzz::FreshMachine();
   FuzzedDataProvider In(Data, Size);
   const auto Value = In.ConsumeIntegral<std::int32_t>();
   const auto Default = In.ConsumeIntegral<std::int32_t>();
@@ -79,7 +86,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
   if (Wide) {
     Text = fuzz::ConsumeText16(In);
   } else {
-    for (const std::uint8_t B : In.ConsumeRemainingBytes<std::uint8_t>()) Text += static_cast<char16_t>(B);
+    for (const std::uint8_t B : In.ConsumeRemainingBytes<std::uint8_t>())
+      Text += static_cast<char16_t>(B);
   }
 
   const std::optional<std::int32_t> Expected = Reference(Text);
@@ -91,11 +99,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
   }
   // Whatever the default, a number reads the same, and a non-number gives the default.
   const std::int32_t Other = Default ^ 1;
-  fuzz::Check(StrToIntDef(Text, Other) == (Expected ? Got : Other), "the result depends on the default", Text);
+  fuzz::Check(StrToIntDef(Text, Other) == (Expected ? Got : Other),
+              "the result depends on the default", Text);
 
   // The program's own number texts read back as the value.
   fuzz::Check(StrToIntDef(IntToStr(Value), Default) == Value, "IntToStr text does not read back");
-  fuzz::Check(StrToIntDef(u"  " + IntToStr(Value), Default) == Value, "blanks before a number not skipped");
+  fuzz::Check(StrToIntDef(u"  " + IntToStr(Value), Default) == Value,
+              "blanks before a number not skipped");
   fuzz::Check(StrToIntDef(u"$" + IntToHex(static_cast<std::uint32_t>(Value), 8), Default) == Value,
               "IntToHex text does not read back");
   fuzz::Check(StrToIntDef(u"0x" + IntToHex(static_cast<std::uint32_t>(Value), 0), Default) == Value,

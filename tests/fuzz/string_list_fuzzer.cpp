@@ -1,9 +1,10 @@
-// TStringList's Sort and IndexOf on any lines: accents, case, the hyphens and apostrophes a word
-// sort sets aside, combining marks, NULs, unpaired surrogates.
+// TStringList's Sort, IndexOf and RemoveLaterDuplicates on any lines: accents, case, the hyphens
+// and apostrophes a word sort sets aside, combining marks, NULs, unpaired surrogates.
 //
 // Properties: IndexOf answers the first line of the same length that compares equal, or -1 when
-// there is none; Sort keeps every line with its object (a permutation) and leaves them in the
-// comparison's order, and the comparison it relies on is antisymmetric.
+// there is none; RemoveLaterDuplicates keeps what repeated IndexOf calls would; Sort keeps every
+// line with its object (a permutation) and leaves them in the comparison's order, and the
+// comparison it relies on is antisymmetric.
 //
 // Input: lines until the input ends, each from the front, spelled either in an alphabet of the
 // characters that make collation interesting or as raw UTF-16 units.
@@ -19,10 +20,12 @@
 
 namespace {
 
+// clang-format off
 constexpr std::array<char16_t, 28> Alphabet{
-    u'a',     u'b',     u'e',     u's',     u'A',     u'B',     u'E',     u'S',     u'1',     u' ',
-    u'.',     u'-',     u'\'',    u'\u00E1', u'\u00C1', u'\u00E9', u'\u00DF', u'\u00E6', u'\u0301', u'\u2013',
-    u'\uFF0D', u'\uFF07', u'\u2022', u'\0',   char16_t{0xD83D}, char16_t{0xDCBB}, u'\uFFFD', u'\u00A0'};
+    u'a', u'b', u'e', u's', u'A', u'B', u'E', u'S', u'1', u' ', u'.', u'-', u'\'',
+    u'\u00E1', u'\u00C1', u'\u00E9', u'\u00DF', u'\u00E6', u'\u0301', u'\u2013', u'\uFF0D',
+    u'\uFF07', u'\u2022', u'\0', char16_t{0xD83D}, char16_t{0xDCBB}, u'\uFFFD', u'\u00A0'};
+// clang-format on
 
 constexpr std::size_t MaxLines = 64;
 
@@ -75,29 +78,54 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
   }
 
   for (const std::u16string& Line : Lines) {
-    for (const std::u16string& Probe : {Line, platform::simulated::ToUpperAscii(Line), Line + u"-"}) {
-      fuzz::Check(List.IndexOf(Probe) == FirstEqual(Lines, Probe), "IndexOf missed the first equal line", Probe);
+    for (const std::u16string& Probe :
+         {Line, platform::simulated::ToUpperAscii(Line), Line + u"-"}) {
+      fuzz::Check(List.IndexOf(Probe) == FirstEqual(Lines, Probe),
+                  "IndexOf missed the first equal line", Probe);
     }
   }
 
+  // Dropping later duplicates keeps exactly the lines that adding one by one, each only when
+  // IndexOf misses, would keep, in their order and with their objects.
+  TStringList Unique = List;
+  Unique.RemoveLaterDuplicates();
+  std::vector<std::u16string> Kept;
+  std::vector<std::size_t> KeptIndex;
+  for (std::size_t I = 0; I < Lines.size(); ++I) {
+    if (FirstEqual(Kept, Lines[I]) >= 0) continue;
+    Kept.push_back(Lines[I]);
+    KeptIndex.push_back(I);
+  }
+  fuzz::Check(Unique.Count() == static_cast<std::int32_t>(Kept.size()),
+              "RemoveLaterDuplicates kept another number of lines");
+  for (std::int32_t I = 0; I < Unique.Count(); ++I) {
+    const auto* Tag = dynamic_cast<const TTag*>(Unique.GetObject(I));
+    fuzz::Check(Tag != nullptr && Tag->Index == KeptIndex[static_cast<std::size_t>(I)] &&
+                    Unique.Get(I) == Kept[static_cast<std::size_t>(I)],
+                "RemoveLaterDuplicates kept another line", Unique.Get(I));
+  }
+
   List.Sort();
-  fuzz::Check(List.Count() == static_cast<std::int32_t>(Lines.size()), "Sort changed the number of lines");
+  fuzz::Check(List.Count() == static_cast<std::int32_t>(Lines.size()),
+              "Sort changed the number of lines");
   std::vector<bool> Seen(Lines.size(), false);
   for (std::int32_t I = 0; I < List.Count(); ++I) {
     const auto* Tag = dynamic_cast<const TTag*>(List.GetObject(I));
     fuzz::Check(Tag != nullptr && !Seen[Tag->Index], "Sort lost or doubled a line's object");
     Seen[Tag->Index] = true;
-    fuzz::Check(List.Get(I) == Lines[Tag->Index], "Sort separated a line from its object", List.Get(I));
+    fuzz::Check(List.Get(I) == Lines[Tag->Index], "Sort separated a line from its object",
+                List.Get(I));
     if (I > 0) {
       CheckAntisymmetric(List.Get(I - 1), List.Get(I));
-      fuzz::Check(TStringList::CompareStrings(List.Get(I - 1), List.Get(I)) <= 0, "Sort left lines out of order",
-                  List.Get(I - 1) + u" > " + List.Get(I));
+      fuzz::Check(TStringList::CompareStrings(List.Get(I - 1), List.Get(I)) <= 0,
+                  "Sort left lines out of order", List.Get(I - 1) + u" > " + List.Get(I));
     }
   }
   // Order holds across the whole list, not only between neighbours.
   for (std::int32_t I = 0; I + 2 < List.Count(); ++I) {
     fuzz::Check(TStringList::CompareStrings(List.Get(I), List.Get(List.Count() - 1)) <= 0,
-                "the comparison is not transitive", List.Get(I) + u" > " + List.Get(List.Count() - 1));
+                "the comparison is not transitive",
+                List.Get(I) + u" > " + List.Get(List.Count() - 1));
   }
   return 0;
 }
