@@ -186,9 +186,8 @@ std::u16string Format(std::u16string_view Fmt, std::initializer_list<TVarRec> Ar
     } else if (Dir.Letter == u'd' && (Arg.Kind == TKind::Int32 || Arg.Kind == TKind::Int64)) {
       Piece = IntToStr(Arg.IntValue);
       const std::size_t Sign = Arg.IntValue < 0 ? 1 : 0;
-      while (Dir.Precision >= 0 && Piece.size() - Sign < static_cast<std::size_t>(Dir.Precision)) {
-        Piece.insert(Sign, 1, u'0');
-      }
+      const auto MinimumDigits = static_cast<std::size_t>(std::max(Dir.Precision, 0));
+      if (Piece.size() - Sign < MinimumDigits) Piece.insert(Sign, MinimumDigits - (Piece.size() - Sign), u'0');
     } else if (Dir.Letter == u'x' && (Arg.Kind == TKind::Int32 || Arg.Kind == TKind::Int64)) {
       auto Value = static_cast<std::uint64_t>(Arg.IntValue);
       if (Arg.Kind == TKind::Int32) Value &= 0xFFFFFFFFU;

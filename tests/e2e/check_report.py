@@ -25,7 +25,10 @@ GB = 2**30
 # values are filled in, is compared byte for byte, so a placeholder left unfilled shows as a
 # difference rather than passing.
 HOST_PLACEHOLDER = re.compile(rb"\{(RAM|DISCOS|UPTIME)\}$")
-FREE_TOLERANCE_GB = Decimal("0.05")
+# Free space moves while the suite runs: Wine, the suite and anything else on the host write to
+# the same disk. Reading the wrong figure (the blocks free to the superuser rather than to users,
+# or the total) is off by far more than this.
+FREE_TOLERANCE_GB = Decimal("0.5")
 
 
 def two_decimals(byte_count, separator):

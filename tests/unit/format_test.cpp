@@ -87,6 +87,8 @@ TEST_F(FormatTest, DirectivesForTextAndIntegers) {
             u"-2147483648|-15|C06D007F|%|s|0");
   EXPECT_EQ(Format(u"%1:s %0:s %2:5d|%-3d|", {u"a", u"b", std::int32_t{7}, std::int32_t{8}}),
             u"b a     7|8  |");
+  EXPECT_EQ(Format(u"%.3d|%.3d|%.1d", {std::int32_t{7}, std::int32_t{-7}, std::int32_t{1234}}), u"007|-007|1234");
+  EXPECT_EQ(Format(u"%.1000000d", {std::int32_t{7}}).size(), 1000000U);  // padded in one step
   EXPECT_THROW((void)Format(u"%d", {u"text"}), EConvertError);
   EXPECT_THROW((void)Format(u"%s %s", {u"one"}), EConvertError);
 }
