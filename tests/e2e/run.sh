@@ -13,13 +13,15 @@
 # expected/office-pc-report.txt, in which only memory, disks and uptime are left to the host.
 #
 # The machine a case runs on is a list of registry profiles imported on top of the prefix's own
-# registry, the host name and the network namespace the wineserver started in: Wine takes the
-# computer name from the host name once, when the server boots, and lists the adapters of the
-# namespace its services started in. Changing any of them restarts the server on the registry files
-# as they were at the start, so no case sees what another one imported; the prefix is left with its
-# own registry at the end. Each network namespace is made here, from veth pairs with addresses of
-# the documentation ranges (RFC 5737) whose other ends lead nowhere, so nothing a case does reaches
-# any network, and the report's network lines are the same on any host.
+# registry, the host name and the network and mount namespaces the wineserver started in: Wine
+# takes the computer name from the host name once, when the server boots, lists the adapters of the
+# namespace its services started in, and has the server open files for every Windows process, so
+# a folder is read-only to the program when it is to the server. Changing any of them restarts the
+# server on the registry files as they were at the start, so no case sees what another one
+# imported; the prefix is left with its own registry at the end. Each network namespace is made
+# here, from veth pairs with addresses of the documentation ranges (RFC 5737) whose other ends lead
+# nowhere, so nothing a case does reaches any network, and the report's network lines are the same
+# on any host.
 #
 # Printers come from a CUPS server started here for the cases that want one, with its own
 # configuration, state and socket in a temporary folder; CUPS_SERVER points every Wine process at
@@ -75,8 +77,8 @@ computer_name_of() {
   printf '%s' "${name:0:15}"
 }
 
-# The machine the running wineserver serves, as "PROFILES@HOSTNAME@NETWORK" (an empty HOSTNAME is
-# this host's); use_machine compares it to know when to restart.
+# The machine the running wineserver serves, as "PROFILES@HOSTNAME@NETWORK@MOUNTS" (an empty
+# HOSTNAME is this host's); use_machine compares it to know when to restart.
 machine=
 
 # A veth pair's two ends are both adapters of the namespace they are made in. To give a machine a
@@ -169,33 +171,48 @@ network_loopback_range_first() {
     ip link set eth0 up &&
     ip link set eth1 up
 }
-export holder_file resolver_dir
-export -f quiet_namespace isolate_peer network_isolated network_loopback network_office \
-  network_unnumbered_first network_loopback_range_first
 
-# use_machine PROFILES [HOSTNAME [NETWORK]]: the server runs on the prefix's own registry with
-# fixtures/registry/PROFILE.reg imported into the 64-bit view for each PROFILE of the
-# space-separated PROFILES, in order, booted in a UTS namespace named HOSTNAME when one is given
-# and in a network namespace laid out by network_NETWORK (isolated when none is given). Returns
-# non-zero when that failed.
+# The folders a machine has, each laid out as root in the fresh mount namespace the server boots in
+# (and, for the program itself, in one of its own: see run_exe's runner).
+
+# Every folder writable, as the prefix has them.
+mounts_writable() { :; }
+
+# The exe's folder on a read-only file system, as from a write-protected pen drive or a share
+# mounted read-only: Linux refuses every file made there, whatever the folder's permissions (the
+# suite runs as root, whom permissions would not stop).
+mounts_readonly_tools() {
+  mount --bind "$tools" "$tools" && mount -o remount,bind,ro "$tools"
+}
+export holder_file resolver_dir tools
+export -f quiet_namespace isolate_peer network_isolated network_loopback network_office \
+  network_unnumbered_first network_loopback_range_first mounts_writable mounts_readonly_tools
+
+# use_machine PROFILES [HOSTNAME [NETWORK [MOUNTS]]]: the server runs on the prefix's own registry
+# with fixtures/registry/PROFILE.reg imported into the 64-bit view for each PROFILE of the
+# space-separated PROFILES, in order, booted in a UTS namespace named HOSTNAME when one is given,
+# in a network namespace laid out by network_NETWORK (isolated when none is given) and in a mount
+# namespace laid out by mounts_MOUNTS (writable when none is given). Returns non-zero when that
+# failed.
 use_machine() {
-  local profiles=$1 host=${2:-} network=${3:-isolated}
-  [ "$machine" = "$profiles@$host@$network" ] && return 0
+  local profiles=$1 host=${2:-} network=${3:-isolated} mounts=${4:-writable}
+  [ "$machine" = "$profiles@$host@$network@$mounts" ] && return 0
   machine=
   stop_server
   cp "$work/registry/"*.reg "$prefix/"
   # Wine's services start with the first process, inside the namespaces.
   # shellcheck disable=SC2016 # expanded by the inner shell
   unshare -n -m ${host:+-u} bash -c \
-    '{ [ -z "$1" ] || hostname "$1"; } && quiet_namespace && "network_$2" && wineserver -p &&
-      wine cmd /c exit' bash "$host" "${network//-/_}" >>"$wine_log" 2>&1 </dev/null || return 1
+    '{ [ -z "$1" ] || hostname "$1"; } && quiet_namespace && "network_$2" && "mounts_$3" &&
+      wineserver -p && wine cmd /c exit' bash "$host" "${network//-/_}" "${mounts//-/_}" \
+    >>"$wine_log" 2>&1 </dev/null || return 1
   local profile file
   for profile in $profiles; do
     # Drive Z: is the Linux root; reg wants a Windows path.
     file=Z:$(realpath "$fixtures/$profile.reg" | tr / "\\\\")
     wine reg import "$file" /reg:64 >>"$wine_log" 2>&1 </dev/null || return 1
   done
-  machine="$profiles@$host@$network"
+  machine="$profiles@$host@$network@$mounts"
 }
 
 # The CUPS server's process id while it runs.
@@ -366,18 +383,23 @@ failed=0
 reasons=()
 details=()
 
-# begin_case PROFILES [HOSTNAME [NETWORK]]: a case on the machine use_machine sets up, with no CUPS
-# server, whose report is expected under the computer name Wine derives from HOSTNAME (this host's
-# name when none is given). The first of PROFILES names the Windows version the report shows. The
-# network, printer and program lines are expected to be the ones of a machine with none of them,
-# until the case says otherwise.
+# begin_case PROFILES [HOSTNAME [NETWORK [MOUNTS]]]: a case on the machine use_machine sets up, with
+# no CUPS server, whose report is expected under the computer name Wine derives from HOSTNAME (this
+# host's name when none is given). The first of PROFILES names the Windows version the report
+# shows. The network, printer and program lines are expected to be the ones of a machine with none
+# of them, until the case says otherwise.
 begin_case() {
   reasons=()
   details=()
   profile=${1%% *}
   stop_cups
+  # Before the server boots: one booted while the profile had no Desktop starts explorer and rpcss
+  # at the program's next run, and rpcss, a service in the boot's C locale, resets the user's number
+  # format to C under the program, which then shows a decimal point under pt_BR.
+  reset_prefix
   if ! use_machine "$@"; then
-    reasons+=(" could not set up the machine $1${2:+ named $2}${3:+ on network $3} (log follows)")
+    local setup="$1${2:+ named $2}${3:+ on network $3}${4:+ with mounts $4}"
+    reasons+=(" could not set up the machine $setup (log follows)")
     mapfile -t -O "${#details[@]}" details < <(tail -n 5 "$wine_log")
   fi
   device=$(computer_name_of "${2:-$(hostname)}")
@@ -389,7 +411,6 @@ begin_case() {
   printers='Nenhuma impressora encontrada.'
   programs='Nenhum programa encontrado.'
   expected_report=$template
-  reset_prefix
 }
 
 # case_printers DEFAULT NAME...: the case's machine prints to a CUPS server with these queues.
@@ -624,6 +645,35 @@ expect_bytes stdout "$work/stdout" "$work/expected-stdout"
 expect_stderr_empty
 expect_reports
 end_case "ProductName stored as a number: registry error on the console, no report"
+
+# With neither place writable the run still ends normally, the error on the console in the system's
+# own words for it. Linux refuses a read-only file system with EROFS, which Wine's server turns into
+# access denied; the words are Wine's, in the run's language, so they are taken from Wine: cmd meets
+# the same refusal when redirecting into the folder and prints the system message for it, which
+# also shows the folder is read-only to Wine at all.
+begin_case windows7 "" isolated readonly_tools
+rm -rf "$desktop"
+# shellcheck disable=SC2016 # expanded by the inner shell
+runner=(unshare -m bash -c 'mounts_readonly_tools && exec "$@"' bash)
+LANG=pt_BR.UTF-8 timeout -k 5 "$time_limit" "${offline[@]}" "${runner[@]}" \
+  wine cmd /c 'echo x> C:\Ferramentas\sonda.txt' </dev/null >"$work/probe" 2>"$work/probe-error"
+refusal=$(head -n 1 "$work/probe-error" | tr -d '\r')
+if [ -e "$tools/sonda.txt" ]; then
+  rm -f "$tools/sonda.txt"
+  reasons+=(" cmd could write to C:\\Ferramentas: the folder is not read-only to Wine")
+elif [ -z "$refusal" ]; then
+  reasons+=(" cmd printed no system message when refused: [$(tr '\r\n' '  ' <"$work/probe-error")]")
+fi
+run_exe pt_BR.UTF-8 /dev/null
+runner=()
+expect_status 0
+printf '%s\r\n' 'Coletando informacoes do sistema...' '' 'Ocorreu um erro ao gerar o relatorio:' \
+  "EFCreateError: Cannot create file \"C:\\Ferramentas\\$report_name\". ${refusal%.}" '' \
+  'Pressione ENTER para sair...' >"$work/expected-stdout"
+expect_bytes stdout "$work/stdout" "$work/expected-stdout"
+expect_stderr_empty
+expect_reports
+end_case "no Desktop and the exe's folder read-only: the error on the console, no report"
 
 # Wine names the computer after the host name of the UTS namespace its server booted in. A name
 # longer than 15 characters is cut, and GetComputerNameW needs room for all 15 and the NUL.
