@@ -1,4 +1,5 @@
 #include <array>
+#include <optional>
 
 #include "platform/platform.h"
 #include "probes/probes.h"
@@ -16,6 +17,15 @@ constexpr std::int32_t FirstWindows11Build = 22000;
 bool OpenMachineKey(TRegistry& Reg, std::u16string_view Key) {
   Reg.SetRootKey(platform::HkeyLocalMachine);
   return Reg.OpenKeyReadOnly(Key);
+}
+
+// A text value of a key of HKEY_LOCAL_MACHINE, or nothing when the key or the value is missing.
+std::optional<std::u16string> MachineString(std::u16string_view Key, std::u16string_view Value) {
+  TRegistry Reg(RegistryReadAccess);
+  if (!OpenMachineKey(Reg, Key) || !Reg.ValueExists(Value)) return std::nullopt;
+  std::u16string Text = Reg.ReadString(Value);
+  Reg.CloseKey();
+  return Text;
 }
 
 }  // namespace
@@ -52,19 +62,10 @@ std::u16string GetOSInfo(std::u16string& VersionStr, std::u16string& BuildStr) {
 }
 
 std::u16string GetWindowsProductId() {
-  std::u16string Result = u"N\u00E3o encontrado";
-  TRegistry Reg(RegistryReadAccess);
-  if (!OpenMachineKey(Reg, CurrentVersionKey)) return Result;
-  if (Reg.ValueExists(u"ProductId")) Result = Reg.ReadString(u"ProductId");
-  Reg.CloseKey();
-  return Result;
+  return MachineString(CurrentVersionKey, u"ProductId").value_or(u"N\u00E3o encontrado");
 }
 
 std::u16string GetCPUName() {
-  std::u16string Result = u"Desconhecido";
-  TRegistry Reg(RegistryReadAccess);
-  if (!OpenMachineKey(Reg, ProcessorKey)) return Result;
-  if (Reg.ValueExists(u"ProcessorNameString")) Result = Trim(Reg.ReadString(u"ProcessorNameString"));
-  Reg.CloseKey();
-  return Result;
+  const std::optional<std::u16string> Name = MachineString(ProcessorKey, u"ProcessorNameString");
+  return Name ? Trim(*Name) : u"Desconhecido";
 }
