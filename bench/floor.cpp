@@ -20,14 +20,14 @@ void Say(HANDLE Out, const char* Text) {
   WriteFile(Out, Text, lstrlenA(Text), &Written, nullptr);
 }
 
-// What the program asks of one value: does it exist, how big is it, then its data.
+// What the program asks of one value: does it exist, then its data, which fits a buffer on the
+// stack.
 void ReadValue(HKEY Key, const wchar_t* Name) {
   DWORD Type = 0;
-  DWORD Size = 0;
-  if (RegQueryValueExW(Key, Name, nullptr, &Type, nullptr, &Size) != ERROR_SUCCESS) return;
-  RegQueryValueExW(Key, Name, nullptr, &Type, nullptr, &Size);
-  std::vector<BYTE> Data(Size + 2);
-  RegQueryValueExW(Key, Name, nullptr, &Type, Data.data(), &Size);
+  if (RegQueryValueExW(Key, Name, nullptr, &Type, nullptr, nullptr) != ERROR_SUCCESS) return;
+  BYTE Data[512];
+  DWORD Size = sizeof Data;
+  RegQueryValueExW(Key, Name, nullptr, &Type, Data, &Size);
 }
 
 void ReadKey(HKEY Root, const wchar_t* Path, std::initializer_list<const wchar_t*> Names) {
@@ -52,9 +52,19 @@ void ReadUninstall(HKEY Root, const wchar_t* Path) {
     }
   }
   RegCloseKey(Key);
-  for (const std::wstring& Entry : Names) {
-    const std::wstring Full = std::wstring(Path) + L"\\" + Entry;
-    ReadKey(Root, Full.c_str(), {L"DisplayName", L"SystemComponent", L"ParentKeyName"});
+  for (const std::wstring& Subkey : Names) {
+    const std::wstring Full = std::wstring(Path) + L"\\" + Subkey;
+    // An entry: its name, the kind of its system-component mark, its parent key.
+    HKEY Entry = nullptr;
+    if (RegOpenKeyExW(Root, Full.c_str(), 0, Read64, &Entry) != ERROR_SUCCESS) continue;
+    BYTE Data[512];
+    DWORD Type = 0;
+    DWORD Size = sizeof Data;
+    RegQueryValueExW(Entry, L"DisplayName", nullptr, &Type, Data, &Size);
+    RegQueryValueExW(Entry, L"SystemComponent", nullptr, &Type, nullptr, &Size);
+    Size = sizeof Data;
+    RegQueryValueExW(Entry, L"ParentKeyName", nullptr, &Type, Data, &Size);
+    RegCloseKey(Entry);
   }
 }
 

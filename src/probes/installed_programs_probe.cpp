@@ -22,7 +22,7 @@ std::uint32_t NonNegative(std::int32_t Value) {
 }
 
 std::uint32_t SystemComponent(const TRegistry& Reg) {
-  if (!Reg.ValueExists(u"SystemComponent")) return 0;
+  // A missing value has no type, so one query both tests for it and tells its kind.
   switch (Reg.GetDataType(u"SystemComponent")) {
     case TRegDataType::rdInteger: return NonNegative(Reg.ReadInteger(u"SystemComponent"));
     case TRegDataType::rdString: return NonNegative(StrToIntDef(Reg.ReadString(u"SystemComponent"), 0));
@@ -31,13 +31,15 @@ std::uint32_t SystemComponent(const TRegistry& Reg) {
 }
 
 // The line for the entry at the open key, or nothing when the entry is not a program a user
-// installed: no name, a system component, or a part of another entry.
+// installed: no name, a system component, or a part of another entry. Every registry query is a
+// trip to the system, and a machine has thousands of entries, so a value whose answer can no
+// longer change the outcome is not read: a missing name reads as empty, and an entry without a
+// name, or marked as a system component, is left out whatever else it holds. (A value that fails
+// to read only ever abandons its entry, which leaves the entry out as well.)
 std::u16string ProgramLine(const TRegistry& Reg) {
-  if (!Reg.ValueExists(u"DisplayName")) return {};
   const std::u16string DisplayName = Trim(Reg.ReadString(u"DisplayName"));
-  const std::uint32_t SystemComp = SystemComponent(Reg);
-  const std::u16string ParentKey = Reg.ValueExists(u"ParentKeyName") ? Reg.ReadString(u"ParentKeyName") : u"";
-  if (DisplayName.empty() || SystemComp != 0 || !ParentKey.empty()) return {};
+  if (DisplayName.empty() || SystemComponent(Reg) != 0) return {};
+  if (!Reg.ReadString(u"ParentKeyName").empty()) return {};
   return u"\u2022 " + DisplayName;
 }
 

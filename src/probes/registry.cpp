@@ -101,23 +101,40 @@ std::uint32_t TRegistry::GetData(std::u16string_view Name, std::uint8_t* Buffer,
 }
 
 std::u16string TRegistry::ReadString(std::u16string_view Name) const {
-  TRegDataInfo Info;
-  const std::int32_t Len = GetDataInfo(Name, Info) ? Info.DataSize : -1;
-  if (Len <= 0) return {};
-  std::vector<std::uint8_t> Buffer(static_cast<std::size_t>(Len));
-  TRegDataType RegData = TRegDataType::rdUnknown;
-  const std::uint32_t Read = GetData(Name, Buffer.data(), static_cast<std::uint32_t>(Len), RegData);
+  // One query answers most values: data that fits the buffer on the stack comes back with its
+  // type, so a value costs one trip to the registry, not a size query and then a read. Longer data
+  // is read again into a buffer of the size that query reported.
+  std::array<std::uint8_t, 512> Local;  // NOLINT(cppcoreguidelines-pro-type-member-init): filled by the query
+  std::vector<std::uint8_t> Grown;
+  const std::u16string ValueName = Terminated(Name);
+  std::uint8_t* Data = Local.data();
+  std::uint32_t Type = 0;
+  std::uint32_t Size = Local.size();
+  std::int32_t Result = platform::RegQueryValueExW(FCurrentKey.Get(), ValueName.c_str(), nullptr, &Type, Data, &Size);
+  if (Result == static_cast<std::int32_t>(platform::ErrorMoreData)) {
+    // A size no larger than what was offered would read nothing more: the read has failed.
+    if (Size <= Local.size()) RaiseRegistryError(u"Failed to get data for '%s'", Name);
+    Grown.resize(Size);
+    Data = Grown.data();
+    Result = platform::RegQueryValueExW(FCurrentKey.Get(), ValueName.c_str(), nullptr, &Type, Data, &Size);
+    // The value exists but cannot be read whole (it grew again, or went away).
+    if (Result != 0) RaiseRegistryError(u"Failed to get data for '%s'", Name);
+  }
+  // A missing value, or one without data, reads as empty whatever its type.
+  if (Result != 0 || Size == 0) return {};
+  const TRegDataType RegData = DataTypeToRegData(Type);
   if (RegData != TRegDataType::rdString && RegData != TRegDataType::rdExpandString) {
     RaiseRegistryError(u"Invalid data type for '%s'", Name);
   }
   // Whole characters only, never beyond what was read; a final odd byte is dropped.
-  const std::size_t Units = std::min<std::size_t>(Read, Buffer.size()) / 2;
-  std::u16string Text;
-  Text.reserve(Units);
+  const std::size_t Units = std::min<std::size_t>(Size, Grown.empty() ? Local.size() : Grown.size()) / 2;
+  std::u16string Text(Units, u'\0');
   for (std::size_t I = 0; I < Units; ++I) {
-    const auto C = static_cast<char16_t>(Buffer[2 * I] | Buffer[2 * I + 1] << 8);
-    if (C == u'\0') break;
-    Text += C;
+    Text[I] = static_cast<char16_t>(Data[2 * I] | Data[2 * I + 1] << 8);
+    if (Text[I] == u'\0') {
+      Text.resize(I);
+      break;
+    }
   }
   return Text;
 }

@@ -92,6 +92,8 @@ TEST_F(RegistryContract, EveryValueTypeReadAsStringAndAsInteger) {
        "Invalid data type for 'Qword'", "Failed to get data for 'Qword'"},
       {u"QwordOfFourBytes", platform::RegQword, "\x07\0\0\0"s, TRegDataType::rdInt64,
        "Invalid data type for 'QwordOfFourBytes'", "= 7"},
+      {u"LongBinary", platform::RegBinary, std::string(600, '\x01'), TRegDataType::rdBinary,
+       "Invalid data type for 'LongBinary'", "Failed to get data for 'LongBinary'"},
       {u"None", platform::RegNone, "\x01\0\0\0"s, TRegDataType::rdUnknown,
        "Invalid data type for 'None'", "Invalid data type for 'None'"},
       // Without data a string is empty whatever the type, unchecked.
@@ -125,10 +127,22 @@ TEST_F(RegistryContract, StringIsCutAtItsFirstNulAndKeepsWholeCharactersOnly) {
       {u"EmbeddedNul", Utf16(u"abc\0def\0"sv), u"abc"},
       {u"Unterminated", Utf16(u"abc"sv), u"abc"},
       {u"OddByteCount", Utf16(u"abc"sv) + "d", u"abc"},
+      // Around the size a single query reads: the rest takes a second one of the reported size.
+      {u"FillsOneQuery", Utf16(std::u16string(255, u'a') + u'\0'), nullptr},
+      {u"OneCharacterMore", Utf16(std::u16string(256, u'b') + u'\0'), nullptr},
+      {u"Long", Utf16(std::u16string(5000, u'c') + u'\0'), nullptr},
+      {u"LongOddByteCount", Utf16(std::u16string(300, u'd')) + "e", nullptr},
+      {u"LongWithNulPastTheFirstQuery", Utf16(std::u16string(400, u'f') + u"\0g"s), nullptr},
+  };
+  const auto Expected = [](const auto& C) -> std::u16string {
+    if (C.Text != nullptr) return C.Text;
+    std::u16string Text(C.Data.size() / 2, u' ');
+    for (std::size_t I = 0; I < Text.size(); ++I) Text[I] = static_cast<unsigned char>(C.Data[2 * I]);
+    return Text.substr(0, Text.find(u'\0'));
   };
   for (const auto& C : Cases) ASSERT_TRUE(SetUserValue(Scratch, C.Name, platform::RegSz, C.Data));
   ASSERT_TRUE(Reg.OpenKeyReadOnly(Scratch));
-  for (const auto& C : Cases) EXPECT_EQ(Reg.ReadString(C.Name), C.Text) << Narrow(C.Name);
+  for (const auto& C : Cases) EXPECT_EQ(Reg.ReadString(C.Name), Expected(C)) << Narrow(C.Name);
 }
 
 TEST_F(RegistryContract, AMissingValueOrNoOpenKeyReadsAsNothing) {

@@ -39,19 +39,33 @@ TEST_F(RegistryTest, OpensWithTheLargestMaskTheKeyGrants) {
   EXPECT_EQ(Machine().OpenHandleCount(), 0U);
 }
 
-TEST_F(RegistryTest, AValueThatGrowsBetweenSizeAndReadFailsToRead) {
-  Key(u"K").SetString(u"Name", u"value");
-  TRegistry Reg(RegistryReadAccess);
-  Reg.SetRootKey(platform::HkeyLocalMachine);
-  ASSERT_TRUE(Reg.OpenKeyReadOnly(u"K"));
-  Machine().FailCall("RegQueryValueExW", platform::ErrorMoreData, 1, 1);
-  try {
-    (void)Reg.ReadString(u"Name");
-    ADD_FAILURE() << "no error";
-  } catch (const ERegistryException& E) {
-    EXPECT_EQ(E.Message, u"Failed to get data for 'Name'");
+TEST_F(RegistryTest, AValueThatCannotBeReadWholeIsAnErrorNotAShortText) {
+  const struct {
+    const char* Name;
+    std::size_t Length;
+    int Skip;  // queries that succeed before the failing one
+    std::uint32_t Error;
+  } Cases[] = {
+      {"grows again before the second query", 400, 1, platform::ErrorMoreData},
+      {"goes away before the second query", 400, 1, platform::ErrorFileNotFound},
+      {"more data without a larger size", 10, 0, platform::ErrorMoreData},
+  };
+  for (const auto& C : Cases) {
+    SCOPED_TRACE(C.Name);
+    platform::simulated::ResetMachine();
+    Key(u"K").SetString(u"Name", std::u16string(C.Length, u'v'));
+    TRegistry Reg(RegistryReadAccess);
+    Reg.SetRootKey(platform::HkeyLocalMachine);
+    ASSERT_TRUE(Reg.OpenKeyReadOnly(u"K"));
+    Machine().FailCall("RegQueryValueExW", C.Error, C.Skip, 1);
+    try {
+      (void)Reg.ReadString(u"Name");
+      ADD_FAILURE() << "no error";
+    } catch (const ERegistryException& E) {
+      EXPECT_EQ(E.Message, u"Failed to get data for 'Name'");
+    }
+    EXPECT_EQ(Reg.ReadString(u"Name"), std::u16string(C.Length, u'v'));
   }
-  EXPECT_EQ(Reg.ReadString(u"Name"), u"value");
 }
 
 TEST_F(RegistryTest, KeyNamesSkipAnIndexThatCannotBeRead) {
