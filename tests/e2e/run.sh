@@ -763,9 +763,11 @@ end_case "printers: no default printer lists every printer unmarked, then the wa
 # Installed programs from the three Uninstall keys, on a machine that has no other entries in them.
 begin_case 'windows7 no-installed-programs installed-programs'
 run_exe pt_BR.UTF-8 /dev/null
+long_name='Suíte de Ferramentas'
+for module in $(seq -w 1 40); do long_name+=" Módulo$module"; done
 list_lines programs '• 7-Zip 23.01' '• Ábaco Calculadora' '• Atualizador' '• Binario Um' \
   '• Éclair Notes' '• Editor de Planilhas 5' '• Expand Um' '• Leitor de PDF 2.1' \
-  '• navegador web' '• Nome Numérico Vizinho' '• Pai Vazio' '• Qword Um' \
+  '• navegador web' '• Nome Numérico Vizinho' '• Pai Vazio' '• Qword Um' "• $long_name" \
   '• Texto Vazio' '• Texto x' '• Texto Zero' '• zeta Tools'
 check_desktop_result ,
 end_case "installed programs: all three keys, hidden entries left out, duplicates dropped, sorted"

@@ -2,6 +2,7 @@
 #include <vector>
 
 #include "probes/probes.h"
+#include "text/format.h"
 #include "simulated_machine.h"
 
 namespace {
@@ -22,6 +23,8 @@ std::u16string Lines(const std::vector<std::u16string>& Names) {
 
 TEST_F(InstalledProgramsProbeTest, AnOfficePcWithBrokenAndHiddenEntries) {
   ImportFixture("installed-programs.reg");
+  std::u16string LongName = u"Su\u00EDte de Ferramentas";
+  for (int I = 1; I <= 40; ++I) LongName += (I < 10 ? u" M\u00F3dulo0" : u" M\u00F3dulo") + IntToStr(I);
   EXPECT_EQ(U8(GetInstalledPrograms()), U8(Lines({
                                             u"7-Zip 23.01",
                                             u"\u00C1baco Calculadora",
@@ -35,6 +38,7 @@ TEST_F(InstalledProgramsProbeTest, AnOfficePcWithBrokenAndHiddenEntries) {
                                             u"Nome Num\u00E9rico Vizinho",
                                             u"Pai Vazio",
                                             u"Qword Um",
+                                            LongName,
                                             u"Texto Vazio",
                                             u"Texto x",
                                             u"Texto Zero",
