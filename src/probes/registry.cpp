@@ -106,28 +106,29 @@ std::u16string TRegistry::ReadString(std::u16string_view Name) const {
   // is read again into a buffer of the size that query reported.
   std::array<std::uint8_t, 512> Local;  // NOLINT(cppcoreguidelines-pro-type-member-init): filled by the query
   std::vector<std::uint8_t> Grown;
-  const std::u16string ValueName = Terminated(Name);
   std::uint8_t* Data = Local.data();
+  std::uint32_t Capacity = Local.size();
   std::uint32_t Type = 0;
-  std::uint32_t Size = Local.size();
-  std::int32_t Result = platform::RegQueryValueExW(FCurrentKey.Get(), ValueName.c_str(), nullptr, &Type, Data, &Size);
+  std::uint32_t Read = Capacity;
+  const std::int32_t Result =
+      platform::RegQueryValueExW(FCurrentKey.Get(), Terminated(Name).c_str(), nullptr, &Type, Data, &Read);
+  TRegDataType RegData = DataTypeToRegData(Type);
   if (Result == static_cast<std::int32_t>(platform::ErrorMoreData)) {
     // A size no larger than what was offered would read nothing more: the read has failed.
-    if (Size <= Local.size()) RaiseRegistryError(u"Failed to get data for '%s'", Name);
-    Grown.resize(Size);
+    if (Read <= Capacity) RaiseRegistryError(u"Failed to get data for '%s'", Name);
+    Grown.resize(Read);
     Data = Grown.data();
-    Result = platform::RegQueryValueExW(FCurrentKey.Get(), ValueName.c_str(), nullptr, &Type, Data, &Size);
-    // The value exists but cannot be read whole (it grew again, or went away).
-    if (Result != 0) RaiseRegistryError(u"Failed to get data for '%s'", Name);
+    Capacity = Read;
+    Read = GetData(Name, Data, Capacity, RegData);  // raises if the value grew again or went away
+  } else if (Result != 0) {
+    return {};  // a missing value reads as empty
   }
-  // A missing value, or one without data, reads as empty whatever its type.
-  if (Result != 0 || Size == 0) return {};
-  const TRegDataType RegData = DataTypeToRegData(Type);
+  if (Read == 0) return {};  // so does one without data, whatever its type
   if (RegData != TRegDataType::rdString && RegData != TRegDataType::rdExpandString) {
     RaiseRegistryError(u"Invalid data type for '%s'", Name);
   }
   // Whole characters only, never beyond what was read; a final odd byte is dropped.
-  const std::size_t Units = std::min<std::size_t>(Size, Grown.empty() ? Local.size() : Grown.size()) / 2;
+  const std::size_t Units = std::min(Read, Capacity) / 2;
   std::u16string Text(Units, u'\0');
   for (std::size_t I = 0; I < Units; ++I) {
     Text[I] = static_cast<char16_t>(Data[2 * I] | Data[2 * I + 1] << 8);
