@@ -98,30 +98,54 @@ std::int32_t TStringList::IndexOf(std::u16string_view S) const {
   return -1;
 }
 
+namespace {
+
+// A stable merge sort that stays inside its range whatever the comparison answers. The library's
+// sorts assume a consistent order and may read past the range when it is not, and the locale's
+// comparison is not always consistent: a failed call answers "before" both ways round.
+template <typename TLess>
+void MergeSort(std::vector<std::size_t>& Items, TLess Less) {
+  std::vector<std::size_t> Merged(Items.size());
+  for (std::size_t Width = 1; Width < Items.size(); Width *= 2) {
+    for (std::size_t Low = 0; Low < Items.size(); Low += 2 * Width) {
+      const auto Begin = Items.begin();
+      const std::size_t Middle = std::min(Low + Width, Items.size());
+      const std::size_t High = std::min(Low + 2 * Width, Items.size());
+      std::merge(Begin + static_cast<std::ptrdiff_t>(Low), Begin + static_cast<std::ptrdiff_t>(Middle),
+                 Begin + static_cast<std::ptrdiff_t>(Middle), Begin + static_cast<std::ptrdiff_t>(High),
+                 Merged.begin() + static_cast<std::ptrdiff_t>(Low), Less);
+    }
+    Items.swap(Merged);
+  }
+}
+
+}  // namespace
+
 void TStringList::RemoveLaterDuplicates() {
   // Lines of one length that compare equal form a class (the comparison is a collation, so
   // equality is transitive); a stable order by length and comparison puts each class together,
-  // first line first. A comparison the system cannot make gives no such order, so then the lines
-  // are checked one by one against those kept, exactly as repeated IndexOf calls would.
+  // first line first. When the comparisons contradict each other (a call failed, or the order is
+  // not consistent), that order cannot be trusted, so the lines are checked one by one against
+  // those kept, exactly as repeated IndexOf calls would.
   std::vector<std::size_t> Order(FList.size());
   for (std::size_t I = 0; I < Order.size(); ++I) Order[I] = I;
   bool Failed = false;
-  const auto Before = [&](std::size_t A, std::size_t B) {
+  MergeSort(Order, [&](std::size_t A, std::size_t B) {
     const std::u16string& X = FList[A].FString;
     const std::u16string& Y = FList[B].FString;
     if (X.size() != Y.size()) return X.size() < Y.size();
     const int Result = CompareStrings(X, Y);
     Failed = Failed || Result == -2;
     return Result < 0;
-  };
-  std::stable_sort(Order.begin(), Order.end(), Before);
+  });
   std::vector<bool> Later(FList.size(), false);
   for (std::size_t K = 1; K < Order.size() && !Failed; ++K) {
     const std::u16string& Previous = FList[Order[K - 1]].FString;
     const std::u16string& Current = FList[Order[K]].FString;
     if (Previous.size() != Current.size()) continue;
     const int Result = CompareStrings(Previous, Current);
-    Failed = Result == -2;
+    // Out of order, or an equal pair whose later line sorted first: the order is not consistent.
+    Failed = Result == -2 || Result > 0 || (Result == 0 && Order[K] < Order[K - 1]);
     Later[Order[K]] = Result == 0;
   }
   if (Failed) {
