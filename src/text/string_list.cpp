@@ -107,13 +107,11 @@ template <typename TLess>
 void MergeSort(std::vector<std::size_t>& Items, TLess Less) {
   std::vector<std::size_t> Merged(Items.size());
   for (std::size_t Width = 1; Width < Items.size(); Width *= 2) {
+    const std::size_t* const From = Items.data();
     for (std::size_t Low = 0; Low < Items.size(); Low += 2 * Width) {
-      const auto Begin = Items.begin();
       const std::size_t Middle = std::min(Low + Width, Items.size());
       const std::size_t High = std::min(Low + 2 * Width, Items.size());
-      std::merge(Begin + static_cast<std::ptrdiff_t>(Low), Begin + static_cast<std::ptrdiff_t>(Middle),
-                 Begin + static_cast<std::ptrdiff_t>(Middle), Begin + static_cast<std::ptrdiff_t>(High),
-                 Merged.begin() + static_cast<std::ptrdiff_t>(Low), Less);
+      std::merge(From + Low, From + Middle, From + Middle, From + High, Merged.data() + Low, Less);
     }
     Items.swap(Merged);
   }
