@@ -63,6 +63,7 @@ constexpr std::uint32_t NormIgnoreCase = 0x1;
 constexpr int CstrLessThan = 1;
 constexpr int CstrEqual = 2;
 constexpr int CstrGreaterThan = 3;
+constexpr std::uint32_t LcmapSortKey = 0x400;
 
 constexpr std::uint32_t FormatMessageAllocateBuffer = 0x100;
 constexpr std::uint32_t FormatMessageIgnoreInserts = 0x200;
@@ -126,6 +127,10 @@ Bool IsValidLocale(Lcid Locale, std::uint32_t Flags);
 int GetLocaleInfoW(Lcid Locale, std::uint32_t LCType, char16_t* Data, int DataCount);
 int CompareStringW(Lcid Locale, std::uint32_t CmpFlags, const char16_t* String1, int Count1,
                    const char16_t* String2, int Count2);
+// Only sort keys (LcmapSortKey, optionally with NormIgnoreCase) are asked for, so the result is
+// bytes: KeySize of them at most, or with KeySize 0 the size the key needs.
+int LCMapStringW(Lcid Locale, std::uint32_t MapFlags, const char16_t* Source, int SourceCount,
+                 std::uint8_t* Key, int KeySize);
 
 // Files.
 Handle CreateFileW(const char16_t* FileName, std::uint32_t DesiredAccess, std::uint32_t ShareMode,

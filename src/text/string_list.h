@@ -105,7 +105,6 @@ class TStringList {
   };
 
   void Grow();
-  void QuickSort(std::int32_t L, std::int32_t R);
   [[noreturn]] void RaiseIndexError(std::int32_t Index) const;
 
   std::vector<TStringItem> FList;

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/platform.h"
 #include "platform/test_support.h"
@@ -82,6 +83,24 @@ int Compare(const std::u16string& Left, const std::u16string& Right) {
                                   static_cast<int>(Right.size()));
 }
 
+// The user locale's case-blind sort key, asked for by size first; empty when the call fails.
+std::vector<std::uint8_t> SortKey(const std::u16string& Text) {
+  constexpr std::uint32_t Flags = platform::LcmapSortKey | platform::NormIgnoreCase;
+  const auto Count = static_cast<int>(Text.size());
+  const int Size = platform::LCMapStringW(platform::LocaleUserDefault, Flags, Text.data(), Count, nullptr, 0);
+  if (Size <= 0) return {};
+  std::vector<std::uint8_t> Key(static_cast<std::size_t>(Size));
+  EXPECT_EQ(platform::LCMapStringW(platform::LocaleUserDefault, Flags, Text.data(), Count, Key.data(), Size), Size);
+  return Key;
+}
+
+int KeyOrder(const std::u16string& Left, const std::u16string& Right) {
+  const std::vector<std::uint8_t> A = SortKey(Left);
+  const std::vector<std::uint8_t> B = SortKey(Right);
+  EXPECT_FALSE(A.empty() || B.empty()) << "no sort key";
+  return A < B ? platform::CstrLessThan : A == B ? platform::CstrEqual : platform::CstrGreaterThan;
+}
+
 TEST(TextContract, OrdersBulletLinesLikeTheUserLocale) {
   const struct {
     std::u16string Left, Right;
@@ -108,7 +127,23 @@ TEST(TextContract, OrdersBulletLinesLikeTheUserLocale) {
     SCOPED_TRACE(testing::PrintToString(Case.Left) + " vs " + testing::PrintToString(Case.Right));
     EXPECT_EQ(Compare(Case.Left, Case.Right), Case.Expected);
     EXPECT_EQ(Compare(Case.Right, Case.Left), 4 - Case.Expected) << "the order must be symmetric";
+    EXPECT_EQ(KeyOrder(Case.Left, Case.Right), Case.Expected) << "sort keys must order as the comparison";
   }
+}
+
+TEST(TextContract, ASortKeyNeedsRoomForAllOfIt) {
+  constexpr std::uint32_t Flags = platform::LcmapSortKey | platform::NormIgnoreCase;
+  const std::u16string Text = u"\u2022 Planilhas Eletr\u00F4nicas";
+  const std::vector<std::uint8_t> Whole = SortKey(Text);
+  ASSERT_GT(Whole.size(), 1U);
+  EXPECT_EQ(Whole.back(), 0) << "a key ends in a zero byte";
+  std::vector<std::uint8_t> Short(Whole.size() - 1);
+  platform::testing::SetLastError(platform::ErrorSuccess);
+  EXPECT_EQ(platform::LCMapStringW(platform::LocaleUserDefault, Flags, Text.data(), static_cast<int>(Text.size()),
+                                   Short.data(), static_cast<int>(Short.size())),
+            0);
+  EXPECT_EQ(platform::GetLastError(), platform::ErrorInsufficientBuffer);
+  EXPECT_EQ(SortKey(u"\u2022 PLANILHAS ELETR\u00D4NICAS"), Whole) << "case is ignored";
 }
 
 }  // namespace

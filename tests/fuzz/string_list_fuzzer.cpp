@@ -4,7 +4,8 @@
 // Properties: IndexOf answers the first line of the same length that compares equal, or -1 when
 // there is none; RemoveLaterDuplicates keeps what repeated IndexOf calls would; Sort keeps every
 // line with its object (a permutation) and leaves them in the comparison's order, and the
-// comparison it relies on is antisymmetric.
+// comparison it relies on is antisymmetric; sorting by sort keys gives the same order, line for
+// line, as sorting by the comparison itself.
 //
 // Input: lines until the input ends, each from the front, spelled either in an alphabet of the
 // characters that make collation interesting or as raw UTF-16 units.
@@ -105,7 +106,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
                 "RemoveLaterDuplicates kept another line", Unique.Get(I));
   }
 
+  // Sorting by the comparison alone (no sort keys to be had) must place every line, equal ones
+  // included, exactly where the sort-key way does.
+  TStringList ByComparison = List;
   List.Sort();
+  platform::simulated::Machine().FailCall("LCMapStringW", 87);
+  ByComparison.Sort();
+  for (std::int32_t I = 0; I < List.Count() && I < ByComparison.Count(); ++I) {
+    fuzz::Check(List.GetObject(I) == ByComparison.GetObject(I),
+                "sorting by sort keys placed a line elsewhere than the comparison", List.Get(I));
+  }
   fuzz::Check(List.Count() == static_cast<std::int32_t>(Lines.size()),
               "Sort changed the number of lines");
   std::vector<bool> Seen(Lines.size(), false);

@@ -267,3 +267,62 @@ TEST_F(StringListTest, RemovingLaterDuplicatesSurvivesAComparisonFailingAnywhere
 }
 
 }  // namespace
+
+namespace {
+
+// Sorting by the locale's sort keys must leave every line exactly where sorting by the comparison
+// itself does, equal lines included, and must take that faster way whenever it can: only the
+// neighbours are compared after it. Checked on random lists of case variants, accents, hyphens
+// and repeats, against the same lists sorted with sort keys unavailable.
+TEST_F(StringListTest, SortingBySortKeysPlacesEveryLineAsTheComparisonDoes) {
+  const std::vector<std::u16string> Pieces{u"a",      u"A", u"\u00E1", u"b", u"B", u"-", u"'",
+                                           u"\u00AD", u" ", u"7",      u"e", u"\u00C9", u"\u2022 "};
+  std::mt19937 Random(909);
+  for (int Round = 0; Round < 200; ++Round) {
+    std::vector<std::u16string> Input;
+    for (int I = static_cast<int>(Random() % 50); I >= 0; --I) {
+      std::u16string Line;
+      for (int Length = static_cast<int>(Random() % 5); Length >= 0; --Length) Line += Pieces[Random() % Pieces.size()];
+      Input.push_back(Line);
+    }
+    TStringList ByKeys;
+    TStringList ByComparison;
+    for (const std::u16string& Line : Input) {
+      ByKeys.Add(Line);
+      ByComparison.Add(Line);
+    }
+    const int Before = Machine().CallCount("CompareStringW");
+    ByKeys.Sort();
+    ASSERT_EQ(Machine().CallCount("CompareStringW") - Before, ByKeys.Count() - 1) << "round " << Round;
+    Machine().FailCall("LCMapStringW", platform::ErrorInvalidParameter);
+    ByComparison.Sort();
+    platform::simulated::ResetMachine();
+    ASSERT_EQ(Lines(ByKeys), Lines(ByComparison)) << "round " << Round;
+  }
+}
+
+// Keys that disagree with the comparison (here they follow Swedish, where "ä" comes after "z",
+// while the comparison follows Portuguese) are caught by the neighbour checks: both operations
+// then give the comparison's own results.
+TEST_F(StringListTest, SortKeysThatDisagreeWithTheComparisonAreNotTrusted) {
+  const std::vector<std::u16string> Input{u"z", u"\u00E4", u"Z", u"\u00C4", u"a", u"z", u"b"};
+  const auto ListOfInput = [&] {
+    TStringList List;
+    for (const std::u16string& Line : Input) List.Add(Line);
+    return List;
+  };
+  Machine().FailCall("LCMapStringW", platform::ErrorInvalidParameter);
+  TStringList ExpectedSorted = ListOfInput();
+  ExpectedSorted.Sort();
+  platform::simulated::ResetMachine();
+  Machine().SortKeyLocale = 0x041D;
+  TStringList Sorted = ListOfInput();
+  Sorted.Sort();
+  EXPECT_EQ(Lines(Sorted), Lines(ExpectedSorted));
+  EXPECT_EQ(Lines(Sorted), (std::vector<std::u16string>{u"a", u"\u00C4", u"\u00E4", u"b", u"z", u"z", u"Z"}));
+  TStringList Unique = ListOfInput();
+  Unique.RemoveLaterDuplicates();
+  EXPECT_EQ(Lines(Unique), (std::vector<std::u16string>{u"z", u"\u00E4", u"a", u"b"}));
+}
+
+}  // namespace

@@ -115,6 +115,9 @@ class TMachine {
   std::uint32_t ConsoleOutputCodePage = 850;
   Lcid UserLocale = 0x0416;          // the user's default locale
   Lcid ThreadLocale = 0x0416;        // what GetThreadLocale answers
+  // Set: sort keys for the user's locale follow this locale's order instead, as two separate
+  // implementations of the comparison and of its keys could disagree.
+  std::optional<Lcid> SortKeyLocale;
   // The installed locales, with their decimal separator settings.
   std::map<Lcid, std::u16string> DecimalSeparators{
       {0x0416, u","}, {0x0816, u","}, {0x0409, u"."}, {0x0809, u"."},

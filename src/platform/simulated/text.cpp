@@ -190,6 +190,7 @@ const char* IcuLocale(Lcid Locale) {
     case 0x0407: return "de_DE";
     case 0x040C: return "fr_FR";
     case 0x0C0A: return "es_ES";
+    case 0x041D: return "sv_SE";
     default: return "root";
   }
 }
@@ -368,6 +369,43 @@ int CompareStringW(Lcid Locale, std::uint32_t CmpFlags, const char16_t* String1,
                                           B.Rest.data(), static_cast<int32_t>(B.Rest.size()));
   if (R == UCOL_EQUAL) return CompareMarks(A, B);
   return R == UCOL_LESS ? CstrLessThan : CstrGreaterThan;
+}
+
+int LCMapStringW(Lcid Locale, std::uint32_t MapFlags, const char16_t* Source, int SourceCount,
+                 std::uint8_t* Key, int KeySize) {
+  auto& M = Machine();
+  if (M.Failing("LCMapStringW")) return 0;
+  if ((MapFlags & ~NormIgnoreCase) != LcmapSortKey) return M.LastError = ErrorInvalidFlags, 0;
+  if (Source == nullptr || SourceCount == 0 || KeySize < 0 || (KeySize > 0 && Key == nullptr)) {
+    return M.LastError = ErrorInvalidParameter, 0;
+  }
+  const Lcid Effective = Locale == LocaleUserDefault ? M.SortKeyLocale.value_or(M.UserLocale) : Locale;
+  UCollator* C = Collator(Effective, (MapFlags & NormIgnoreCase) != 0);
+  if (C == nullptr) return M.LastError = ErrorInvalidParameter, 0;
+  // The collation key of the text without its marks (it ends in a zero byte, so no key is a
+  // prefix of another), then each mark as 1, its position inverted (an earlier mark weighs
+  // more) and its rank, then 0 (fewer marks come first): byte order is CompareStringW's order.
+  const TWordSortText Text = SetMarksAside(Counted(Source, SourceCount));
+  const auto RestSize = static_cast<int32_t>(Text.Rest.size());
+  std::vector<std::uint8_t> Bytes(64);
+  int32_t Size = 0;
+  while ((Size = ucol_getSortKey(C, Text.Rest.data(), RestSize, Bytes.data(), static_cast<int32_t>(Bytes.size()))) >
+         static_cast<int32_t>(Bytes.size())) {
+    Bytes.resize(static_cast<std::size_t>(Size));
+  }
+  Bytes.resize(static_cast<std::size_t>(Size));
+  for (const auto& [Position, Rank] : Text.Marks) {
+    const auto Inverted = ~static_cast<std::uint32_t>(Position);
+    Bytes.insert(Bytes.end(), {1, static_cast<std::uint8_t>(Inverted >> 24), static_cast<std::uint8_t>(Inverted >> 16),
+                               static_cast<std::uint8_t>(Inverted >> 8), static_cast<std::uint8_t>(Inverted),
+                               static_cast<std::uint8_t>(Rank)});
+  }
+  Bytes.push_back(0);
+  const auto Needed = static_cast<int>(Bytes.size());
+  if (KeySize == 0) return Needed;
+  if (Needed > KeySize) return M.LastError = ErrorInsufficientBuffer, 0;
+  std::copy(Bytes.begin(), Bytes.end(), Key);
+  return Needed;
 }
 
 }  // namespace platform

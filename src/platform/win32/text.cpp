@@ -40,4 +40,10 @@ int CompareStringW(Lcid Locale, std::uint32_t CmpFlags, const char16_t* String1,
   return ::CompareStringW(Locale, CmpFlags, Wide(String1), Count1, Wide(String2), Count2);
 }
 
+int LCMapStringW(Lcid Locale, std::uint32_t MapFlags, const char16_t* Source, int SourceCount,
+                 std::uint8_t* Key, int KeySize) {
+  // A sort key is bytes, passed through the wide-text parameter with its size in bytes.
+  return ::LCMapStringW(Locale, MapFlags, Wide(Source), SourceCount, reinterpret_cast<LPWSTR>(Key), KeySize);
+}
+
 }  // namespace platform
