@@ -11,8 +11,10 @@ runs=${1:-7}
 cmake --preset bench >/dev/null
 cmake --build --preset bench --target probe_benchmarks
 json=$(mktemp)
-build/bench/bench/probe_benchmarks --benchmark_repetitions=5 --benchmark_report_aggregates_only=true \
-  --benchmark_out="$json" --benchmark_out_format=json >/dev/null
+# Repetitions of every size interleaved at random, so that a slow spell of the machine falls on
+# all sizes alike instead of inflating one of them.
+build/bench/bench/probe_benchmarks --benchmark_repetitions=9 --benchmark_enable_random_interleaving=true \
+  --benchmark_report_aggregates_only=true --benchmark_out="$json" --benchmark_out_format=json >/dev/null
 python3 - "$json" <<'PYTHON'
 import json
 import sys
@@ -24,7 +26,7 @@ for run in json.load(open(sys.argv[1]))["benchmarks"]:
         continue
     name, size = run["run_name"].split("/")
     results[name][int(size)] = run["cpu_time"], run["time_unit"]
-print("simulated machine, median CPU time of 5 repetitions, and growth from size to size:")
+print("simulated machine, median CPU time of 9 interleaved repetitions, and growth from size to size:")
 for name, sizes in results.items():
     ordered = sorted(sizes)
     cells = [f"{size}: {sizes[size][0]:.3g} {sizes[size][1]}" for size in ordered]
