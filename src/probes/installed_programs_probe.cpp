@@ -49,8 +49,13 @@ void ReadUninstallKey(TRegistry& Reg, TStringList& Keys, TStringList& ProgramsLi
   if (!Reg.OpenKeyReadOnly(SubKey)) return;
   Reg.GetKeyNames(Keys);
   Reg.CloseKey();
+  std::u16string Path{SubKey};
+  Path += u'\\';
+  const std::size_t Prefix = Path.size();
   for (std::int32_t I = 0; I < Keys.Count(); ++I) {
-    if (!Reg.OpenKeyReadOnly(std::u16string{SubKey} + u"\\" + Keys.Get(I))) continue;
+    Path.resize(Prefix);
+    Path += Keys.Get(I);
+    if (!Reg.OpenKeyReadOnly(Path)) continue;
     // A broken entry costs only itself: whatever fails while reading it, the scan goes on.
     try {
       std::u16string Line = ProgramLine(Reg);

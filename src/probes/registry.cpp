@@ -25,8 +25,24 @@ TRegDataType DataTypeToRegData(std::uint32_t Type) {
   throw ERegistryException(Format(Fmt, {Name}));
 }
 
-// Value names are passed to the system NUL-terminated.
-std::u16string Terminated(std::u16string_view Name) { return std::u16string{Name}; }
+// Value names are passed to the system NUL-terminated. A scan asks thousands of keys for the
+// same few names, so a name that fits is copied to the stack rather than to the heap.
+class Terminated {
+ public:
+  explicit Terminated(std::u16string_view Name) {
+    if (Name.size() < FLocal.size()) {
+      std::copy(Name.begin(), Name.end(), FLocal.begin());
+      FLocal[Name.size()] = u'\0';
+    } else {
+      FLong.assign(Name);
+    }
+  }
+  [[nodiscard]] const char16_t* c_str() const { return FLong.empty() ? FLocal.data() : FLong.c_str(); }  // NOLINT(readability-identifier-naming)
+
+ private:
+  std::array<char16_t, 64> FLocal;  // NOLINT(cppcoreguidelines-pro-type-member-init): filled when used
+  std::u16string FLong;
+};
 
 constexpr std::array<std::uint32_t, 3> OpenMasks{
     platform::KeyRead, 0x20009 /* read rights without notify */, platform::KeyQueryValue};
