@@ -103,15 +103,28 @@ std::int32_t TStringList::IndexOf(std::u16string_view S) const {
 
 namespace {
 
+// Windows compares some sequences of conjoining Hangul letters (jamo) inconsistently: A before B
+// and B before C, yet C before A. Keys, being bytes, are always consistent, so for such text they
+// cannot stand in for the comparison.
+bool HasConjoiningJamo(std::u16string_view Line) {
+  return std::any_of(Line.begin(), Line.end(), [](char16_t C) {
+    return (C >= 0x1100 && C <= 0x11FF) || (C >= 0xA960 && C <= 0xA97F) || (C >= 0xD7B0 && C <= 0xD7FF);
+  });
+}
+
 // Every line's sort key from the locale, packed in one buffer. Comparing two keys byte by byte
 // orders their lines as the locale's comparison does, at a fraction of its cost, so a list is
 // put in order with one key per line instead of a comparison per step.
 class TSortKeys {
  public:
-  // Nothing when the system cannot give a key for every line.
+  // Nothing when the system cannot give a key for every line, or keys may not order as the
+  // comparison does.
   template <typename TItems>
   static std::optional<TSortKeys> Of(const TItems& Items) {
     constexpr std::uint32_t Flags = platform::LcmapSortKey | platform::NormIgnoreCase;
+    if (std::any_of(Items.begin(), Items.end(), [](const auto& Item) { return HasConjoiningJamo(Item.FString); })) {
+      return std::nullopt;
+    }
     TSortKeys Keys;
     Keys.FEnds.reserve(Items.size());
     for (const auto& Item : Items) {

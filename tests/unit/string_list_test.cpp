@@ -301,6 +301,22 @@ TEST_F(StringListTest, SortingBySortKeysPlacesEveryLineAsTheComparisonDoes) {
   }
 }
 
+// Conjoining Hangul letters are where the system's comparison is known to contradict itself, which
+// keys could not reproduce: a list holding any is sorted by the comparison, without asking for keys.
+TEST_F(StringListTest, LinesWithConjoiningHangulAreSortedWithoutKeys) {
+  for (const char16_t Jamo : {u'\u1100', u'\u11A7', u'\u11FF', u'\uA960', u'\uA97F', u'\uD7B0', u'\uD7FF'}) {
+    platform::simulated::ResetMachine();
+    TStringList List = ListOf({u"b", std::u16string{u'a', Jamo}, u"A"});
+    List.Sort();
+    List.RemoveLaterDuplicates();
+    EXPECT_EQ(Machine().CallCount("LCMapStringW"), 0) << static_cast<int>(Jamo);
+  }
+  platform::simulated::ResetMachine();
+  TStringList Hangul = ListOf({u"b", u"\uD7A3", u"a"});  // a precomposed syllable is not jamo
+  Hangul.Sort();
+  EXPECT_EQ(Machine().CallCount("LCMapStringW"), 3);
+}
+
 // Keys that disagree with the comparison (here they follow Swedish, where "ä" comes after "z",
 // while the comparison follows Portuguese) are caught by the neighbour checks: both operations
 // then give the comparison's own results.
