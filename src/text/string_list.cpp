@@ -116,13 +116,17 @@ bool HasConjoiningJamo(std::u16string_view Line) {
 // orders their lines as the locale's comparison does, at a fraction of its cost, so a list is
 // put in order with one key per line instead of a comparison per step.
 class TSortKeys {
+  static constexpr std::size_t MaxLine = (std::numeric_limits<int>::max() - 64) / 4;  // its room stays an int
+
  public:
   // Nothing when the system cannot give a key for every line, or keys may not order as the
   // comparison does.
   template <typename TItems>
   static std::optional<TSortKeys> Of(const TItems& Items) {
     constexpr std::uint32_t Flags = platform::LcmapSortKey | platform::NormIgnoreCase;
-    if (std::any_of(Items.begin(), Items.end(), [](const auto& Item) { return HasConjoiningJamo(Item.FString); })) {
+    if (std::any_of(Items.begin(), Items.end(), [](const auto& Item) {
+          return Item.FString.size() > MaxLine || HasConjoiningJamo(Item.FString);
+        })) {
       return std::nullopt;
     }
     TSortKeys Keys;
@@ -284,8 +288,10 @@ void TStringList::Sort() {
   if (Count() < 2) return;
   // With sort keys the quicksort runs on positions, each step answered by the keys; the result
   // is kept only if every neighbouring pair then compares as the keys said. The comparison is a
-  // collation, so agreeing on neighbours means agreeing on every pair the sort asked about, and
-  // the lines end up exactly where sorting by the comparison itself puts them.
+  // collation (A before B and B before C puts A before C), so agreeing on neighbours means
+  // agreeing on every pair the sort asked about, and the lines end up exactly where sorting by the
+  // comparison itself puts them. Where the system's comparison is known not to hold to that, no
+  // keys are taken.
   if (const std::optional<TSortKeys> Keys = TSortKeys::Of(FList)) {
     std::vector<std::size_t> Order(FList.size());
     for (std::size_t I = 0; I < Order.size(); ++I) Order[I] = I;

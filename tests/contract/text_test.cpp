@@ -86,7 +86,8 @@ int Compare(const std::u16string& Left, const std::u16string& Right) {
 // The user locale's case-blind sort key, asked for by size first; empty when the call fails.
 std::vector<std::uint8_t> SortKey(const std::u16string& Text) {
   constexpr std::uint32_t Flags = platform::LcmapSortKey | platform::NormIgnoreCase;
-  const auto Count = static_cast<int>(Text.size());
+  // An empty count is refused; the empty text goes as a terminated one.
+  const int Count = Text.empty() ? -1 : static_cast<int>(Text.size());
   const int Size = platform::LCMapStringW(platform::LocaleUserDefault, Flags, Text.data(), Count, nullptr, 0);
   if (Size <= 0) return {};
   std::vector<std::uint8_t> Key(static_cast<std::size_t>(Size));
@@ -122,6 +123,7 @@ TEST(TextContract, OrdersBulletLinesLikeTheUserLocale) {
       {u"\u2022 O'Brien", u"\u2022 Oasis", platform::CstrGreaterThan},
       {u"\u2022 Wi-Fi", u"\u2022 Wi\u2013Fi", platform::CstrLessThan},
       {u"\u2022 Foo Bar", u"\u2022 Foobar", platform::CstrLessThan},
+      {u"", u"\u2022 Alpha", platform::CstrLessThan},
   };
   for (const auto& Case : Cases) {
     SCOPED_TRACE(testing::PrintToString(Case.Left) + " vs " + testing::PrintToString(Case.Right));

@@ -9,6 +9,7 @@
 //
 // Input: lines until the input ends, each from the front, spelled either in an alphabet of the
 // characters that make collation interesting or as raw UTF-16 units.
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <memory>
@@ -52,6 +53,28 @@ void CheckAntisymmetric(const std::u16string& A, const std::u16string& B) {
   const int BA = TStringList::CompareStrings(B, A);
   fuzz::Check(AB != -2 && BA != -2, "the comparison failed", A);
   fuzz::Check(Sign(AB) == -Sign(BA), "the comparison is not antisymmetric", A + u" <> " + B);
+}
+
+// The line's sort key as the list asks for it, or empty when the call fails.
+std::vector<std::uint8_t> SortKey(const std::u16string& Line) {
+  constexpr std::uint32_t Flags = platform::LcmapSortKey | platform::NormIgnoreCase;
+  const int Count = Line.empty() ? -1 : static_cast<int>(Line.size());
+  const int Size = platform::LCMapStringW(platform::LocaleUserDefault, Flags, Line.c_str(), Count, nullptr, 0);
+  std::vector<std::uint8_t> Key(static_cast<std::size_t>(std::max(Size, 0)));
+  if (Size <= 0 || platform::LCMapStringW(platform::LocaleUserDefault, Flags, Line.c_str(), Count, Key.data(), Size) != Size) {
+    return {};
+  }
+  return Key;
+}
+
+// Keys must order two lines exactly as the comparison does: the list relies on it to sort fast.
+void CheckKeysOrderAsTheComparison(const std::u16string& A, const std::u16string& B) {
+  const std::vector<std::uint8_t> KeyA = SortKey(A);
+  const std::vector<std::uint8_t> KeyB = SortKey(B);
+  fuzz::Check(!KeyA.empty() && !KeyB.empty(), "no sort key", A + u" / " + B);
+  const int ByKeys = KeyA < KeyB ? -1 : KeyA == KeyB ? 0 : 1;
+  fuzz::Check(ByKeys == Sign(TStringList::CompareStrings(A, B)), "sort keys order two lines otherwise than the comparison",
+              A + u" <> " + B);
 }
 
 std::int32_t FirstEqual(const std::vector<std::u16string>& Lines, const std::u16string& S) {
@@ -112,6 +135,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
   List.Sort();
   platform::simulated::Machine().FailCall("LCMapStringW", 87);
   ByComparison.Sort();
+  platform::simulated::Machine().FailCall("LCMapStringW", 87, 0, 0);  // keys can be had again
   for (std::int32_t I = 0; I < List.Count() && I < ByComparison.Count(); ++I) {
     fuzz::Check(List.GetObject(I) == ByComparison.GetObject(I),
                 "sorting by sort keys placed a line elsewhere than the comparison", List.Get(I));
@@ -127,6 +151,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
                 List.Get(I));
     if (I > 0) {
       CheckAntisymmetric(List.Get(I - 1), List.Get(I));
+      CheckKeysOrderAsTheComparison(List.Get(I - 1), List.Get(I));
+      CheckKeysOrderAsTheComparison(Lines[static_cast<std::size_t>(I - 1)], Lines[static_cast<std::size_t>(I)]);
       fuzz::Check(TStringList::CompareStrings(List.Get(I - 1), List.Get(I)) <= 0,
                   "Sort left lines out of order", List.Get(I - 1) + u" > " + List.Get(I));
     }

@@ -277,14 +277,20 @@ namespace {
 TEST_F(StringListTest, SortingBySortKeysPlacesEveryLineAsTheComparisonDoes) {
   const std::vector<std::u16string> Pieces{u"a",      u"A", u"\u00E1", u"b", u"B", u"-", u"'",
                                            u"\u00AD", u" ", u"7",      u"e", u"\u00C9", u"\u2022 "};
+  // First, empty lines and lines whose keys outgrow the room first offered for them.
+  std::vector<std::vector<std::u16string>> Inputs{
+      {u"", std::u16string(40, u'-'), u"a", u"", std::u16string(40, u'\''), u"A", std::u16string(39, u'-')}};
   std::mt19937 Random(909);
   for (int Round = 0; Round < 200; ++Round) {
-    std::vector<std::u16string> Input;
+    std::vector<std::u16string>& Input = Inputs.emplace_back();
     for (int I = static_cast<int>(Random() % 50); I >= 0; --I) {
       std::u16string Line;
       for (int Length = static_cast<int>(Random() % 5); Length >= 0; --Length) Line += Pieces[Random() % Pieces.size()];
       Input.push_back(Line);
     }
+  }
+  for (std::size_t Round = 0; Round < Inputs.size(); ++Round) {
+    const std::vector<std::u16string>& Input = Inputs[Round];
     TStringList ByKeys;
     TStringList ByComparison;
     for (const std::u16string& Line : Input) {
@@ -304,7 +310,9 @@ TEST_F(StringListTest, SortingBySortKeysPlacesEveryLineAsTheComparisonDoes) {
 // Conjoining Hangul letters are where the system's comparison is known to contradict itself, which
 // keys could not reproduce: a list holding any is sorted by the comparison, without asking for keys.
 TEST_F(StringListTest, LinesWithConjoiningHangulAreSortedWithoutKeys) {
-  for (const char16_t Jamo : {u'\u1100', u'\u11A7', u'\u11FF', u'\uA960', u'\uA97F', u'\uD7B0', u'\uD7FF'}) {
+  // A letter from each block of conjoining jamo (the first two from a trio Windows is known to
+  // order in a circle), each in a list of its own.
+  for (const char16_t Jamo : {u'\u1188', u'\u11A7', u'\uA960', u'\uD7B0'}) {
     platform::simulated::ResetMachine();
     TStringList List = ListOf({u"b", std::u16string{u'a', Jamo}, u"A"});
     List.Sort();
@@ -312,9 +320,9 @@ TEST_F(StringListTest, LinesWithConjoiningHangulAreSortedWithoutKeys) {
     EXPECT_EQ(Machine().CallCount("LCMapStringW"), 0) << static_cast<int>(Jamo);
   }
   platform::simulated::ResetMachine();
-  TStringList Hangul = ListOf({u"b", u"\uD7A3", u"a"});  // a precomposed syllable is not jamo
+  TStringList Hangul = ListOf({u"b", u"\uD7A2", u"a"});  // a whole syllable is not jamo
   Hangul.Sort();
-  EXPECT_EQ(Machine().CallCount("LCMapStringW"), 3);
+  EXPECT_GT(Machine().CallCount("LCMapStringW"), 0);
 }
 
 // Keys that disagree with the comparison (here they follow Swedish, where "ä" comes after "z",
