@@ -18,14 +18,30 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "measure: cannot start %s (%lu)\n", argv[1], GetLastError());
     return 2;
   }
-  WaitForSingleObject(Process.hProcess, INFINITE);
-  PROCESS_MEMORY_COUNTERS Counters{};
-  Counters.cb = sizeof Counters;
-  GetProcessMemoryInfo(Process.hProcess, &Counters, sizeof Counters);
+  // The counters are read while the process lives, every millisecond: once it has ended, Wine
+  // may no longer know them and answers zeros. Peaks only grow, so the last reading is within a
+  // millisecond of the end.
+  PROCESS_MEMORY_COUNTERS Peak{};
+  int Readings = 0;
+  const auto Read = [&] {
+    PROCESS_MEMORY_COUNTERS Counters{};
+    Counters.cb = sizeof Counters;
+    if (GetProcessMemoryInfo(Process.hProcess, &Counters, sizeof Counters) == 0 || Counters.PeakWorkingSetSize == 0) return;
+    ++Readings;
+    if (Counters.PeakWorkingSetSize > Peak.PeakWorkingSetSize) Peak.PeakWorkingSetSize = Counters.PeakWorkingSetSize;
+    if (Counters.PeakPagefileUsage > Peak.PeakPagefileUsage) Peak.PeakPagefileUsage = Counters.PeakPagefileUsage;
+  };
+  while (WaitForSingleObject(Process.hProcess, 1) == WAIT_TIMEOUT) Read();
+  Read();
   DWORD Code = 0;
   GetExitCodeProcess(Process.hProcess, &Code);
+  if (Readings == 0) {
+    std::fprintf(stderr, "measure: no memory reading of %s\n", argv[1]);
+    std::puts("memory not measured");
+    return 2;
+  }
   std::printf("peak_working_set_kb=%lu peak_private_kb=%lu exit=%lu\n",
-              static_cast<unsigned long>(Counters.PeakWorkingSetSize / 1024),
-              static_cast<unsigned long>(Counters.PeakPagefileUsage / 1024), Code);
+              static_cast<unsigned long>(Peak.PeakWorkingSetSize / 1024),
+              static_cast<unsigned long>(Peak.PeakPagefileUsage / 1024), Code);
   return 0;
 }
