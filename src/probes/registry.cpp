@@ -40,7 +40,7 @@ class Terminated {
   [[nodiscard]] const char16_t* c_str() const { return FLong.empty() ? FLocal.data() : FLong.c_str(); }  // NOLINT(readability-identifier-naming)
 
  private:
-  std::array<char16_t, 64> FLocal;  // NOLINT(cppcoreguidelines-pro-type-member-init): filled when used
+  std::array<char16_t, 64> FLocal{};
   std::u16string FLong;
 };
 

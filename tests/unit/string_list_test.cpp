@@ -1,5 +1,6 @@
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "simulated_machine.h"
@@ -282,12 +283,13 @@ TEST_F(StringListTest, SortingBySortKeysPlacesEveryLineAsTheComparisonDoes) {
       {u"", std::u16string(40, u'-'), u"a", u"", std::u16string(40, u'\''), u"A", std::u16string(39, u'-')}};
   std::mt19937 Random(909);
   for (int Round = 0; Round < 200; ++Round) {
-    std::vector<std::u16string>& Input = Inputs.emplace_back();
+    std::vector<std::u16string> Input;
     for (int I = static_cast<int>(Random() % 50); I >= 0; --I) {
       std::u16string Line;
       for (int Length = static_cast<int>(Random() % 5); Length >= 0; --Length) Line += Pieces[Random() % Pieces.size()];
       Input.push_back(Line);
     }
+    Inputs.push_back(std::move(Input));
   }
   for (std::size_t Round = 0; Round < Inputs.size(); ++Round) {
     const std::vector<std::u16string>& Input = Inputs[Round];
