@@ -27,9 +27,9 @@ TRegDataType DataTypeToRegData(std::uint32_t Type) {
 
 // Value names are passed to the system NUL-terminated. A scan asks thousands of keys for the
 // same few names, so a name that fits is copied to the stack rather than to the heap.
-class Terminated {
+class TTerminated {
  public:
-  explicit Terminated(std::u16string_view Name) {
+  explicit TTerminated(std::u16string_view Name) {
     if (Name.size() < FLocal.size()) {
       std::copy(Name.begin(), Name.end(), FLocal.begin());
       FLocal[Name.size()] = u'\0';
@@ -85,7 +85,7 @@ bool TRegistry::GetDataInfo(std::u16string_view ValueName, TRegDataInfo& Value) 
   Value = TRegDataInfo{};
   std::uint32_t Type = 0;
   std::uint32_t Size = 0;
-  if (platform::RegQueryValueExW(FCurrentKey.Get(), Terminated(ValueName).c_str(), nullptr, &Type,
+  if (platform::RegQueryValueExW(FCurrentKey.Get(), TTerminated(ValueName).c_str(), nullptr, &Type,
                                  nullptr, &Size) != 0) {
     return false;
   }
@@ -108,7 +108,7 @@ std::uint32_t TRegistry::GetData(std::u16string_view Name, std::uint8_t* Buffer,
                                  std::uint32_t BufSize, TRegDataType& RegData) const {
   std::uint32_t Type = 0;
   std::uint32_t Size = BufSize;
-  if (platform::RegQueryValueExW(FCurrentKey.Get(), Terminated(Name).c_str(), nullptr, &Type,
+  if (platform::RegQueryValueExW(FCurrentKey.Get(), TTerminated(Name).c_str(), nullptr, &Type,
                                  Buffer, &Size) != 0) {
     RaiseRegistryError(u"Failed to get data for '%s'", Name);
   }
@@ -127,7 +127,7 @@ std::u16string TRegistry::ReadString(std::u16string_view Name) const {
   std::uint32_t Type = 0;
   std::uint32_t Read = Capacity;
   const std::int32_t Result =
-      platform::RegQueryValueExW(FCurrentKey.Get(), Terminated(Name).c_str(), nullptr, &Type, Data, &Read);
+      platform::RegQueryValueExW(FCurrentKey.Get(), TTerminated(Name).c_str(), nullptr, &Type, Data, &Read);
   TRegDataType RegData = DataTypeToRegData(Type);
   if (Result == static_cast<std::int32_t>(platform::ErrorMoreData)) {
     // A size no larger than what was offered would read nothing more: the read has failed.

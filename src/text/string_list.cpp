@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <limits>
+#include <numeric>
 #include <optional>
 #include <span>
 #include <utility>
@@ -239,7 +240,7 @@ void TStringList::RemoveLaterDuplicates() {
   // consistent, or the keys disagree with it), the order cannot be trusted, so the lines are
   // checked one by one against those kept, exactly as repeated IndexOf calls would.
   std::vector<std::size_t> Order(FList.size());
-  for (std::size_t I = 0; I < Order.size(); ++I) Order[I] = I;
+  std::iota(Order.begin(), Order.end(), std::size_t{0});
   bool Failed = false;
   if (const std::optional<TSortKeys> Keys = FList.size() > 1 ? TSortKeys::Of(FList) : std::nullopt) {
     MergeSort(Order, [&](std::size_t A, std::size_t B) {
@@ -294,7 +295,7 @@ void TStringList::Sort() {
   // keys are taken.
   if (const std::optional<TSortKeys> Keys = TSortKeys::Of(FList)) {
     std::vector<std::size_t> Order(FList.size());
-    for (std::size_t I = 0; I < Order.size(); ++I) Order[I] = I;
+    std::iota(Order.begin(), Order.end(), std::size_t{0});
     const auto At = [&](std::int32_t Position) { return Order[static_cast<std::size_t>(Position)]; };
     QuickSort(
         0, Count() - 1, [&](std::int32_t A, std::int32_t B) { return Keys->Compare(At(A), At(B)); },
