@@ -137,17 +137,16 @@ class TSortKeys {
       // An empty count is refused; the empty text is passed as a terminated one instead.
       const int Count = Line.empty() ? -1 : static_cast<int>(Line.size());
       const std::size_t Start = Keys.FBytes.size();
-      const std::size_t Room = 4 * Line.size() + 64;  // enough for most keys in one call
-      Keys.FBytes.resize(Start + Room);
-      int Size = platform::LCMapStringW(platform::LocaleUserDefault, Flags, Line.c_str(), Count,
-                                        Keys.FBytes.data() + Start, static_cast<int>(Room));
+      // The key written at Start with Room bytes for it (none: only its size); 0 on failure.
+      const auto Map = [&](std::size_t Room) {
+        Keys.FBytes.resize(Start + Room);
+        return platform::LCMapStringW(platform::LocaleUserDefault, Flags, Line.c_str(), Count,
+                                      Room == 0 ? nullptr : Keys.FBytes.data() + Start, static_cast<int>(Room));
+      };
+      int Size = Map(4 * Line.size() + 64);  // enough for most keys in one call
       if (Size == 0 && platform::GetLastError() == platform::ErrorInsufficientBuffer) {
-        Size = platform::LCMapStringW(platform::LocaleUserDefault, Flags, Line.c_str(), Count, nullptr, 0);
-        if (Size > 0) {
-          Keys.FBytes.resize(Start + static_cast<std::size_t>(Size));
-          Size = platform::LCMapStringW(platform::LocaleUserDefault, Flags, Line.c_str(), Count,
-                                        Keys.FBytes.data() + Start, Size);
-        }
+        Size = Map(0);
+        if (Size > 0) Size = Map(static_cast<std::size_t>(Size));
       }
       if (Size <= 0) return std::nullopt;
       Keys.FBytes.resize(Start + static_cast<std::size_t>(Size));
