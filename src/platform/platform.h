@@ -157,19 +157,22 @@ Bool GetDiskFreeSpaceExW(const char16_t* DirectoryName, std::uint64_t* FreeBytes
 // lacks it: 0 when the system has no such call, else nonzero with the milliseconds in Ticks.
 Bool GetTickCount64(std::uint64_t* Ticks);
 
-// The adapter table: GetAdaptersInfo fills a block with records of AdapterRecordSize bytes in the
-// 32-bit system's layout; the program reads the fields below at these offsets and walks the chain
-// with NextAdapter, which knows how the records are linked.
+// The adapter table: GetAdaptersInfo fills a block with records of RecordSize bytes in the
+// system's layout, which follows the width of a pointer (the record starts with one, and holds
+// more); the program reads the fields below at these offsets and walks the chain with
+// NextAdapter, which knows how the records are linked.
 namespace adapter_record {
-constexpr std::size_t Description = 268;  // 132 bytes of ANSI text
+constexpr bool WidePointers = sizeof(void*) == 8;
+constexpr std::size_t Description = WidePointers ? 272 : 268;  // 132 bytes of ANSI text
 constexpr std::size_t DescriptionSize = 132;
-constexpr std::size_t AddressLength = 400;  // unsigned 32-bit
-constexpr std::size_t Address = 404;        // 8 bytes
+constexpr std::size_t AddressLength = WidePointers ? 404 : 400;  // unsigned 32-bit
+constexpr std::size_t Address = WidePointers ? 408 : 404;        // 8 bytes
 constexpr std::size_t AddressSize = 8;
-constexpr std::size_t DhcpEnabled = 420;  // unsigned 32-bit
-constexpr std::size_t IpAddress = 432;    // 16 bytes of NUL-terminated ANSI text
-constexpr std::size_t GatewayAddress = 472;
+constexpr std::size_t DhcpEnabled = WidePointers ? 424 : 420;  // unsigned 32-bit
+constexpr std::size_t IpAddress = WidePointers ? 448 : 432;    // 16 bytes of NUL-terminated ANSI text
+constexpr std::size_t GatewayAddress = WidePointers ? 496 : 472;
 constexpr std::size_t AddressTextSize = 16;
+constexpr std::size_t RecordSize = WidePointers ? 704 : 640;
 }  // namespace adapter_record
 
 std::uint32_t GetAdaptersInfo(std::uint8_t* AdapterInfo, std::uint32_t* SizePointer);

@@ -1,4 +1,4 @@
-// Simulated adapter table, in the 32-bit layout the real one has.
+// Simulated adapter table, in the layout the real one has for this build's pointer width.
 #include <algorithm>
 #include <cstring>
 
@@ -11,7 +11,7 @@ using simulated::Machine;
 
 namespace {
 
-constexpr std::size_t RecordSize = 640;
+using adapter_record::RecordSize;
 constexpr std::uint32_t ErrorNoData = 232;
 
 void PutText(std::uint8_t* Record, std::size_t Offset, std::size_t Size, const std::string& Text) {

@@ -8,6 +8,7 @@ namespace platform {
 
 namespace record = adapter_record;
 
+static_assert(sizeof(IP_ADAPTER_INFO) == record::RecordSize);
 static_assert(offsetof(IP_ADAPTER_INFO, Description) == record::Description);
 static_assert(sizeof(IP_ADAPTER_INFO{}.Description) == record::DescriptionSize);
 static_assert(offsetof(IP_ADAPTER_INFO, AddressLength) == record::AddressLength);
