@@ -1,12 +1,18 @@
 #include "main/program_flow.h"
 
+#include <cstdint>
 #include <new>
+#include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
+#include "main/command_line.h"
 #include "main/console.h"
 #include "platform/platform.h"
 #include "probes/printers.h"
 #include "probes/probes.h"
+#include "report/glpi_inventory.h"
 #include "report/report.h"
 #include "text/exceptions.h"
 #include "text/format.h"
@@ -14,27 +20,114 @@
 
 namespace {
 
-void RunProbes(TReportFields& F) {
+// What only the GLPI inventory needs, taken from the same probe calls as the report's texts
+// (and three calls of its own).
+struct TProbeExtras {
+  std::uint64_t MemoryBytes = 0;
+  std::vector<TDiskSpace> Disks;
+  std::uint64_t UptimeMilliseconds = 0;
+  platform::TSystemTime RunTime{};
+  std::vector<std::u16string> Printers;
+  std::vector<TInstalledProgram> Programs;
+  char16_t SystemDrive = 0;
+  std::u16string Arch;
+};
+
+void RunProbes(TReportFields& F, TProbeExtras* X) {
   F.ComputerName = GetComputerNetName();
   F.OSName = GetOSInfo(F.OSVer, F.OSBuild);
   F.CPU = GetCPUName();
-  F.RAMStr = FormatRAM(GetTotalRAM());
-  F.Disks = GetDisksInfo();
-  F.Uptime = GetUptime();
+  F.RAMStr = FormatRAM(GetTotalRAM(X != nullptr ? &X->MemoryBytes : nullptr));
+  F.Disks = GetDisksInfo(X != nullptr ? &X->Disks : nullptr);
+  F.Uptime = GetUptime(X != nullptr ? &X->UptimeMilliseconds : nullptr);
+  if (X != nullptr)
+    X->RunTime = GetLocalDateTime();  // right after the uptime: the boot time is their difference
   F.ProductID = GetWindowsProductId();
   GetNetworkDetails(F.NetName, F.IPLocal, F.Gateway, F.MAC, F.TipoIP, F.SpeedStr);
-  F.PrintersStr = GetInstalledPrinters();
-  F.Programs = GetInstalledPrograms();
+  F.PrintersStr = GetInstalledPrinters(X != nullptr ? &X->Printers : nullptr);
+  F.Programs = GetInstalledPrograms(X != nullptr ? &X->Programs : nullptr);
+  if (X != nullptr) {
+    X->SystemDrive = GetSystemDriveLetter();
+    X->Arch = GetWindowsArchitecture();
+  }
 }
 
-void GenerateReport(TConsoleOutput& Output) {
+// A report text, or nothing when it is its probe's fallback.
+std::u16string Found(const std::u16string& Text, std::u16string_view Fallback) {
+  return Text == Fallback ? std::u16string{} : Text;
+}
+
+TGlpiInventory GlpiInventoryOf(const TReportFields& F, TProbeExtras& X) {
+  TGlpiInventory Inv;
+  Inv.DeviceName = F.ComputerName;
+  Inv.RunTime = X.RunTime;
+  Inv.VersionClient = u"inventario-" INVENTARIO_VERSION;
+  Inv.Name = Found(F.ComputerName, UnknownComputerName);
+  if (X.MemoryBytes != 0) Inv.MemoryBytes = X.MemoryBytes;
+  Inv.WinProdId = Found(F.ProductID, ProductIdNotFound);
+  Inv.OSFullName = Found(F.OSName, UnknownOSName);
+  Inv.OSVersion = F.OSVer;
+  Inv.KernelVersion = F.OSBuild;
+  Inv.UptimeMilliseconds = X.UptimeMilliseconds;
+  Inv.Arch = X.Arch;
+  Inv.CpuName = Found(F.CPU, UnknownCPUName);
+  for (const TDiskSpace& Disk : X.Disks) {
+    Inv.Drives.push_back(
+        {Disk.Letter, Disk.TotalBytes, Disk.FreeBytes, Disk.Letter == X.SystemDrive});
+  }
+  if (F.IPLocal != AddressNotObtained) {
+    Inv.NetDescription = F.NetName;
+    Inv.IpAddress = F.IPLocal;
+    Inv.IpGateway = Found(F.Gateway, GatewayNotFound);
+    Inv.Mac = F.MAC;
+  }
+  Inv.Printers = std::move(X.Printers);
+  for (TInstalledProgram& Program : X.Programs) {
+    Inv.Softwares.push_back(
+        {std::move(Program.Name), std::move(Program.Version), std::move(Program.Publisher)});
+  }
+  return Inv;
+}
+
+// The inventory file beside the report; false, with the reason on the console, when it is not
+// saved.
+bool SaveGlpi(TConsoleOutput& Output, const TReportFields& Fields, TProbeExtras& Extras,
+              const std::u16string& ReportPath) {
+  const std::u16string Path =
+      ExtractFilePath(ReportPath) + GlpiInventoryFileName(Fields.ComputerName);
+  std::optional<Exception> Failure;
+  try {
+    SaveGlpiInventory(GlpiInventoryJson(GlpiInventoryOf(Fields, Extras)), Path);
+  } catch (const Exception& Error) {
+    Failure = Error;
+  } catch (const std::bad_alloc&) {
+    Failure = EOutOfMemory(u"Out of memory");
+  }
+  if (!Failure) {
+    Output.WriteLine(u"Inventario GLPI salvo em: " + Path);
+    return true;
+  }
+  Output.WriteLine(u"");
+  Output.WriteLine(u"Nao foi possivel salvar o inventario GLPI:");
+  Output.WriteLine(std::u16string{Failure->ClassName()} + u": " + Failure->Message);
+  return false;
+}
+
+// True when everything asked for was saved.
+bool GenerateReport(TConsoleOutput& Output, const TCommandLine& Options) {
   Output.WriteLine(u"Coletando informacoes do sistema...");
   TReportFields Fields;
-  RunProbes(Fields);
-  TStringList ReportText;  // lives until the success line is out, or until an error passes
-  ComposeReport(Fields, ReportText);
-  const TSavedReport Saved = SaveReport(ReportText, Fields.ComputerName);
-  Output.WriteLine(u"Sucesso! Relatorio salvo em: " + Saved.FilePath);
+  std::optional<TProbeExtras> Extras;
+  if (Options.Glpi) Extras.emplace();
+  RunProbes(Fields, Extras ? &*Extras : nullptr);
+  std::u16string ReportPath;
+  {
+    TStringList ReportText;  // lives until the success line is out, or until an error passes
+    ComposeReport(Fields, ReportText);
+    ReportPath = SaveReport(ReportText, Fields.ComputerName, Options.Folder).FilePath;
+    Output.WriteLine(u"Sucesso! Relatorio salvo em: " + ReportPath);
+  }
+  return !Extras || SaveGlpi(Output, Fields, *Extras, ReportPath);
 }
 
 void ShowError(TConsoleOutput& Output, const Exception& Error) {
@@ -43,9 +136,11 @@ void ShowError(TConsoleOutput& Output, const Exception& Error) {
   Output.WriteLine(std::u16string{Error.ClassName()} + u": " + Error.Message);
 }
 
-void MainSequence(TConsoleOutput& Output) {
+// True when everything asked for was saved.
+bool MainSequence(TConsoleOutput& Output, const TCommandLine& Options) {
+  bool AllSaved = false;
   try {
-    GenerateReport(Output);
+    AllSaved = GenerateReport(Output, Options);
   } catch (const Exception& Error) {
     ShowError(Output, Error);
   } catch (const std::bad_alloc&) {
@@ -54,6 +149,33 @@ void MainSequence(TConsoleOutput& Output) {
   Output.WriteLine(u"");
   Output.WriteLine(u"Pressione ENTER para sair...");
   ReadLineAndDiscard();
+  return AllSaved;
+}
+
+// An argument the program does not know: said on standard error with the usage, so that a
+// script's log shows it; the exit code tells the script even when that stream cannot be written.
+void RejectArgument(const std::u16string& Argument) {
+  try {
+    TConsoleOutput Errors(DefaultSystemCodePage, platform::StdErrorHandle);
+    Errors.WriteLine(u"Opcao desconhecida: " + Argument);
+    for (const std::u16string_view Line : UsageLines()) Errors.WriteLine(Line);
+    Errors.Close();
+  } catch (const Exception&) {  // NOLINT(bugprone-empty-catch): nowhere else to say it
+  }
+}
+
+int Dispatch(TConsoleOutput& Output, const TCommandLine& Options) {
+  if (Options.Unknown) {
+    RejectArgument(*Options.Unknown);
+    return 2;
+  }
+  if (Options.Help) {
+    for (const std::u16string_view Line : UsageLines()) Output.WriteLine(Line);
+    return 0;
+  }
+  const bool AllSaved = MainSequence(Output, Options);
+  // Without switches the run keeps its old promise: it ends with 0 whatever it printed.
+  return Options.AnySwitch() && !AllSaved ? 1 : 0;
 }
 
 // What the user sees when an error escapes everything else; the process then ends with code 1.
@@ -74,15 +196,17 @@ void LastChance(TConsoleOutput& Output, std::u16string_view ClassName,
 
 }  // namespace
 
-int RunInventario() {
+int RunInventario() { return RunInventario({}); }
+
+int RunInventario(const std::vector<std::u16string>& Arguments) {
   GetFormatSettings();
   NoteDefaultSystemCodePage();
   TConsoleOutput Output(DefaultSystemCodePage);
   int ExitCode = 1;
   try {
-    MainSequence(Output);
+    const int Code = Dispatch(Output, ParseArguments(Arguments));
     Output.Close();
-    ExitCode = 0;
+    ExitCode = Code;
   } catch (const Exception& Error) {
     LastChance(Output, Error.ClassName(), Error.Message);
   } catch (const std::bad_alloc&) {
