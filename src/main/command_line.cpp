@@ -32,7 +32,7 @@ std::size_t AfterProgramName(std::u16string_view Line) {
 
 // The C runtime's rules: blanks separate arguments outside quotes; 2n backslashes before a quote
 // give n backslashes and the quote opens or closes a quoted part; 2n+1 give n and a literal quote;
-// inside quotes "" is a literal quote; other backslashes are plain characters.
+// inside quotes "" is a literal quote that also ends the quoted part; other backslashes are plain.
 std::vector<std::u16string> SplitCommandLine(std::u16string_view Line) {
   std::vector<std::u16string> Arguments;
   std::size_t I = AfterProgramName(Line);
@@ -49,7 +49,8 @@ std::vector<std::u16string> SplitCommandLine(std::u16string_view Line) {
         if (Backslashes % 2 == 1) {
           Argument += u'"';
         } else if (Quoted && I + 1 < Line.size() && Line[I + 1] == u'"') {
-          Argument += u'"';
+          Argument += u'"';  // and the quoted part ends
+          Quoted = false;
           ++I;
         } else {
           Quoted = !Quoted;

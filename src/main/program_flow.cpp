@@ -95,21 +95,21 @@ bool SaveGlpi(TConsoleOutput& Output, const TReportFields& Fields, TProbeExtras&
               const std::u16string& ReportPath) {
   const std::u16string Path =
       ExtractFilePath(ReportPath) + GlpiInventoryFileName(Fields.ComputerName);
-  std::optional<Exception> Failure;
+  std::u16string Failure;  // the error line, as the error display writes it
   try {
     SaveGlpiInventory(GlpiInventoryJson(GlpiInventoryOf(Fields, Extras)), Path);
   } catch (const Exception& Error) {
-    Failure = Error;
+    Failure = std::u16string{Error.ClassName()} + u": " + Error.Message;
   } catch (const std::bad_alloc&) {
-    Failure = EOutOfMemory(u"Out of memory");
+    Failure = u"EOutOfMemory: Out of memory";
   }
-  if (!Failure) {
+  if (Failure.empty()) {
     Output.WriteLine(u"Inventario GLPI salvo em: " + Path);
     return true;
   }
   Output.WriteLine(u"");
   Output.WriteLine(u"Nao foi possivel salvar o inventario GLPI:");
-  Output.WriteLine(std::u16string{Failure->ClassName()} + u": " + Failure->Message);
+  Output.WriteLine(Failure);
   return false;
 }
 
