@@ -17,6 +17,7 @@ log="$prefix.log"
 case "$action" in
   up)
     template="$prefix-template"
+    mkdir -p "$(dirname "$prefix")"
     # The marker is written only after a boot that finished, so a template left half-made by an
     # interrupted or failed boot is built again rather than copied. It names the loader that booted
     # it: a prefix made by the 64-bit loader alone lacks the 32-bit side the other one sets up.
