@@ -31,10 +31,16 @@ def near_gb(what, mib, report_gb):
 
 
 def block(lines, heading):
-    """The lines of a report block after its heading, up to the first empty line."""
+    """The items of a report list after its heading: its "• " lines up to the first empty line
+    (a fallback sentence or a warning line is no item)."""
     start = lines.index(heading) + 1
     end = lines.index("", start)
-    return lines[start:end]
+    return [line.removeprefix("• ") for line in lines[start:end] if line.startswith("• ")]
+
+
+def found(text, *fallbacks):
+    """What the report shows, or None where it shows its fallback: the inventory leaves that out."""
+    return None if text in fallbacks else text
 
 
 def main(inventory_path, report_path, separator, softwares):
@@ -52,7 +58,7 @@ def main(inventory_path, report_path, separator, softwares):
     system = content.get("operatingsystem", {})
 
     name = field["Dispositivo"]
-    expect("hardware.name", hardware.get("name"), name)
+    expect("hardware.name", hardware.get("name"), found(name, "DESCONHECIDO"))
     match = re.fullmatch(re.escape(name) + r"-(\d{4}-\d\d-\d\d-\d\d-\d\d-\d\d)", doc.get("deviceid", ""))
     if not match:
         problems.append(f"deviceid {doc.get('deviceid')!r} is not {name}-YYYY-MM-DD-hh-mm-ss")
@@ -61,13 +67,13 @@ def main(inventory_path, report_path, separator, softwares):
     if not re.fullmatch(r"inventario-\d+\.\d+\.\d+", content.get("versionclient", "")):
         problems.append(f"versionclient {content.get('versionclient')!r}")
     near_gb("hardware.memory", hardware.get("memory"), gb(field["RAM"].removesuffix(" GB"), separator))
-    expect("hardware.winprodid", hardware.get("winprodid"), field["ID do Windows"])
+    expect("hardware.winprodid", hardware.get("winprodid"), found(field["ID do Windows"], "Não encontrado"))
 
     os_name, version, build = re.fullmatch(r"(.*) \(Versão: (.*) \| Build:(.*)\)", field["Sistema"]).groups()
     expect("operatingsystem.name", system.get("name"), "Windows")
-    expect("operatingsystem.full_name", system.get("full_name"), os_name)
-    expect("operatingsystem.version", system.get("version"), version)
-    expect("operatingsystem.kernel_version", system.get("kernel_version"), build)
+    expect("operatingsystem.full_name", system.get("full_name"), found(os_name, "Windows Desconhecido"))
+    expect("operatingsystem.version", system.get("version"), found(version, ""))
+    expect("operatingsystem.kernel_version", system.get("kernel_version"), found(build, ""))
     expect("operatingsystem.arch", system.get("arch"), "64-bit")
     days, hours = map(int, re.fullmatch(r"(\d+) dias, (\d+) horas", field["Tempo ligado"]).groups())
     if match and "boot_time" in system:
@@ -78,7 +84,8 @@ def main(inventory_path, report_path, separator, softwares):
     else:
         problems.append("no operatingsystem.boot_time")
 
-    expect("cpus", [cpu.get("name") for cpu in content.get("cpus", [])], [field["Processador"]])
+    expect("cpus", [cpu.get("name") for cpu in content.get("cpus", [])],
+           [cpu for cpu in [found(field["Processador"], "Desconhecido")] if cpu])
 
     drives = {drive["letter"]: drive for drive in content.get("drives", [])}
     number = r"(\d+" + re.escape(separator) + r"\d\d)"
@@ -92,17 +99,19 @@ def main(inventory_path, report_path, separator, softwares):
             problems.append(f"{letter}: free {drive.get('free')} MiB, report {free} GB")
         expect(f"{letter}: systemdrive", drive.get("systemdrive"), letter == "C")
 
-    adapter, _ = re.fullmatch(r"(.*) \((.*)\)", field["Rede"]).groups()
     address, gateway = field["IP Local / Gateway"].split(" / ")
-    expect("networks", content.get("networks"), [{
-        "description": adapter, "ipaddress": address, "ipgateway": gateway,
-        "mac": field["MAC"].lower().replace("-", ":"), "status": "up"}])
+    gateway = found(gateway, "Não encontrado", "Não obtido")
+    if address == "Não obtido":
+        expect("networks", content.get("networks"), None)
+    else:
+        network = {"description": field["Rede"].removesuffix(" (Ativa (1 Gbps))"), "ipaddress": address,
+                   "ipgateway": gateway, "mac": field["MAC"].lower().replace("-", ":"), "status": "up"}
+        expect("networks", content.get("networks"), [{k: v for k, v in network.items() if v is not None}])
     expect("hardware.defaultgateway", hardware.get("defaultgateway"), gateway)
 
-    printers = [line.removeprefix("• ").removesuffix(" (Padrão)")
-                for line in block(lines, "🖨️ *Impressoras Instaladas:*")]
+    printers = [line.removesuffix(" (Padrão)") for line in block(lines, "🖨️ *Impressoras Instaladas:*")]
     expect("printers", [p.get("name") for p in content.get("printers", [])], printers)
-    programs = [line.removeprefix("• ") for line in block(lines, "📦 *Programas Instalados:*")]
+    programs = block(lines, "📦 *Programas Instalados:*")
     listed = content.get("softwares", [])
     expect("softwares", [s.get("name") for s in listed], programs)
     for wanted in softwares:
