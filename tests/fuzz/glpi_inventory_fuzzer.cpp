@@ -38,9 +38,11 @@ std::string Utf8(std::u16string_view Text) {
 
 void CheckText(const json& Object, const char* Key, std::u16string_view Text) {
   if (Text.empty()) {
-    fuzz::Check(!Object.contains(Key), "a text not found is in the document");
+    fuzz::Check(!Object.contains(Key), "a text not found is in the document",
+                std::u16string(Key, Key + std::char_traits<char>::length(Key)));
   } else {
-    fuzz::Check(Object.contains(Key) && Object[Key].is_string() && Object[Key].get<std::string>() == Utf8(Text),
+    fuzz::Check(Object.contains(Key) && Object[Key].is_string() &&
+                    Object[Key].get<std::string>() == Utf8(Text),
                 "a text does not come back as its UTF-8", Text);
   }
 }
@@ -60,9 +62,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
   TGlpiInventory Inv;
   const auto Text = [&] { return fuzz::ConsumeText16(In, MaxUnits); };
   Inv.DeviceName = Text();
-  Inv.RunTime = {In.ConsumeIntegral<std::uint16_t>(), In.ConsumeIntegral<std::uint16_t>(), 0,
-                 In.ConsumeIntegral<std::uint16_t>(), In.ConsumeIntegral<std::uint16_t>(),
-                 In.ConsumeIntegral<std::uint16_t>(), In.ConsumeIntegral<std::uint16_t>(),
+  Inv.RunTime = {In.ConsumeIntegral<std::uint16_t>(),
+                 In.ConsumeIntegral<std::uint16_t>(),
+                 0,
+                 In.ConsumeIntegral<std::uint16_t>(),
+                 In.ConsumeIntegral<std::uint16_t>(),
+                 In.ConsumeIntegral<std::uint16_t>(),
+                 In.ConsumeIntegral<std::uint16_t>(),
                  In.ConsumeIntegral<std::uint16_t>()};
   Inv.VersionClient = Text();
   Inv.Name = Text();
@@ -83,14 +89,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
   Inv.IpGateway = Text();
   Inv.Mac = Text();
   for (int I = In.ConsumeIntegralInRange(0, 4); I > 0; --I) Inv.Printers.push_back(Text());
-  while (In.remaining_bytes() > 0 && Inv.Softwares.size() < 16) Inv.Softwares.push_back({Text(), Text(), Text()});
+  while (In.remaining_bytes() > 0 && Inv.Softwares.size() < 16)
+    Inv.Softwares.push_back({Text(), Text(), Text()});
 
   json Doc;
   try {
     Doc = json::parse(GlpiInventoryJson(Inv));
   } catch (const json::exception& Error) {
     const std::string_view What = Error.what();
-    fuzz::Finding("the document is not JSON the library reads back", std::u16string(What.begin(), What.end()));
+    fuzz::Finding("the document is not JSON the library reads back",
+                  std::u16string(What.begin(), What.end()));
   }
   fuzz::Check(Doc["deviceid"].get<std::string>().rfind(Utf8(Inv.DeviceName) + "-", 0) == 0,
               "deviceid does not start with the name");
@@ -100,16 +108,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
   CheckText(Hardware, "name", Inv.Name);
   CheckText(Hardware, "winprodid", Inv.WinProdId);
   CheckText(Hardware, "defaultgateway", Inv.IpGateway);
-  fuzz::Check(Inv.MemoryBytes ? Hardware["memory"] == *Inv.MemoryBytes / 1048576 : !Hardware.contains("memory"),
+  fuzz::Check(Inv.MemoryBytes ? Hardware["memory"] == *Inv.MemoryBytes / 1048576
+                              : !Hardware.contains("memory"),
               "memory is not the whole MiB found");
   const json& Os = Content["operatingsystem"];
   CheckText(Os, "full_name", Inv.OSFullName);
   CheckText(Os, "version", Inv.OSVersion);
   CheckText(Os, "kernel_version", Inv.KernelVersion);
   CheckText(Os, "arch", Inv.Arch);
-  fuzz::Check(Inv.CpuName.empty() ? !Content.contains("cpus") : Content["cpus"][0]["name"] == Utf8(Inv.CpuName),
+  fuzz::Check(Inv.CpuName.empty() ? !Content.contains("cpus")
+                                  : Content["cpus"][0]["name"] == Utf8(Inv.CpuName),
               "cpu name");
-  fuzz::Check(Content.value("drives", json::array()).size() == Inv.Drives.size(), "one entry per drive");
+  fuzz::Check(Content.value("drives", json::array()).size() == Inv.Drives.size(),
+              "one entry per drive");
   for (std::size_t I = 0; I < Inv.Drives.size(); ++I) {
     const json& Drive = Content["drives"][I];
     fuzz::Check(Drive["letter"] == Utf8(std::u16string{Inv.Drives[I].Letter, u':'}) &&
@@ -127,12 +138,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
     CheckText(Net, "ipgateway", Inv.IpGateway);
     CheckText(Net, "mac", Mac(Inv.Mac));
   }
-  fuzz::Check(Content.value("printers", json::array()).size() == Inv.Printers.size(), "one entry per printer");
-  for (std::size_t I = 0; I < Inv.Printers.size(); ++I) CheckText(Content["printers"][I], "name", Inv.Printers[I]);
-  fuzz::Check(Content.value("softwares", json::array()).size() == Inv.Softwares.size(), "one entry per program");
+  fuzz::Check(Content.value("printers", json::array()).size() == Inv.Printers.size(),
+              "one entry per printer");
+  for (std::size_t I = 0; I < Inv.Printers.size(); ++I) {
+    // A listed printer is there even when its name is empty: the name is what an entry must have.
+    fuzz::Check(Content["printers"][I]["name"] == Utf8(Inv.Printers[I]), "printer name",
+                Inv.Printers[I]);
+  }
+  fuzz::Check(Content.value("softwares", json::array()).size() == Inv.Softwares.size(),
+              "one entry per program");
   for (std::size_t I = 0; I < Inv.Softwares.size(); ++I) {
     const json& Entry = Content["softwares"][I];
-    fuzz::Check(Entry["name"] == Utf8(Inv.Softwares[I].Name), "program name", Inv.Softwares[I].Name);
+    fuzz::Check(Entry["name"] == Utf8(Inv.Softwares[I].Name), "program name",
+                Inv.Softwares[I].Name);
     CheckText(Entry, "version", Inv.Softwares[I].Version);
     CheckText(Entry, "publisher", Inv.Softwares[I].Publisher);
   }
