@@ -9,6 +9,7 @@
 
 #include "main/command_line.h"
 #include "main/console.h"
+#include "main/glpi_facts.h"
 #include "platform/platform.h"
 #include "probes/printers.h"
 #include "probes/probes.h"
@@ -19,19 +20,6 @@
 #include "text/sys_utils.h"
 
 namespace {
-
-// What only the GLPI inventory needs, taken from the same probe calls as the report's texts
-// (and three calls of its own).
-struct TProbeExtras {
-  std::uint64_t MemoryBytes = 0;
-  std::vector<TDiskSpace> Disks;
-  std::uint64_t UptimeMilliseconds = 0;
-  platform::TSystemTime RunTime{};
-  std::vector<std::u16string> Printers;
-  std::vector<TInstalledProgram> Programs;
-  char16_t SystemDrive = 0;
-  std::u16string Arch;
-};
 
 void RunProbes(TReportFields& F, TProbeExtras* X) {
   F.ComputerName = GetComputerNetName();
@@ -50,43 +38,6 @@ void RunProbes(TReportFields& F, TProbeExtras* X) {
     X->SystemDrive = GetSystemDriveLetter();
     X->Arch = GetWindowsArchitecture();
   }
-}
-
-// A report text, or nothing when it is its probe's fallback.
-std::u16string Found(const std::u16string& Text, std::u16string_view Fallback) {
-  return Text == Fallback ? std::u16string{} : Text;
-}
-
-TGlpiInventory GlpiInventoryOf(const TReportFields& F, TProbeExtras& X) {
-  TGlpiInventory Inv;
-  Inv.DeviceName = F.ComputerName;
-  Inv.RunTime = X.RunTime;
-  Inv.VersionClient = u"inventario-" INVENTARIO_VERSION;
-  Inv.Name = Found(F.ComputerName, UnknownComputerName);
-  if (X.MemoryBytes != 0) Inv.MemoryBytes = X.MemoryBytes;
-  Inv.WinProdId = Found(F.ProductID, ProductIdNotFound);
-  Inv.OSFullName = Found(F.OSName, UnknownOSName);
-  Inv.OSVersion = F.OSVer;
-  Inv.KernelVersion = F.OSBuild;
-  Inv.UptimeMilliseconds = X.UptimeMilliseconds;
-  Inv.Arch = X.Arch;
-  Inv.CpuName = Found(F.CPU, UnknownCPUName);
-  for (const TDiskSpace& Disk : X.Disks) {
-    Inv.Drives.push_back(
-        {Disk.Letter, Disk.TotalBytes, Disk.FreeBytes, Disk.Letter == X.SystemDrive});
-  }
-  if (F.IPLocal != AddressNotObtained) {
-    Inv.NetDescription = F.NetName;
-    Inv.IpAddress = F.IPLocal;
-    Inv.IpGateway = Found(F.Gateway, GatewayNotFound);
-    Inv.Mac = F.MAC;
-  }
-  Inv.Printers = std::move(X.Printers);
-  for (TInstalledProgram& Program : X.Programs) {
-    Inv.Softwares.push_back(
-        {std::move(Program.Name), std::move(Program.Version), std::move(Program.Publisher)});
-  }
-  return Inv;
 }
 
 // The inventory file beside the report; false, with the reason on the console, when it is not

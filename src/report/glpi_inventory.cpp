@@ -172,7 +172,7 @@ std::string ToUtf8Replacing(std::u16string_view Text) {
   for (std::size_t I = 0; I < Text.size(); ++I) {
     const char16_t C = Text[I];
     if (IsHighSurrogate(C) && I + 1 < Text.size() && IsLowSurrogate(Text[I + 1])) {
-      AppendUtf8(Out, 0x10000 + ((char32_t{C} - 0xD800) << 10) + (char32_t{Text[I + 1]} - 0xDC00));
+      AppendUtf8(Out, 0x10000 + ((char32_t{C} & 0x3FF) << 10) + (char32_t{Text[I + 1]} & 0x3FF));
       ++I;
     } else {
       AppendUtf8(Out, IsHighSurrogate(C) || IsLowSurrogate(C) ? char32_t{0xFFFD} : char32_t{C});
