@@ -36,17 +36,6 @@ std::string Utf8(std::u16string_view Text) {
   return Out;
 }
 
-void CheckText(const json& Object, const char* Key, std::u16string_view Text) {
-  if (Text.empty()) {
-    fuzz::Check(!Object.contains(Key), "a text not found is in the document",
-                std::u16string(Key, Key + std::char_traits<char>::length(Key)));
-  } else {
-    fuzz::Check(Object.contains(Key) && Object[Key].is_string() &&
-                    Object[Key].get<std::string>() == Utf8(Text),
-                "a text does not come back as its UTF-8", Text);
-  }
-}
-
 std::u16string Mac(std::u16string Text) {
   for (char16_t& C : Text) {
     if (C == u'-') C = u':';
@@ -100,27 +89,55 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
     fuzz::Finding("the document is not JSON the library reads back",
                   std::u16string(What.begin(), What.end()));
   }
+  // Where each text must come back; an empty one must be absent, unless the entry needs it.
+  struct TPlace {
+    std::string Pointer;
+    std::u16string Text;
+    bool Always = false;
+  };
+  std::vector<TPlace> Places{{"/content/versionclient", Inv.VersionClient, true},
+                             {"/content/hardware/name", Inv.Name},
+                             {"/content/hardware/winprodid", Inv.WinProdId},
+                             {"/content/hardware/defaultgateway", Inv.IpGateway},
+                             {"/content/operatingsystem/full_name", Inv.OSFullName},
+                             {"/content/operatingsystem/version", Inv.OSVersion},
+                             {"/content/operatingsystem/kernel_version", Inv.KernelVersion},
+                             {"/content/operatingsystem/arch", Inv.Arch},
+                             {"/content/cpus/0/name", Inv.CpuName}};
+  if (!Inv.IpAddress.empty()) {
+    Places.push_back({"/content/networks/0/description", Inv.NetDescription, true});
+    Places.push_back({"/content/networks/0/ipgateway", Inv.IpGateway});
+    Places.push_back({"/content/networks/0/mac", Mac(Inv.Mac)});
+    const json::json_pointer Address("/content/networks/0/ipaddress");
+    fuzz::Check(!Doc.contains(Address) || Doc[Address] == Utf8(Inv.IpAddress), "ipaddress");
+  } else {
+    fuzz::Check(!Doc["content"].contains("networks"), "a network without an address");
+  }
+  for (std::size_t I = 0; I < Inv.Printers.size(); ++I) {
+    Places.push_back({"/content/printers/" + std::to_string(I) + "/name", Inv.Printers[I], true});
+  }
+  for (std::size_t I = 0; I < Inv.Softwares.size(); ++I) {
+    const std::string Entry = "/content/softwares/" + std::to_string(I);
+    Places.push_back({Entry + "/name", Inv.Softwares[I].Name, true});
+    Places.push_back({Entry + "/version", Inv.Softwares[I].Version});
+    Places.push_back({Entry + "/publisher", Inv.Softwares[I].Publisher});
+  }
+  for (const TPlace& P : Places) {
+    const json::json_pointer Pointer(P.Pointer);
+    const bool Expected = P.Always || !P.Text.empty();
+    fuzz::Check(Doc.contains(Pointer) == Expected && (!Expected || Doc[Pointer] == Utf8(P.Text)),
+                P.Pointer.c_str(), P.Text);
+  }
   fuzz::Check(Doc["deviceid"].get<std::string>().rfind(Utf8(Inv.DeviceName) + "-", 0) == 0,
               "deviceid does not start with the name");
   const json& Content = Doc["content"];
-  fuzz::Check(Content["versionclient"] == Utf8(Inv.VersionClient), "versionclient");
-  const json Hardware = Content.value("hardware", json::object());
-  CheckText(Hardware, "name", Inv.Name);
-  CheckText(Hardware, "winprodid", Inv.WinProdId);
-  CheckText(Hardware, "defaultgateway", Inv.IpGateway);
-  fuzz::Check(Inv.MemoryBytes ? Hardware["memory"] == *Inv.MemoryBytes / 1048576
-                              : !Hardware.contains("memory"),
+  fuzz::Check(Content.value("printers", json::array()).size() == Inv.Printers.size() &&
+                  Content.value("softwares", json::array()).size() == Inv.Softwares.size() &&
+                  Content.value("drives", json::array()).size() == Inv.Drives.size(),
+              "one entry per printer, program and drive");
+  fuzz::Check(Inv.MemoryBytes ? Content["hardware"]["memory"] == *Inv.MemoryBytes / 1048576
+                              : !Content.value("hardware", json::object()).contains("memory"),
               "memory is not the whole MiB found");
-  const json& Os = Content["operatingsystem"];
-  CheckText(Os, "full_name", Inv.OSFullName);
-  CheckText(Os, "version", Inv.OSVersion);
-  CheckText(Os, "kernel_version", Inv.KernelVersion);
-  CheckText(Os, "arch", Inv.Arch);
-  fuzz::Check(Inv.CpuName.empty() ? !Content.contains("cpus")
-                                  : Content["cpus"][0]["name"] == Utf8(Inv.CpuName),
-              "cpu name");
-  fuzz::Check(Content.value("drives", json::array()).size() == Inv.Drives.size(),
-              "one entry per drive");
   for (std::size_t I = 0; I < Inv.Drives.size(); ++I) {
     const json& Drive = Content["drives"][I];
     fuzz::Check(Drive["letter"] == Utf8(std::u16string{Inv.Drives[I].Letter, u':'}) &&
@@ -128,31 +145,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
                     Drive["free"] == Inv.Drives[I].FreeBytes / 1048576 &&
                     Drive["systemdrive"] == Inv.Drives[I].SystemDrive,
                 "a drive does not come back as given");
-  }
-  if (Inv.IpAddress.empty()) {
-    fuzz::Check(!Content.contains("networks"), "a network without an address");
-  } else {
-    const json& Net = Content["networks"][0];
-    fuzz::Check(Net["description"] == Utf8(Inv.NetDescription), "network description");
-    if (Net.contains("ipaddress")) CheckText(Net, "ipaddress", Inv.IpAddress);
-    CheckText(Net, "ipgateway", Inv.IpGateway);
-    CheckText(Net, "mac", Mac(Inv.Mac));
-  }
-  fuzz::Check(Content.value("printers", json::array()).size() == Inv.Printers.size(),
-              "one entry per printer");
-  for (std::size_t I = 0; I < Inv.Printers.size(); ++I) {
-    // A listed printer is there even when its name is empty: the name is what an entry must have.
-    fuzz::Check(Content["printers"][I]["name"] == Utf8(Inv.Printers[I]), "printer name",
-                Inv.Printers[I]);
-  }
-  fuzz::Check(Content.value("softwares", json::array()).size() == Inv.Softwares.size(),
-              "one entry per program");
-  for (std::size_t I = 0; I < Inv.Softwares.size(); ++I) {
-    const json& Entry = Content["softwares"][I];
-    fuzz::Check(Entry["name"] == Utf8(Inv.Softwares[I].Name), "program name",
-                Inv.Softwares[I].Name);
-    CheckText(Entry, "version", Inv.Softwares[I].Version);
-    CheckText(Entry, "publisher", Inv.Softwares[I].Publisher);
   }
   return 0;
 }

@@ -69,7 +69,7 @@ void HostileNames(sim::TMachine& M) {
   Lone.SetDword(u"Publisher", 7);  // of the wrong type: the program stays, without a publisher
   Programs.Create(u"quotes").SetString(u"DisplayName", u"\"}]\\u0000,{");
   sim::TAdapter Odd;
-  Odd.Description = std::string("Rede\x01\tX\xE9", 9);
+  Odd.Description = "Rede\x01\tX\xE9";
   Odd.IpAddress = "10.0.0.256";
   M.Adapters = {Odd};
   M.Printers = {u"\xDFFF\xD800", u"Impressora\r\nfalsa"};

@@ -25,8 +25,8 @@ std::string Usage() {
 
 const std::string Status = "Coletando informacoes do sistema...";
 const std::string Prompt = "Pressione ENTER para sair...";
-const std::string Desktop = "C:\\Users\\ana\\Desktop\\";
-const std::string ExeFolder = "C:\\Program Files\\Inventario\\";
+const std::string Desktop = R"(C:\Users\ana\Desktop\)";
+const std::string ExeFolder = R"(C:\Program Files\Inventario\)";
 const std::string Txt = "relatorio_ESCRITORIO-01.txt";
 const std::string Json = "relatorio_ESCRITORIO-01.json";
 
@@ -90,8 +90,8 @@ TEST_F(SwitchesTest, SavedFilesAndFailuresShowOnTheConsoleAndInTheExitCode) {
          M.FileSystem.MakeDirectory(u"C:\\Work\\saida");
        },
        0,
-       {"Sucesso! Relatorio salvo em: C:\\Work\\saida\\" + Txt},
-       {"C:\\Work\\saida\\" + Txt}},
+       {R"(Sucesso! Relatorio salvo em: C:\Work\saida\)" + Txt},
+       {R"(C:\Work\saida\)" + Txt}},
       {"folder that cannot be written: no fallback",
        {u"/pasta:D:\\Inv", u"/glpi"},
        [](auto& M) {
@@ -100,7 +100,7 @@ TEST_F(SwitchesTest, SavedFilesAndFailuresShowOnTheConsoleAndInTheExitCode) {
        },
        1,
        {"", "Ocorreu um erro ao gerar o relatorio:",
-        "EFCreateError: Cannot create file \"D:\\Inv\\" + Txt + "\". Access is denied"},
+        R"(EFCreateError: Cannot create file "D:\Inv\)" + Txt + "\". Access is denied"},
        {}},
   };
   for (const TCase& C : Cases) {
