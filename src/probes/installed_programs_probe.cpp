@@ -97,8 +97,8 @@ void ReadUninstallKey(TRegistry& Reg, TStringList& Keys, TStringList& ProgramsLi
 }  // namespace
 
 std::u16string GetInstalledPrograms(std::vector<TInstalledProgram>* Details) {
+  std::deque<TProgramEntry> Entries;  // declared first: outlives the list's references to them
   TStringList ProgramsList;
-  std::deque<TProgramEntry> Entries;  // outlives the list's references to them
   std::deque<TProgramEntry>* Described = Details != nullptr ? &Entries : nullptr;
   {
     TStringList Keys;
