@@ -809,7 +809,7 @@ export WINEDLLOVERRIDES="$normal_overrides;iphlpapi,winspool.drv=n,b"
 run_exe pt_BR.UTF-8 /dev/null
 check_desktop_result ,
 cp "$planted/iphlpapi.dll" "$planted/winspool.drv" "$planted/static_imports.exe" "$tools/"
-timeout -k 5 "$time_limit" "${offline[@]}" wine 'C:\Ferramentas\static_imports.exe' \
+timeout -k 5 "$time_limit" "${offline[@]}" "$WINE" 'C:\Ferramentas\static_imports.exe' \
   </dev/null >>"$wine_log" 2>&1
 markers=$(planted_markers)
 if [[ "${markers,,}" != *iphlpapi.dll.ran* || "${markers,,}" != *winspool.drv.ran* ]]; then
