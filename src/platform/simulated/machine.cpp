@@ -55,7 +55,8 @@ const std::vector<TLateBoundLibrary>& LateBoundLibraries() {
   static const std::vector<TLateBoundLibrary> Libraries{
       {"iphlpapi.dll", {"GetAdaptersInfo"}},
       {"winspool.drv",
-       {"EnumPrintersW", "GetDefaultPrinterW", "OpenPrinterW", "DocumentPropertiesW", "ClosePrinter"}},
+       {"EnumPrintersW", "GetDefaultPrinterW", "OpenPrinterW", "DocumentPropertiesW",
+        "ClosePrinter"}},
   };
   return Libraries;
 }

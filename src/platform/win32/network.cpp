@@ -25,7 +25,7 @@ static_assert(offsetof(IP_ADAPTER_INFO, GatewayList) + offsetof(IP_ADDR_STRING, 
 
 std::uint32_t GetAdaptersInfo(std::uint8_t* AdapterInfo, std::uint32_t* SizePointer) {
   static const win32::TSystemFunction<decltype(::GetAdaptersInfo)> Bound(L"iphlpapi.dll",
-                                                                          "GetAdaptersInfo");
+                                                                         "GetAdaptersInfo");
   // The call's own way of failing: its result is the error code.
   if (Bound.Get() == nullptr) return Bound.Error();
   ULONG Size = *SizePointer;

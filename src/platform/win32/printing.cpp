@@ -42,7 +42,7 @@ Bool EnumPrintersW(std::uint32_t Flags, const char16_t* Name, std::uint32_t Leve
   DWORD NeededBytes = *Needed;
   DWORD Count = *Returned;
   const BOOL Result = Bound.Get()(Flags, const_cast<LPWSTR>(Wide(Name)), Level, PrinterEnum,
-                                      BufferSize, &NeededBytes, &Count);
+                                  BufferSize, &NeededBytes, &Count);
   *Needed = NeededBytes;
   *Returned = Count;
   return Result;
@@ -65,7 +65,7 @@ Bool OpenPrinterW(const char16_t* PrinterName, Handle* Printer, void* Default) {
   }
   HANDLE Opened = nullptr;
   const BOOL Result = Bound.Get()(const_cast<LPWSTR>(Wide(PrinterName)), &Opened,
-                                     static_cast<LPPRINTER_DEFAULTSW>(Default));
+                                  static_cast<LPPRINTER_DEFAULTSW>(Default));
   *Printer = FromNative(Result != 0 ? Opened : nullptr);
   return Result;
 }
@@ -75,9 +75,8 @@ std::int32_t DocumentPropertiesW(Handle Window, Handle Printer, const char16_t* 
   static const TWinspool<decltype(::DocumentPropertiesW)> Bound(Winspool, "DocumentPropertiesW");
   if (Bound.Get() == nullptr) return Unbound<std::int32_t>(Bound.Error(), -1);
   return Bound.Get()(static_cast<HWND>(ToNative(Window)), ToNative(Printer),
-                               const_cast<LPWSTR>(Wide(DeviceName)),
-                               static_cast<PDEVMODEW>(DevModeOutput),
-                               static_cast<PDEVMODEW>(DevModeInput), Mode);
+                     const_cast<LPWSTR>(Wide(DeviceName)), static_cast<PDEVMODEW>(DevModeOutput),
+                     static_cast<PDEVMODEW>(DevModeInput), Mode);
 }
 
 Bool ClosePrinter(Handle Printer) {

@@ -60,7 +60,7 @@ FARPROC SystemProc(const wchar_t* FileName, const char* Name, DWORD& Error) noex
   return Proc;
 }
 
-}  // namespace win32
+}  // namespace platform::win32
 
 namespace platform {
 

@@ -24,7 +24,8 @@ template <typename TFunction>
 class TSystemFunction {
  public:
   TSystemFunction(const wchar_t* FileName, const char* Name) noexcept
-      : FProc(reinterpret_cast<TFunction*>(reinterpret_cast<void*>(SystemProc(FileName, Name, FError)))) {}
+      : FProc(reinterpret_cast<TFunction*>(
+            reinterpret_cast<void*>(SystemProc(FileName, Name, FError)))) {}
 
   [[nodiscard]] TFunction* Get() const noexcept { return FProc; }
   // Why Get() is nullptr: what the call then fails with.
