@@ -55,7 +55,7 @@ FARPROC SystemProc(const wchar_t* FileName, const char* Name, DWORD& Error) noex
   // Loaded for the rest of the run: the module is never freed, so the address stays good.
   const HMODULE Module = LoadSystemLibrary(FileName, Error);
   if (Module == nullptr) return nullptr;
-  const FARPROC Proc = ::GetProcAddress(Module, Name);
+  FARPROC Proc = ::GetProcAddress(Module, Name);
   if (Proc == nullptr) Error = LastErrorOr(ERROR_PROC_NOT_FOUND);
   return Proc;
 }
