@@ -826,6 +826,16 @@ find "$tools" -maxdepth 1 -iname '*.ran' -delete
 export WINEDLLOVERRIDES=$normal_overrides
 end_case "DLLs planted beside the exe never run, and the report stays the machine's own"
 
+# With both DLLs impossible to load (Wine told to load neither its own nor any other), the exe
+# still saves its report, with the network and printer lines of a machine that has neither.
+begin_case windows7 "" office
+case_printers Financeiro Recepcao Financeiro
+export WINEDLLOVERRIDES="$normal_overrides;iphlpapi,winspool.drv="
+run_exe pt_BR.UTF-8 /dev/null
+export WINEDLLOVERRIDES=$normal_overrides
+check_desktop_result ,
+end_case "iphlpapi and winspool that cannot be loaded give the network and printer fallbacks"
+
 echo "# e2e took $((SECONDS - started))s"
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]
