@@ -75,6 +75,9 @@ void LastChance(TConsoleOutput& Output, std::u16string_view ClassName,
 }  // namespace
 
 int RunInventario() {
+  // Before anything can load a DLL by name: a DLL planted beside the exe, in a Downloads folder or
+  // on a pen drive, must never be the one found. Older systems without the call keep their order.
+  platform::SetDefaultDllDirectories(platform::LoadLibrarySearchSystem32);
   GetFormatSettings();
   NoteDefaultSystemCodePage();
   TConsoleOutput Output(DefaultSystemCodePage);

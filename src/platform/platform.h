@@ -45,6 +45,8 @@ constexpr std::uint32_t ErrorInvalidName = 123;
 constexpr std::uint32_t ErrorAlreadyExists = 183;
 constexpr std::uint32_t ErrorEnvvarNotFound = 203;
 constexpr std::uint32_t ErrorMoreData = 234;
+constexpr std::uint32_t ErrorModNotFound = 126;
+constexpr std::uint32_t ErrorProcNotFound = 127;
 constexpr std::uint32_t ErrorNoUnicodeTranslation = 1113;
 constexpr std::uint32_t ErrorInvalidFlags = 1004;
 
@@ -107,6 +109,15 @@ constexpr std::uint32_t RegQword = 11;
 
 constexpr std::int32_t ErrorNoMoreItems = 259;
 constexpr std::uint32_t ErrorBufferOverflow = 111;
+
+// Where DLLs loaded without a full path are looked for, for the rest of the run:
+// LoadLibrarySearchSystem32 keeps to the system folder. Looked up when called, because Windows 7
+// has the call only with an update: 0 with ErrorProcNotFound where the system lacks it. The DLLs
+// the program binds on first use (iphlpapi, winspool) are loaded from the system folder by full
+// path in any case; a call whose function cannot be bound fails as the call itself fails, with
+// the loader's error code (ErrorModNotFound, ErrorProcNotFound...).
+constexpr std::uint32_t LoadLibrarySearchSystem32 = 0x800;
+Bool SetDefaultDllDirectories(std::uint32_t DirectoryFlags);
 
 // Console and standard streams.
 Handle GetStdHandle(std::uint32_t StdHandle);

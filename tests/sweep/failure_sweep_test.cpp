@@ -326,6 +326,7 @@ struct TCallFacts {
 // it can give: one for each way the program can tell them apart (a different path, or a different
 // message), not every code the system knows.
 const std::map<std::string, TCallFacts, std::less<>> CallFacts{
+    {"SetDefaultDllDirectories", {TKind::Shortcut, {127, 87}}},
     {"GetStdHandle", {TKind::Console, {6}}},
     {"GetFileType", {TKind::Console, {6}}},
     {"GetConsoleOutputCP", {TKind::Console, {6}}},
@@ -430,6 +431,32 @@ std::vector<TCase> FailureCases(const TRun& Normal, const TProfile& P) {
   return Cases;
 }
 
+// The DLLs bound on first use: one that cannot be loaded fails every call into it, a function it
+// does not export fails that call every time. Whatever else goes on, the probes fall back.
+std::vector<TCase> UnboundCases(const TRun& Normal, const TProfile& P) {
+  std::vector<TCase> Cases;
+  for (const sim::TLateBoundLibrary& Library : sim::LateBoundLibraries()) {
+    TCase Whole;
+    Whole.Name = std::string{Library.FileName} + " cannot be loaded (126)";
+    Whole.Arrange = [FileName = Library.FileName](sim::TMachine& M) {
+      M.FailLibrary(FileName, platform::ErrorModNotFound);
+    };
+    Whole.ExpectSaved = !P.SavingRefused;
+    Cases.push_back(std::move(Whole));
+    for (const std::string_view Call : Library.Calls) {
+      const auto Facts = CallFacts.find(Call);
+      if (!Normal.Calls.contains(Call) || Facts == CallFacts.end()) continue;
+      TCase C;
+      C.Name = std::string{Call} + " is not found in " + std::string{Library.FileName} + " (127)";
+      C.Kind = Facts->second.Kind;
+      C.Arrange = [Call](sim::TMachine& M) { M.FailCall(Call, platform::ErrorProcNotFound); };
+      C.ExpectSaved = !P.SavingRefused;
+      Cases.push_back(std::move(C));
+    }
+  }
+  return Cases;
+}
+
 std::vector<TCase> ShortWriteCases(const TRun& Normal) {
   std::vector<TCase> Cases;
   const std::uint64_t Report = Normal.Saved ? Normal.Saved->size() : 0;
@@ -507,6 +534,8 @@ TEST(FailureSweep, EveryCallFailingInTurnEndsAsTheProgramPromises) {
     std::vector<TCase> Cases = FailureCases(Normal, P);
     std::vector<TCase> Short = ShortWriteCases(Normal);
     Cases.insert(Cases.end(), Short.begin(), Short.end());
+    std::vector<TCase> Unbound = UnboundCases(Normal, P);
+    Cases.insert(Cases.end(), Unbound.begin(), Unbound.end());
     std::size_t ProfilePassed = 0;
     for (const TCase& C : Cases) {
       const TRun R = RunOn(P, C.Arrange);

@@ -31,6 +31,12 @@ TEST_F(ProgramFlowTest, SuccessOnAConsoleFlushesEveryLine) {
   EXPECT_EQ(Machine().OpenHandleCount(), 0U);
 }
 
+TEST_F(ProgramFlowTest, TheDllSearchKeepsToTheSystemFolderBeforeAnyOtherCall) {
+  EXPECT_EQ(RunInventario(), 0);
+  EXPECT_EQ(Machine().DefaultDllDirectories, platform::LoadLibrarySearchSystem32);
+  EXPECT_EQ(Machine().CallsBeforeDllDirectories, 0U);
+}
+
 TEST_F(ProgramFlowTest, ConsoleTextUsesTheConsoleCodePageAndFilesTheAnsiOne) {
   Machine().SetEnvironmentVariable(u"USERPROFILE", u"C:\\Users\\jo\u00E3o");
   Machine().FileSystem.MakeDirectory(u"C:\\Users\\jo\u00E3o\\Desktop");

@@ -77,7 +77,6 @@ constexpr std::array<TMessage, 13> SystemMessages{{
     {234, u"More data is available.\r\n"},
 }};
 
-constexpr std::uint32_t ErrorModNotFound = 126;
 constexpr std::uint32_t ErrorMessageNotFound = 317;
 
 }  // namespace

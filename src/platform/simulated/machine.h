@@ -85,6 +85,13 @@ struct TAdapter {
   std::string Gateway;
 };
 
+// A system DLL that the program binds on first use, and the calls it makes into it.
+struct TLateBoundLibrary {
+  std::string_view FileName;
+  std::vector<std::string_view> Calls;
+};
+const std::vector<TLateBoundLibrary>& LateBoundLibraries();
+
 struct TFault {
   std::uint32_t Error = 0;
   int Skip = 0;    // calls that still succeed before the failures start
@@ -100,6 +107,10 @@ class TMachine {
 
   // Makes the named call fail with Error: after Skip successful calls, Times times (-1: always).
   void FailCall(std::string_view Call, std::uint32_t Error, int Skip = 0, int Times = -1);
+  // The DLL FileName (one of LateBoundLibraries) cannot be loaded: every call into it fails with
+  // Error, as a call whose function cannot be bound does. One function that cannot be found is
+  // FailCall(Name, ErrorProcNotFound), every time.
+  void FailLibrary(std::string_view FileName, std::uint32_t Error);
   [[nodiscard]] int CallCount(std::string_view Call) const;
   [[nodiscard]] const std::map<std::string, int, std::less<>>& CallCounts() const { return Calls; }
   [[nodiscard]] std::size_t OpenHandleCount() const {
@@ -129,6 +140,9 @@ class TMachine {
   std::uint64_t TotalPhys = 8ULL << 30;
   std::uint64_t Ticks = 0;
   bool HasGetTickCount64 = true;
+  // What SetDefaultDllDirectories was given, and how many calls were made before it.
+  std::optional<std::uint32_t> DefaultDllDirectories;
+  std::size_t CallsBeforeDllDirectories = 0;
   std::map<char16_t, TDrive> Drives;  // by upper-case letter; letters not here have no root
   std::u16string ComputerName = u"ESCRITORIO-01";
   std::vector<TAdapter> Adapters;  // in the order the table lists them

@@ -52,6 +52,16 @@ Bool GetDiskFreeSpaceExW(const char16_t* DirectoryName, std::uint64_t* FreeBytes
   return 1;
 }
 
+Bool SetDefaultDllDirectories(std::uint32_t DirectoryFlags) {
+  auto& M = Machine();
+  std::size_t Before = 0;
+  for (const auto& [Call, Count] : M.CallCounts()) Before += static_cast<std::size_t>(Count);
+  if (M.Failing("SetDefaultDllDirectories")) return 0;
+  M.DefaultDllDirectories = DirectoryFlags;
+  M.CallsBeforeDllDirectories = Before;
+  return 1;
+}
+
 Bool GetTickCount64(std::uint64_t* Ticks) {
   auto& M = Machine();
   if (M.Failing("GetTickCount64") || !M.HasGetTickCount64) return 0;
