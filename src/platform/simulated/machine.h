@@ -133,7 +133,9 @@ class TMachine {
   std::u16string ComputerName = u"ESCRITORIO-01";
   std::vector<TAdapter> Adapters;  // in the order the table lists them
   std::vector<std::u16string> Printers;        // in the order the spooler lists them
+  std::set<std::size_t> UnnamedPrinters;       // positions in Printers whose record has no name
   std::vector<std::u16string> DefaultRecords;  // what the enumeration of the default gives
+  bool UnnamedDefault = false;                 // the default's record comes without a name
   std::optional<std::u16string> DefaultPrinterText;  // GetDefaultPrinterW's answer; none: no default
   std::int32_t DevModeSize = 220;              // the device settings' size DocumentPropertiesW gives
   TRegistryTree Registry;
