@@ -187,6 +187,11 @@ Bool WriteFile(Handle File, const void* Buffer, std::uint32_t BytesToWrite,
   std::copy_n(Bytes, Allowed, Target->begin() + static_cast<std::ptrdiff_t>(Position));
   if (Open != nullptr) Open->Position += Allowed;
   if (BytesWritten != nullptr) *BytesWritten = Allowed;
+  if (const TStream* S = StreamOf(File); S != nullptr && S->CountsCharacters && BytesWritten != nullptr) {
+    // UTF-8 continuation bytes add nothing to a count of characters.
+    *BytesWritten = static_cast<std::uint32_t>(std::count_if(
+        Bytes, Bytes + Allowed, [](char C) { return (static_cast<unsigned char>(C) & 0xC0) != 0x80; }));
+  }
   return Failed ? Fail(Limit->value().Error) : 1;
 }
 

@@ -37,6 +37,9 @@ struct TStream {
   std::uint32_t EndError = 0;  // at the end of Input: 0 reads zero bytes, else ReadFile fails
   std::optional<TWriteLimit> Limit;
   std::size_t ReadCalls = 0;
+  // Windows 7's console under code page 65001 answers WriteFile with the characters written,
+  // fewer than the UTF-8 bytes it was given.
+  bool CountsCharacters = false;
 };
 
 struct TFile {
