@@ -75,6 +75,9 @@ void LastChance(TConsoleOutput& Output, std::u16string_view ClassName,
 }  // namespace
 
 int RunInventario() {
+  // Before any probe: a drive slot without media (a card reader) must fail the call that touches
+  // it, not stop the run with a box that waits for the user.
+  platform::SetErrorMode(platform::GetErrorMode() | platform::SemFailCriticalErrors);
   GetFormatSettings();
   NoteDefaultSystemCodePage();
   TConsoleOutput Output(DefaultSystemCodePage);

@@ -148,6 +148,12 @@ std::uint32_t GetFullPathNameW(const char16_t* FileName, std::uint32_t BufferLen
 std::uint32_t GetEnvironmentVariableW(const char16_t* Name, char16_t* Buffer, std::uint32_t Size);
 std::uint32_t GetModuleFileNameW(Handle Module, char16_t* FileName, std::uint32_t Size);
 
+// The process error mode: with SemFailCriticalErrors set, a critical error (such as a drive slot
+// without media) fails the call instead of showing a box that waits for the user.
+constexpr std::uint32_t SemFailCriticalErrors = 0x0001;
+std::uint32_t GetErrorMode();
+std::uint32_t SetErrorMode(std::uint32_t Mode);  // answers the previous mode
+
 // Capacity: memory, drives and the time since start-up.
 Bool GlobalMemoryStatusEx(TMemoryStatusEx* Buffer);
 std::uint32_t GetDriveTypeW(const char16_t* RootPathName);

@@ -82,6 +82,21 @@ TEST_F(ProgramFlowTest, AShortWriteCountIsAnErrorForAFileButNotForAConsole) {
   }
 }
 
+// A card reader's empty slot answers the disk probe with an error, never with a box to click.
+TEST_F(ProgramFlowTest, ADriveWithoutMediaFailsQuietlyAndTheInheritedErrorModeStays) {
+  constexpr std::uint32_t NoFaultBox = 0x2;
+  Machine().ErrorMode = NoFaultBox;
+  platform::simulated::TDrive Reader;
+  Reader.NoMedia = true;
+  Machine().Drives[u'E'] = Reader;
+  EXPECT_EQ(RunInventario(), 0);
+  EXPECT_EQ(Machine().CriticalErrorBoxes, 0);
+  EXPECT_EQ(Machine().ErrorMode, NoFaultBox | platform::SemFailCriticalErrors);
+  const std::string Report = Machine().FileSystem.FileData(DesktopReport).value_or("");
+  EXPECT_NE(Report.find(" *Discos:* C: Total: 256,00 GB | Livre: 100,00 GB\r\n"), std::string::npos)
+      << Report;
+}
+
 TEST_F(ProgramFlowTest, RedirectedOutputIsHandedOverInFullBuffersAndAtTheEnd) {
   Machine().StdOut.FileType = platform::FileTypeDisk;
   Machine().SetEnvironmentVariable(u"USERPROFILE", u"C:\\Users\\" + std::u16string(80, u'u'));

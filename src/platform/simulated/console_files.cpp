@@ -3,6 +3,7 @@
 #include <array>
 #include <cstring>
 #include <string>
+#include <utility>
 
 #include "platform/platform.h"
 #include "platform/simulated/machine.h"
@@ -287,6 +288,10 @@ std::uint32_t GetModuleFileNameW(Handle Module, char16_t* FileName, std::uint32_
   Fail(ErrorInsufficientBuffer);
   return Size;
 }
+
+std::uint32_t GetErrorMode() { return Machine().ErrorMode; }
+
+std::uint32_t SetErrorMode(std::uint32_t Mode) { return std::exchange(Machine().ErrorMode, Mode); }
 
 std::uint32_t GetLastError() { return Machine().LastError; }
 

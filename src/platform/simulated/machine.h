@@ -75,6 +75,9 @@ struct TDrive {
   std::uint64_t TotalFreeBytes = 0;
   std::uint64_t FreeBytesAvailable = 0;  // what a quota leaves the user
   std::uint32_t SpaceError = 0;          // nonzero: the space query fails with it
+  // A slot without media (a card reader): asking for its space is a critical error, which the
+  // system shows in a box that waits for the user unless the process error mode says otherwise.
+  bool NoMedia = false;
 };
 
 // One network adapter as the adapter table reports it. Texts are ANSI bytes; Description may
@@ -131,6 +134,8 @@ class TMachine {
   TFileSystem FileSystem;
   std::uint64_t TotalPhys = 8ULL << 30;
   std::uint64_t Ticks = 0;
+  std::uint32_t ErrorMode = 0;      // the process error mode, as SetErrorMode leaves it
+  int CriticalErrorBoxes = 0;       // boxes the system would have shown, each waiting for the user
   bool HasGetTickCount64 = true;
   std::map<char16_t, TDrive> Drives;  // by upper-case letter; letters not here have no root
   std::u16string ComputerName = u"ESCRITORIO-01";
