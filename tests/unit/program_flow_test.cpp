@@ -63,12 +63,13 @@ TEST_F(ProgramFlowTest, AShortWriteCountIsAnErrorForAFileButNotForAConsole) {
     std::uint32_t FileType;
     std::string Output;
   };
-  for (const TCase& C : std::vector<TCase>{
-           // Windows 7's console under code page 65001 counts characters, not bytes.
-           {"console", platform::FileTypeChar, CrLf({Status, Success, "", Prompt})},
-           {"file", platform::FileTypeDisk,
-            (CrLf({Status}) + Success).substr(0, 128) +
-                CrLf({"", Heading, "EInOutError: Disk full", "", Prompt})}}) {
+  // Windows 7's console under code page 65001 counts characters, not bytes.
+  const std::vector<TCase> Cases{
+      {"console", platform::FileTypeChar, CrLf({Status, Success, "", Prompt})},
+      {"file", platform::FileTypeDisk,
+       (CrLf({Status}) + Success).substr(0, 128) +
+           CrLf({"", Heading, "EInOutError: Disk full", "", Prompt})}};
+  for (const TCase& C : Cases) {
     platform::simulated::ResetMachine();
     Machine().SetEnvironmentVariable(u"USERPROFILE", Profile);
     Machine().FileSystem.MakeDirectory(Profile + u"\\Desktop");

@@ -134,8 +134,8 @@ class TMachine {
   TFileSystem FileSystem;
   std::uint64_t TotalPhys = 8ULL << 30;
   std::uint64_t Ticks = 0;
-  std::uint32_t ErrorMode = 0;      // the process error mode, as SetErrorMode leaves it
-  int CriticalErrorBoxes = 0;       // boxes the system would have shown, each waiting for the user
+  std::uint32_t ErrorMode = 0;  // the process error mode, as SetErrorMode leaves it
+  int CriticalErrorBoxes = 0;   // boxes the system would have shown, each waiting for the user
   bool HasGetTickCount64 = true;
   std::map<char16_t, TDrive> Drives;  // by upper-case letter; letters not here have no root
   std::u16string ComputerName = u"ESCRITORIO-01";

@@ -61,7 +61,8 @@ Bool EnumPrintersW(std::uint32_t Flags, const char16_t* /*Name*/, std::uint32_t 
   if (Needed == nullptr || Returned == nullptr) return M.LastError = ErrorInvalidParameter, 0;
   if ((Flags & PrinterEnumDefault) != 0) {
     if (Level != 5) return M.LastError = ErrorInvalidLevel, 0;
-    const std::set<std::size_t> Unnamed = M.UnnamedDefault ? std::set<std::size_t>{0} : std::set<std::size_t>{};
+    const std::set<std::size_t> Unnamed =
+        M.UnnamedDefault ? std::set<std::size_t>{0} : std::set<std::size_t>{};
     return FillRecords<TPrinterInfo5>(M.DefaultRecords, Unnamed, PrinterEnum, BufferSize, Needed,
                                       Returned);
   }
