@@ -33,7 +33,7 @@ WMIC_QUERIES = [
 def wine(args, log, stdin=subprocess.DEVNULL):
     """Runs one Wine command with every stream on files, as Wine's helpers require."""
     with open(log, "ab") as out:
-        return subprocess.run(["wine", *args], stdin=stdin, stdout=out, stderr=out, check=False)
+        return subprocess.run([os.environ["WINE"], *args], stdin=stdin, stdout=out, stderr=out, check=False)
 
 
 def programs_reg(path, count):
@@ -99,7 +99,7 @@ def main():
             times["wmic"].append(timed(run_wmic, log))
         out = os.path.join(work, "measure.txt")
         with open(out, "wb") as stream:
-            subprocess.run(["wine", measure, exe], stdin=subprocess.DEVNULL, stdout=stream, stderr=subprocess.DEVNULL, check=False)
+            subprocess.run([os.environ["WINE"], measure, exe], stdin=subprocess.DEVNULL, stdout=stream, stderr=subprocess.DEVNULL, check=False)
         with open(out, "rb") as stream:
             memory = stream.read().decode("latin-1").strip().splitlines()[-1]
 

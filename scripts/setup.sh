@@ -1,40 +1,67 @@
 #!/usr/bin/env bash
 # Installs every Debian package the build and the test tiers need. Safe to run again: packages
 # already present are left alone, and apt is only consulted when something is missing.
+#
+# The amd64 packages are required; setup fails, naming them, when they cannot be installed. The
+# i386 ones only serve to run the i686 exe under Wine's 32-bit loader: when they cannot be
+# installed (a mirror caught mid-sync, say), setup says so in one line and goes on, and the
+# Windows tiers then run the x86_64 build alone (tests/wine/host.sh decides).
 set -euo pipefail
 
-native=(
+required=(
   cmake ninja-build g++ clang libclang-rt-dev make pkg-config
   libgtest-dev libgmock-dev googletest libbenchmark-dev libicu-dev
   clang-format clang-tidy cppcheck
   g++-mingw-w64-i686-posix binutils-mingw-w64-i686
-  wine wine64 wine32:i386
-  cups cups-client libcups2 libcups2:i386
+  g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
+  nlohmann-json3-dev python3 python3-jsonschema zip
+  wine wine64
+  cups cups-client libcups2
   locales iproute2 util-linux file
 )
+for_i686=(wine32:i386 libcups2:i386)
 
-# wine32 (the loader for the 32-bit product) comes from the i386 architecture.
+missing_of() {
+  local pkg
+  for pkg in "$@"; do
+    dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed' || echo "$pkg"
+  done
+}
+
+need_update=
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
   [ "$(id -u)" -eq 0 ] || { echo "setup: run as root to enable the i386 architecture" >&2; exit 1; }
   dpkg --add-architecture i386
   need_update=1
 fi
 
-missing=()
-for pkg in "${native[@]}"; do
-  dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed' || missing+=("$pkg")
-done
+mapfile -t missing < <(missing_of "${required[@]}")
+mapfile -t missing_i686 < <(missing_of "${for_i686[@]}")
 
-if [ "${#missing[@]}" -gt 0 ] || [ -n "${need_update:-}" ]; then
+if [ "${#missing[@]}" -gt 0 ] || [ "${#missing_i686[@]}" -gt 0 ] || [ -n "$need_update" ]; then
   if [ "$(id -u)" -ne 0 ]; then
-    echo "setup: missing packages (${missing[*]}); run as root to install them" >&2
+    echo "setup: missing packages (${missing[*]} ${missing_i686[*]}); run as root to install them" >&2
     exit 1
   fi
   export DEBIAN_FRONTEND=noninteractive
-  apt-get update -q
-  if [ "${#missing[@]}" -gt 0 ]; then
-    apt-get install -y -q --no-install-recommends "${missing[@]}"
+  log=$(mktemp)
+  # One index that fails (a mirror mid-sync) must not stop the packages the others can give.
+  if ! apt-get update -q >"$log" 2>&1; then
+    echo "setup: warning: apt-get update could not read every package index; going on with what it read:" >&2
+    grep -E '^(E|W):' "$log" | head -n 3 >&2 || true
   fi
+  if [ "${#missing[@]}" -gt 0 ] &&
+    ! apt-get install -y -q --no-install-recommends "${missing[@]}" >"$log" 2>&1; then
+    tail -n 15 "$log" >&2
+    echo "setup: could not install ${missing[*]}; the builds and tests need them" >&2
+    rm -f "$log"
+    exit 1
+  fi
+  if [ "${#missing_i686[@]}" -gt 0 ] &&
+    ! apt-get install -y -q --no-install-recommends "${missing_i686[@]}" >"$log" 2>&1; then
+    echo "setup: ${missing_i686[*]} could not be installed ($(grep -m 1 -E '^E:' "$log" | cut -c4-)); the i686 exe will be built but not run" >&2
+  fi
+  rm -f "$log"
 fi
 
 # The e2e tests run the program under a Brazilian Portuguese locale as well as C.

@@ -204,13 +204,13 @@ use_machine() {
   # shellcheck disable=SC2016 # expanded by the inner shell
   unshare -n -m ${host:+-u} bash -c \
     '{ [ -z "$1" ] || hostname "$1"; } && quiet_namespace && "network_$2" && "mounts_$3" &&
-      wineserver -p && wine cmd /c exit' bash "$host" "${network//-/_}" "${mounts//-/_}" \
+      wineserver -p && "$WINE" cmd /c exit' bash "$host" "${network//-/_}" "${mounts//-/_}" \
     >>"$wine_log" 2>&1 </dev/null || return 1
   local profile file
   for profile in $profiles; do
     # Drive Z: is the Linux root; reg wants a Windows path.
     file=Z:$(realpath "$fixtures/$profile.reg" | tr / "\\\\")
-    wine reg import "$file" /reg:64 >>"$wine_log" 2>&1 </dev/null || return 1
+    "$WINE" reg import "$file" /reg:64 >>"$wine_log" 2>&1 </dev/null || return 1
   done
   machine="$profiles@$host@$network@$mounts"
 }
@@ -286,7 +286,7 @@ restore_prefix() {
   stop_cups
   stop_server
   cp "$work/registry/"*.reg "$prefix/"
-  { wineserver -p && wine cmd /c exit; } >>"$wine_log" 2>&1 </dev/null
+  { wineserver -p && "$WINE" cmd /c exit; } >>"$wine_log" 2>&1 </dev/null
   rm -rf "$work"
 }
 
@@ -300,7 +300,7 @@ trap restore_prefix EXIT
 # to U+0020 at both ends, as the report shows it; empty when it cannot be read. Wine writes the key
 # afresh at every boot, from the host's processor, so the tests read it rather than set it.
 processor_name_string() {
-  wine reg query 'HKLM\HARDWARE\DESCRIPTION\System\CentralProcessor\0' /v ProcessorNameString \
+  "$WINE" reg query 'HKLM\HARDWARE\DESCRIPTION\System\CentralProcessor\0' /v ProcessorNameString \
     /reg:64 >"$work/processor" 2>>"$wine_log" </dev/null || return 0
   python3 - "$work/processor" <<'PYTHON'
 import re
@@ -349,7 +349,7 @@ run_exe() {
     command=(cmd /c "set USERPROFILE=$3&& $win_exe")
   fi
   uptime_before=$(cut -d' ' -f1 /proc/uptime)
-  LANG=$locale timeout -k 5 "$time_limit" "${offline[@]}" "${runner[@]}" wine "${command[@]}" \
+  LANG=$locale timeout -k 5 "$time_limit" "${offline[@]}" "${runner[@]}" "$WINE" "${command[@]}" \
     <"$input" >"$work/stdout" 2>"$work/stderr"
   status=$?
   uptime_after=$(cut -d' ' -f1 /proc/uptime)
@@ -358,7 +358,7 @@ run_exe() {
 # run_piped LOCALE DATA: runs the exe with stdin on a Windows pipe that holds DATA, writer closed.
 run_piped() {
   uptime_before=$(cut -d' ' -f1 /proc/uptime)
-  LANG=$1 timeout -k 5 "$time_limit" "${offline[@]}" wine "$launcher" "$2" "$win_exe" \
+  LANG=$1 timeout -k 5 "$time_limit" "${offline[@]}" "$WINE" "$launcher" "$2" "$win_exe" \
     </dev/null >"$work/stdout" 2>"$work/stderr"
   status=$?
   uptime_after=$(cut -d' ' -f1 /proc/uptime)
@@ -435,7 +435,7 @@ expect_silent_adapter() {
 # expect_listed_before FIRST SECOND: a case that depends on the order Wine lists adapters in
 # proves nothing unless Wine lists FIRST before SECOND; ipconfig shows that order.
 expect_listed_before() {
-  wine ipconfig /all >"$work/ipconfig" 2>>"$wine_log" </dev/null
+  "$WINE" ipconfig /all >"$work/ipconfig" 2>>"$wine_log" </dev/null
   local -a order
   mapfile -t order < <(tr -d '\r' <"$work/ipconfig" | sed -n 's/^Ethernet adapter //p')
   local name seen_first=
@@ -656,7 +656,7 @@ rm -rf "$desktop"
 # shellcheck disable=SC2016 # expanded by the inner shell
 runner=(unshare -m bash -c 'mounts_readonly_tools && exec "$@"' bash)
 LANG=pt_BR.UTF-8 timeout -k 5 "$time_limit" "${offline[@]}" "${runner[@]}" \
-  wine cmd /c 'echo x> C:\Ferramentas\sonda.txt' </dev/null >"$work/probe" 2>"$work/probe-error"
+  "$WINE" cmd /c 'echo x> C:\Ferramentas\sonda.txt' </dev/null >"$work/probe" 2>"$work/probe-error"
 refusal=$(head -n 1 "$work/probe-error" | tr -d '\r')
 if [ -e "$tools/sonda.txt" ]; then
   rm -f "$tools/sonda.txt"

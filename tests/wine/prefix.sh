@@ -17,14 +17,16 @@ log="$prefix.log"
 case "$action" in
   up)
     template="$prefix-template"
+    mkdir -p "$(dirname "$prefix")"
     # The marker is written only after a boot that finished, so a template left half-made by an
-    # interrupted or failed boot is built again rather than copied.
-    if [ ! -f "$template/.booted" ]; then
+    # interrupted or failed boot is built again rather than copied. It names the loader that booted
+    # it: a prefix made by the 64-bit loader alone lacks the 32-bit side the other one sets up.
+    if [ "$(cat "$template/.booted" 2>/dev/null)" != "$WINE" ]; then
       rm -rf "$template"
-      WINEPREFIX="$template" wineboot -i >"$template.log" 2>&1 </dev/null
+      WINEPREFIX="$template" "$WINE" wineboot -i >"$template.log" 2>&1 </dev/null
       WINEPREFIX="$template" wineserver -w
       [ -d "$template/drive_c/users" ] || { cat "$template.log" >&2; exit 1; }
-      touch "$template/.booted"
+      printf '%s' "$WINE" >"$template/.booted"
     fi
     if [ -d "$prefix" ]; then
       WINEPREFIX="$prefix" wineserver -k >/dev/null 2>&1 || true
@@ -37,7 +39,7 @@ case "$action" in
     done
     export WINEPREFIX="$prefix"
     wineserver -p >"$log" 2>&1 </dev/null
-    wine cmd /c exit >>"$log" 2>&1 </dev/null
+    "$WINE" cmd /c exit >>"$log" 2>&1 </dev/null
     echo "wine prefix ready: $prefix"
     ;;
   down)

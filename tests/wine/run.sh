@@ -11,7 +11,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 . "$here/env.sh"
 export WINEPREFIX="$prefix"
 out=$(mktemp)
-wine "$@" >"$out" 2>&1 </dev/null
+"$WINE" "$@" >"$out" 2>&1 </dev/null
 status=$?
 cat "$out"
 rm -f "$out"

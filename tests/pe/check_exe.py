@@ -1,0 +1,69 @@
+#!/usr/bin/env python3
+"""Checks the shape of a Windows build of inventario.exe without running it:
+
+  check_exe.py OBJDUMP ARCH VERSION EXE      (ARCH: i686 or x86_64)
+
+- the PE kind of the architecture (PE32 for i686, PE32+ for x86_64) and the console subsystem;
+- imports from Windows' own DLLs only, none that would have to travel beside the exe;
+- the manifest: asInvoker, the build's own processorArchitecture (Windows refuses to start a
+  program whose manifest names another), no active code page;
+- the version resource, carrying VERSION.
+Prints one line per finding and exits 1 when there is any.
+"""
+import re
+import subprocess
+import sys
+
+KINDS = {"i686": ("pei-i386", "010b", "x86"), "x86_64": ("pei-x86-64", "020b", "amd64")}
+SYSTEM_DLLS = {"kernel32.dll", "advapi32.dll", "msvcrt.dll", "iphlpapi.dll", "winspool.drv"}
+
+
+def version_value(image, name):
+    """The text of a StringFileInfo value: UTF-16 name, NUL, padding, then the UTF-16 text."""
+    match = re.search(re.escape(name.encode("utf-16-le")) + rb"\x00\x00(?:\x00\x00)?((?:[^\x00]\x00)+)",
+                      image)
+    return match.group(1).decode("utf-16-le") if match else None
+
+
+def main():
+    objdump, arch, version, exe = sys.argv[1:5]
+    file_format, magic, manifest_arch = KINDS[arch]
+    headers = subprocess.run([objdump, "-p", exe], capture_output=True, text=True, check=True).stdout
+    image = open(exe, "rb").read()
+    problems = []
+
+    if f"file format {file_format}" not in headers:
+        problems.append(f"not a {file_format} image")
+    if not re.search(rf"^Magic\s+{magic}\b", headers, re.M):
+        problems.append(f"optional header magic is not {magic}")
+    if not re.search(r"^Subsystem\s+00000003\b", headers, re.M):
+        problems.append("not a console program (subsystem 3)")
+    dlls = re.findall(r"DLL Name: (\S+)", headers)
+    if not dlls:
+        problems.append("no import table found")
+    for dll in dlls:
+        if dll.lower() not in SYSTEM_DLLS:
+            problems.append(f"imports {dll}, which is not a Windows system DLL")
+
+    architectures = re.findall(rb'processorArchitecture="([^"]*)"', image)
+    if architectures != [manifest_arch.encode()]:
+        problems.append(f"manifest processorArchitecture is {architectures}, expected {manifest_arch}")
+    if b'requestedExecutionLevel level="asInvoker"' not in image:
+        problems.append("manifest does not ask to run asInvoker")
+    if b"activeCodePage" in image:
+        problems.append("manifest sets an active code page")
+    for name in ("FileVersion", "ProductVersion"):
+        value = version_value(image, name)
+        if value != version:
+            problems.append(f"version resource {name} is {value!r}, expected {version!r}")
+
+    for problem in problems:
+        print(f"{exe}: {problem}")
+    if not problems:
+        print(f"{exe}: {arch} console program, system DLLs only ({', '.join(dlls)}), "
+              f"manifest for {manifest_arch}, version {version}")
+    return 1 if problems else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
