@@ -17,6 +17,7 @@ namespace {
 constexpr const char16_t* UserShellFolders =
     u"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
 constexpr int ReadAttempts = 3;  // a value that keeps growing between reads is given up on
+constexpr std::size_t PathUnits = 261;  // room for a path of the classic length and its NUL
 
 // Text from UTF-16 LE bytes, up to the first NUL; a final odd byte is dropped.
 std::u16string TextOf(const std::vector<std::uint8_t>& Data, std::size_t Bytes) {
@@ -37,7 +38,7 @@ std::optional<std::u16string> ShellDesktopValue() {
     return std::nullopt;
   }
   const platform::ScopedRegKey Key(Opened);
-  std::vector<std::uint8_t> Data(2 * 261);
+  std::vector<std::uint8_t> Data(PathUnits * sizeof(char16_t));
   for (int Attempt = 0; Attempt < ReadAttempts; ++Attempt) {
     std::uint32_t Type = platform::RegNone;
     auto Size = static_cast<std::uint32_t>(Data.size());
@@ -55,7 +56,7 @@ std::optional<std::u16string> ShellDesktopValue() {
 
 // Text with its %NAME% references replaced from this process's environment.
 std::optional<std::u16string> ExpandEnvironment(const std::u16string& Text) {
-  std::vector<char16_t> Buffer(std::max<std::size_t>(Text.size() + 1, 261));
+  std::vector<char16_t> Buffer(std::max(Text.size() + 1, PathUnits));
   for (int Attempt = 0; Attempt < ReadAttempts; ++Attempt) {
     const auto Size = static_cast<std::uint32_t>(Buffer.size());
     const std::uint32_t Result =
