@@ -33,7 +33,7 @@ printf 'test: %s\n' "${windows_tiers[@]}"
 if wine_can_run windows; then
   ctest --preset windows
 else
-  ctest --preset windows -R '^exe-shape$'
+  ctest --preset windows -R '^(exe-shape|wine-host)$'
 fi
 (
   unset INVENTARIO_WINE_BUILDS WINE WINELOADER
