@@ -158,6 +158,17 @@ std::uint32_t GetFullPathNameW(const char16_t* FileName, std::uint32_t BufferLen
 // Process environment.
 std::uint32_t GetEnvironmentVariableW(const char16_t* Name, char16_t* Buffer, std::uint32_t Size);
 std::uint32_t GetModuleFileNameW(Handle Module, char16_t* FileName, std::uint32_t Size);
+// Replaces each %NAME% in Source with that variable's value; a name the environment lacks stays
+// as written. Answers the UTF-16 units stored, NUL included, or, when Size is too small, the
+// units needed; 0 on failure.
+std::uint32_t ExpandEnvironmentStringsW(const char16_t* Source, char16_t* Destination,
+                                        std::uint32_t Size);
+
+// The process error mode: with SemFailCriticalErrors set, a critical error (such as a drive slot
+// without media) fails the call instead of showing a box that waits for the user.
+constexpr std::uint32_t SemFailCriticalErrors = 0x0001;
+std::uint32_t GetErrorMode();
+std::uint32_t SetErrorMode(std::uint32_t Mode);  // answers the previous mode
 
 // Capacity: memory, drives and the time since start-up.
 Bool GlobalMemoryStatusEx(TMemoryStatusEx* Buffer);

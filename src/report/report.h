@@ -1,7 +1,9 @@
 // The report as the user gets it: its twenty-four entries, and the file they are saved to.
 #pragma once
 
+#include <optional>
 #include <string>
+#include <string_view>
 
 #include "report/report_fields.h"
 #include "text/string_list.h"
@@ -12,11 +14,20 @@ void ComposeReport(const TReportFields& Fields, TStringList& ReportText);
 // The Desktop folder under the user's profile; "C:\" when the profile is not set.
 std::u16string GetDesktopPath();
 
+// The Desktop the user sees when Explorer keeps it elsewhere than ProfileDesktop (OneDrive's
+// folder backup, folder redirection): the user's Desktop shell folder with its environment
+// references expanded, without trailing backslash (a drive root keeps its own). Nothing when that
+// value is missing, empty, not a string, unreadable, not an absolute path ("X:\..." or
+// "\\server\..."), still holds a %NAME%, or names ProfileDesktop itself (case and trailing
+// backslashes aside).
+std::optional<std::u16string> GetRedirectedDesktop(std::u16string_view ProfileDesktop);
+
 struct TSavedReport {
   std::u16string DesktopPath;
   std::u16string FilePath;  // the file actually written
 };
 
-// Saves ReportText as UTF-8 to the Desktop, or next to the executable when that fails for any
-// reason. Raises the error of the second attempt when both fail.
+// Saves ReportText as UTF-8 to the Desktop the user sees (the redirected one, else the one under
+// the profile), or next to the executable when that fails for any reason. Raises the error of the
+// second attempt when both fail.
 TSavedReport SaveReport(const TStringList& ReportText, const std::u16string& ComputerName);

@@ -1,4 +1,6 @@
 #include <cstdint>
+#include <optional>
+#include <utility>
 #include <vector>
 
 #include "platform/platform.h"
@@ -37,6 +39,9 @@ std::u16string GetDesktopPath() {
 TSavedReport SaveReport(const TStringList& ReportText, const std::u16string& ComputerName) {
   TSavedReport Saved;
   Saved.DesktopPath = GetDesktopPath();
+  if (std::optional<std::u16string> Redirected = GetRedirectedDesktop(Saved.DesktopPath)) {
+    Saved.DesktopPath = std::move(*Redirected);
+  }
   Saved.FilePath = IncludeTrailingPathDelimiter(Saved.DesktopPath) + ReportFileName(ComputerName);
   try {
     ReportText.SaveToFile(Saved.FilePath, &TEncoding::UTF8());

@@ -836,6 +836,30 @@ export WINEDLLOVERRIDES=$normal_overrides
 check_desktop_result ,
 end_case "iphlpapi and winspool that cannot be loaded give the network and printer fallbacks"
 
+# The Desktop the user sees: OneDrive's folder backup or a redirection policy moves it, and Explorer
+# records the folder in the user's shell folders; the report follows it there when it exists and
+# goes next to the exe when it does not, never back to the profile's Desktop. The console names
+# the file in the ANSI code page.
+onedrive=$drive_c/users/root/OneDrive
+onedrive_desktop="$onedrive/Área de Trabalho"
+begin_case 'windows7 desktop-onedrive'
+rm -rf "$onedrive"
+run_exe pt_BR.UTF-8 /dev/null
+check_result "$tools" 'C:\Ferramentas' ,
+end_case "Desktop redirected to a OneDrive folder that does not exist: the report next to the exe"
+
+begin_case 'windows7 desktop-onedrive'
+mkdir -p "$onedrive_desktop"
+run_exe pt_BR.UTF-8 /dev/null
+check_result "$onedrive_desktop" $'C:\\users\\root\\OneDrive\\\xc1rea de Trabalho' ,
+rm -rf "$onedrive"
+end_case "Desktop redirected to %USERPROFILE%\\OneDrive\\Área de Trabalho: the report there"
+
+begin_case 'windows7 desktop-unc'
+run_exe pt_BR.UTF-8 /dev/null
+check_result "$tools" 'C:\Ferramentas' ,
+end_case "Desktop redirected to a server that does not exist: the report next to the exe"
+
 echo "# e2e took $((SECONDS - started))s"
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]

@@ -119,6 +119,21 @@ TEST_F(PrinterProbeTest, ASpoolerThatCannotBeBoundFailsLikeItsCalls) {
   }
 }
 
+TEST_F(PrinterProbeTest, ARecordWithoutANameReadsAsAnEmptyName) {
+  Machine().Printers = {u"A", u"ignored", u"B"};
+  Machine().UnnamedPrinters = {1};
+  Machine().DefaultPrinterText = u"B";
+  EXPECT_EQ(GetInstalledPrinters(),
+            Bullet + u"A\r\n" + Bullet + u"\r\n" + Bullet + u"B" + Mark + u"\r\n");
+
+  ReleasePrinter();
+  Machine().UnnamedPrinters.clear();
+  Machine().DefaultRecords = {u"A"};
+  Machine().UnnamedDefault = true;
+  EXPECT_EQ(GetInstalledPrinters(), Bullet + u"A\r\n" + Bullet + u"ignored\r\n" + Bullet +
+                                        u"B\r\n" + Warning + NoDefault + u"\r\n");
+}
+
 TEST_F(PrinterProbeTest, TheDefaultIsSelectedOncePerInstanceAndItsSettingsKept) {
   Machine().Printers = {u"A", u"B"};
   Machine().DefaultPrinterText = u"B";
