@@ -71,6 +71,7 @@ void ReadUninstall(HKEY Root, const wchar_t* Path) {
 }  // namespace
 
 int main() {
+  SetErrorMode(GetErrorMode() | SEM_FAILCRITICALERRORS);
   GetThreadLocale();
   IsValidLocale(GetThreadLocale(), LCID_INSTALLED);
   wchar_t Separator[3];
@@ -144,6 +145,19 @@ int main() {
 
   wchar_t Profile[261];
   GetEnvironmentVariableW(L"USERPROFILE", Profile, 260);
+  HKEY Folders = nullptr;
+  if (RegOpenKeyExW(HKEY_CURRENT_USER,
+                    L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders", 0,
+                    KEY_QUERY_VALUE | KEY_WOW64_64KEY, &Folders) == ERROR_SUCCESS) {
+    wchar_t Desktop[261] = {};
+    DWORD Size = sizeof Desktop - sizeof *Desktop;  // the last one stays the NUL
+    if (RegQueryValueExW(Folders, L"Desktop", nullptr, nullptr, reinterpret_cast<BYTE*>(Desktop),
+                         &Size) == ERROR_SUCCESS) {
+      wchar_t Expanded[261];
+      ExpandEnvironmentStringsW(Desktop, Expanded, 261);
+    }
+    RegCloseKey(Folders);
+  }
   const std::wstring Path = std::wstring(Profile) + L"\\Desktop\\relatorio_floor.txt";
   HANDLE File = CreateFileW(Path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                             FILE_ATTRIBUTE_NORMAL, nullptr);

@@ -2,7 +2,8 @@
 # Builds everything and runs every test tier: native unit and contract tests on the simulated
 # machine (with AddressSanitizer and UBSan), then, for each Windows build (i686 and x86_64), the
 # exe's shape and, where this host can run that build under Wine, its contract tests and the
-# end-to-end tests of inventario.exe, and last the static checks of the whole tree.
+# end-to-end tests of inventario.exe, then whether both exes rebuild bit for bit elsewhere, and
+# last the static checks of the whole tree.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
@@ -33,13 +34,16 @@ printf 'test: %s\n' "${windows_tiers[@]}"
 if wine_can_run windows; then
   ctest --preset windows
 else
-  ctest --preset windows -R '^exe-shape$'
+  ctest --preset windows -R '^(exe-shape|wine-host)$'
 fi
 (
   unset INVENTARIO_WINE_BUILDS WINE WINELOADER
   export INVENTARIO_WINE64_ONLY=1
   ctest --preset windows-x64
 )
+
+# Two builds of this tree in two other folders give the same exes, byte for byte.
+bash tests/pe/reproducible.sh
 
 bash scripts/lint.sh
 printf 'test: %s\n' "${windows_tiers[@]}"

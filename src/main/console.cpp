@@ -55,7 +55,9 @@ void TConsoleOutput::Flush() {
   FUsed = 0;
   if (platform::WriteFile(FHandle, FBuffer.data(), Count, &Written, nullptr) == 0) {
     FIoError = platform::GetLastError();
-  } else if (Written != Count) {
+  } else if (Written != Count && !FIsConsole) {
+    // A console's count cannot be checked: Windows 7 under code page 65001 gives it in
+    // characters, fewer than the bytes of any accented text. Files and pipes count bytes.
     FIoError = IoErrorDiskFull;
   }
 }

@@ -150,6 +150,12 @@ void LastChance(TConsoleOutput& Output, std::u16string_view ClassName,
 int RunInventario() { return RunInventario({}); }
 
 int RunInventario(const std::vector<std::u16string>& Arguments) {
+  // Before anything can load a DLL by name: a DLL planted beside the exe, in a Downloads folder or
+  // on a pen drive, must never be the one found. Older systems without the call keep their order.
+  platform::SetDefaultDllDirectories(platform::LoadLibrarySearchSystem32);
+  // Before any probe: a drive slot without media (a card reader) must fail the call that touches
+  // it, not stop the run with a box that waits for the user.
+  platform::SetErrorMode(platform::GetErrorMode() | platform::SemFailCriticalErrors);
   GetFormatSettings();
   NoteDefaultSystemCodePage();
   TConsoleOutput Output(DefaultSystemCodePage);

@@ -45,6 +45,8 @@ constexpr std::uint32_t ErrorInvalidName = 123;
 constexpr std::uint32_t ErrorAlreadyExists = 183;
 constexpr std::uint32_t ErrorEnvvarNotFound = 203;
 constexpr std::uint32_t ErrorMoreData = 234;
+constexpr std::uint32_t ErrorModNotFound = 126;
+constexpr std::uint32_t ErrorProcNotFound = 127;
 constexpr std::uint32_t ErrorNoUnicodeTranslation = 1113;
 constexpr std::uint32_t ErrorInvalidFlags = 1004;
 
@@ -108,6 +110,15 @@ constexpr std::uint32_t RegQword = 11;
 constexpr std::int32_t ErrorNoMoreItems = 259;
 constexpr std::uint32_t ErrorBufferOverflow = 111;
 
+// Where DLLs loaded without a full path are looked for, for the rest of the run:
+// LoadLibrarySearchSystem32 keeps to the system folder. Looked up when called, because Windows 7
+// has the call only with an update: 0 with ErrorProcNotFound where the system lacks it. The DLLs
+// the program binds on first use (iphlpapi, winspool) are loaded from the system folder by full
+// path in any case; a call whose function cannot be bound fails as the call itself fails, with
+// the loader's error code (ErrorModNotFound, ErrorProcNotFound...).
+constexpr std::uint32_t LoadLibrarySearchSystem32 = 0x800;
+Bool SetDefaultDllDirectories(std::uint32_t DirectoryFlags);
+
 // Console and standard streams.
 Handle GetStdHandle(std::uint32_t StdHandle);
 std::uint32_t GetFileType(Handle File);
@@ -152,6 +163,17 @@ Bool DeleteFileW(const char16_t* FileName);
 const char16_t* GetCommandLineW();
 std::uint32_t GetEnvironmentVariableW(const char16_t* Name, char16_t* Buffer, std::uint32_t Size);
 std::uint32_t GetModuleFileNameW(Handle Module, char16_t* FileName, std::uint32_t Size);
+// Replaces each %NAME% in Source with that variable's value; a name the environment lacks stays
+// as written. Answers the UTF-16 units stored, NUL included, or, when Size is too small, the
+// units needed; 0 on failure.
+std::uint32_t ExpandEnvironmentStringsW(const char16_t* Source, char16_t* Destination,
+                                        std::uint32_t Size);
+
+// The process error mode: with SemFailCriticalErrors set, a critical error (such as a drive slot
+// without media) fails the call instead of showing a box that waits for the user.
+constexpr std::uint32_t SemFailCriticalErrors = 0x0001;
+std::uint32_t GetErrorMode();
+std::uint32_t SetErrorMode(std::uint32_t Mode);  // answers the previous mode
 
 // Capacity: memory, drives and the time since start-up.
 Bool GlobalMemoryStatusEx(TMemoryStatusEx* Buffer);

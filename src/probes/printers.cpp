@@ -15,6 +15,9 @@ std::unique_ptr<TPrinter>& SharedPrinter() {
   return Instance;
 }
 
+// A record's name; the spooler may leave the pointer null, which reads as an empty name.
+std::u16string NameOf(const char16_t* Name) { return Name != nullptr ? Name : u""; }
+
 template <typename TRecord>
 TRecord RecordAt(const std::vector<std::uint8_t>& Buffer, std::size_t Index) {
   TRecord Record{};
@@ -58,7 +61,7 @@ const TStringList& TPrinter::Printers() {
       return *FPrinters;
     }
     for (std::uint32_t I = 0; I < Returned; ++I) {
-      const std::u16string Name = RecordAt<platform::TPrinterInfo4>(Buffer, I).PPrinterName;
+      const std::u16string Name = NameOf(RecordAt<platform::TPrinterInfo4>(Buffer, I).PPrinterName);
       FDevices.push_back(std::make_unique<TPrinterDevice>(u"", Name, u""));
       FPrinters->AddObject(Name, FDevices.back().get());
     }
@@ -89,7 +92,7 @@ std::u16string TPrinter::DefaultPrinterName() {
   std::vector<std::uint8_t> Buffer(Needed);
   platform::EnumPrintersW(platform::PrinterEnumDefault, nullptr, 5, Buffer.data(), Needed, &Needed, &Returned);
   if (Returned > 0 && Buffer.size() >= sizeof(platform::TPrinterInfo5)) {
-    return RecordAt<platform::TPrinterInfo5>(Buffer, 0).PPrinterName;
+    return NameOf(RecordAt<platform::TPrinterInfo5>(Buffer, 0).PPrinterName);
   }
   std::uint32_t Length = 0;
   platform::GetDefaultPrinterW(nullptr, &Length);

@@ -1,4 +1,6 @@
 #include <cstdint>
+#include <optional>
+#include <utility>
 #include <vector>
 
 #include "platform/platform.h"
@@ -46,6 +48,9 @@ TSavedReport SaveReport(const TStringList& ReportText, const std::u16string& Com
     return Saved;
   }
   Saved.DesktopPath = GetDesktopPath();
+  if (std::optional<std::u16string> Redirected = GetRedirectedDesktop(Saved.DesktopPath)) {
+    Saved.DesktopPath = std::move(*Redirected);
+  }
   Saved.FilePath = IncludeTrailingPathDelimiter(Saved.DesktopPath) + ReportFileName(ComputerName);
   try {
     ReportText.SaveToFile(Saved.FilePath, &TEncoding::UTF8());

@@ -1,4 +1,4 @@
-// The process's environment, its executable's path and the system's error texts.
+// The process's environment, its error mode, its executable's path and the system's error texts.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -37,6 +37,29 @@ TEST(ProcessContract, EnvironmentVariableGivesLengthOrRoomNeededOrNotFound) {
       platform::GetEnvironmentVariableW(u"INVENTARIO_CONTRACT_HOME", Buffer.data(), Length + 1),
       0u);
   EXPECT_EQ(platform::GetLastError(), platform::ErrorEnvvarNotFound);
+}
+
+TEST(ProcessContract, ExpansionReplacesKnownNamesAndGivesTheSizeWithItsNul) {
+  platform::testing::SetEnvironmentVariable(u"INVENTARIO_CONTRACT_HOME", u"C:\\Users\\ana");
+  platform::testing::RemoveEnvironmentVariable(u"INVENTARIO_CONTRACT_NONE");
+  const std::u16string Source = u"%inventario_contract_home%\\OneDrive\\%INVENTARIO_CONTRACT_NONE%";
+  const std::u16string Expanded = u"C:\\Users\\ana\\OneDrive\\%INVENTARIO_CONTRACT_NONE%";
+  const auto Needed = static_cast<std::uint32_t>(Expanded.size() + 1);
+
+  std::u16string Buffer(Needed, u'#');
+  EXPECT_EQ(platform::ExpandEnvironmentStringsW(Source.c_str(), Buffer.data(), Needed), Needed);
+  EXPECT_EQ(Buffer, Expanded + u'\0');
+  // Short by the NUL alone, and no buffer at all: the size needed, NUL included.
+  EXPECT_EQ(platform::ExpandEnvironmentStringsW(Source.c_str(), Buffer.data(), Needed - 1), Needed);
+  EXPECT_EQ(platform::ExpandEnvironmentStringsW(Source.c_str(), nullptr, 0), Needed);
+  platform::testing::RemoveEnvironmentVariable(u"INVENTARIO_CONTRACT_HOME");
+}
+
+TEST(ProcessContract, ErrorModeAnswersThePreviousModeAndKeepsTheNewOne) {
+  const std::uint32_t Before = platform::GetErrorMode();
+  EXPECT_EQ(platform::SetErrorMode(Before | platform::SemFailCriticalErrors), Before);
+  EXPECT_EQ(platform::GetErrorMode(), Before | platform::SemFailCriticalErrors);
+  platform::SetErrorMode(Before);
 }
 
 TEST(ProcessContract, ModuleFileNameGivesTheExecutablePathOrCutsItShort) {

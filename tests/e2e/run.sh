@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# End-to-end checks of inventario.exe under Wine: run.sh EXE PREFIX STDIN_PIPE_EXE
+# End-to-end checks of inventario.exe under Wine: run.sh EXE PREFIX STDIN_PIPE_EXE PLANTED_DIR
 # PREFIX must already be up (tests/wine/prefix.sh up PREFIX); it is a throwaway copy, so its
 # folders are rearranged freely here. STDIN_PIPE_EXE is the launcher that gives the program a
-# Windows pipe as its input. Prints "ok - NAME" or "not ok - NAME: WHY" per case and a closing
+# Windows pipe as its input. PLANTED_DIR holds iphlpapi.dll and winspool.drv built from
+# planted_dll.c, and static_imports.exe, which imports both by name. Prints "ok - NAME" or "not ok - NAME: WHY" per case and a closing
 # "N passed, M failed"; exits non-zero when any case failed.
 #
 # Reports are compared with expected/report-template.txt byte for byte, except for the lines that
@@ -28,13 +29,14 @@
 # that socket, so the host's CUPS is never asked. With no server there, Wine finds no printers.
 set -uo pipefail
 
-if [ $# -ne 3 ]; then
-  echo "usage: run.sh EXE PREFIX STDIN_PIPE_EXE" >&2
+if [ $# -ne 4 ]; then
+  echo "usage: run.sh EXE PREFIX STDIN_PIPE_EXE PLANTED_DIR" >&2
   exit 2
 fi
 exe=$(realpath "$1")
 prefix=$(realpath -m "$2")
 launcher=$(realpath "$3")
+planted=$(realpath "$4")
 here=$(cd "$(dirname "$0")" && pwd)
 # shellcheck source-path=SCRIPTDIR source=../wine/env.sh
 . "$here/../wine/env.sh"
@@ -792,6 +794,74 @@ expected_report=$office_pc_report
 check_desktop_result ,
 expect_silent_adapter office-peer
 end_case "office PC: the whole report, byte for byte but for memory, disks and uptime"
+
+# DLLs planted beside the exe under the names of iphlpapi and winspool, with Wine told to prefer a
+# DLL found on the search path to its own, as Windows does for any DLL that is not a known DLL. A
+# program importing them by name loads them (each leaves a marker beside itself when it runs);
+# the exe never does, and its report is the one this machine gives without them.
+planted_markers() { find "$tools" -maxdepth 1 -iname '*.ran' -printf '%f '; }
+begin_case windows7 "" office
+case_printers Financeiro Recepcao Financeiro
+network_name='enp0s31f6 (Ativa (1 Gbps))'
+ip_mode='DHCP (Automático)'
+ip_gateway='192.0.2.45 / 192.0.2.1'
+mac='02-00-5E-10-00-2A'
+list_lines printers '• Financeiro (Padrão)' '• Recepcao'
+normal_overrides=$WINEDLLOVERRIDES
+export WINEDLLOVERRIDES="$normal_overrides;iphlpapi,winspool.drv=n,b"
+run_exe pt_BR.UTF-8 /dev/null
+check_desktop_result ,
+cp "$planted/iphlpapi.dll" "$planted/winspool.drv" "$planted/static_imports.exe" "$tools/"
+timeout -k 5 "$time_limit" "${offline[@]}" "$WINE" 'C:\Ferramentas\static_imports.exe' \
+  </dev/null >>"$wine_log" 2>&1
+markers=$(planted_markers)
+if [[ "${markers,,}" != *iphlpapi.dll.ran* || "${markers,,}" != *winspool.drv.ran* ]]; then
+  reasons+=(" a program importing the DLLs by name did not run both planted ones [$markers]: the case shows nothing")
+fi
+find "$tools" -maxdepth 1 -iname '*.ran' -delete
+reset_prefix
+run_exe pt_BR.UTF-8 /dev/null
+check_desktop_result ,
+markers=$(planted_markers)
+[ -z "$markers" ] || reasons+=(" planted DLLs ran in the exe's process: [$markers]")
+rm -f "$tools/iphlpapi.dll" "$tools/winspool.drv" "$tools/static_imports.exe"
+find "$tools" -maxdepth 1 -iname '*.ran' -delete
+export WINEDLLOVERRIDES=$normal_overrides
+end_case "DLLs planted beside the exe never run, and the report stays the machine's own"
+
+# With both DLLs impossible to load (Wine told to load neither its own nor any other), the exe
+# still saves its report, with the network and printer lines of a machine that has neither.
+begin_case windows7 "" office
+case_printers Financeiro Recepcao Financeiro
+export WINEDLLOVERRIDES="$normal_overrides;iphlpapi,winspool.drv="
+run_exe pt_BR.UTF-8 /dev/null
+export WINEDLLOVERRIDES=$normal_overrides
+check_desktop_result ,
+end_case "iphlpapi and winspool that cannot be loaded give the network and printer fallbacks"
+
+# The Desktop the user sees: OneDrive's folder backup or a redirection policy moves it, and Explorer
+# records the folder in the user's shell folders; the report follows it there when it exists and
+# goes next to the exe when it does not, never back to the profile's Desktop. The console names
+# the file in the ANSI code page.
+onedrive=$drive_c/users/root/OneDrive
+onedrive_desktop="$onedrive/Área de Trabalho"
+begin_case 'windows7 desktop-onedrive'
+rm -rf "$onedrive"
+run_exe pt_BR.UTF-8 /dev/null
+check_result "$tools" 'C:\Ferramentas' ,
+end_case "Desktop redirected to a OneDrive folder that does not exist: the report next to the exe"
+
+begin_case 'windows7 desktop-onedrive'
+mkdir -p "$onedrive_desktop"
+run_exe pt_BR.UTF-8 /dev/null
+check_result "$onedrive_desktop" $'C:\\users\\root\\OneDrive\\\xc1rea de Trabalho' ,
+rm -rf "$onedrive"
+end_case "Desktop redirected to %USERPROFILE%\\OneDrive\\Área de Trabalho: the report there"
+
+begin_case 'windows7 desktop-unc'
+run_exe pt_BR.UTF-8 /dev/null
+check_result "$tools" 'C:\Ferramentas' ,
+end_case "Desktop redirected to a server that does not exist: the report next to the exe"
 
 # Switches for scripted runs. The GLPI inventory beside the report must pass GLPI's own schema and
 # say what the report says; validate.py and check_glpi.py hold it to both.

@@ -4,7 +4,9 @@
   check_exe.py OBJDUMP ARCH VERSION EXE      (ARCH: i686 or x86_64)
 
 - the PE kind of the architecture (PE32 for i686, PE32+ for x86_64) and the console subsystem;
-- imports from Windows' own DLLs only, none that would have to travel beside the exe;
+- imports from known DLLs only, the ones Windows maps from its system folder whatever folder the
+  exe runs from (KnownDLLs on every version from 7 to 11), and no delay-loaded DLL: any other
+  DLL named in the import table could be planted beside the exe and would run in its place;
 - the manifest: asInvoker, the build's own processorArchitecture (Windows refuses to start a
   program whose manifest names another), no active code page;
 - the version resource, carrying VERSION.
@@ -15,7 +17,7 @@ import subprocess
 import sys
 
 KINDS = {"i686": ("pei-i386", "010b", "x86"), "x86_64": ("pei-x86-64", "020b", "amd64")}
-SYSTEM_DLLS = {"kernel32.dll", "advapi32.dll", "msvcrt.dll", "iphlpapi.dll", "winspool.drv"}
+KNOWN_DLLS = {"kernel32.dll", "advapi32.dll", "msvcrt.dll"}
 
 
 def version_value(image, name):
@@ -42,8 +44,13 @@ def main():
     if not dlls:
         problems.append("no import table found")
     for dll in dlls:
-        if dll.lower() not in SYSTEM_DLLS:
-            problems.append(f"imports {dll}, which is not a Windows system DLL")
+        if dll.lower() not in KNOWN_DLLS:
+            problems.append(f"imports {dll}, which is not a known DLL")
+    delay = re.search(r"^Entry d ([0-9a-fA-F]+) ([0-9a-fA-F]+) Delay Import Directory", headers, re.M)
+    if not delay:
+        problems.append("no delay-import entry in the data directory")
+    elif int(delay.group(1), 16) != 0:
+        problems.append("has a delay-import directory")
 
     architectures = re.findall(rb'processorArchitecture="([^"]*)"', image)
     if architectures != [manifest_arch.encode()]:
@@ -60,7 +67,7 @@ def main():
     for problem in problems:
         print(f"{exe}: {problem}")
     if not problems:
-        print(f"{exe}: {arch} console program, system DLLs only ({', '.join(dlls)}), "
+        print(f"{exe}: {arch} console program, known DLLs only ({', '.join(dlls)}), "
               f"manifest for {manifest_arch}, version {version}")
     return 1 if problems else 0
 

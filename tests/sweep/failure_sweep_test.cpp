@@ -10,7 +10,8 @@
 //     last-chance EInOutError text on standard error;
 //   - either the success line, naming a complete report, or the error lines, never both;
 //   - a failure the program has a fallback for (a probe's call, the Desktop save, a single
-//     console setup problem) still saves the report and says so.
+//     console setup problem) still saves the report and says so; one while looking up where
+//     Explorer keeps the Desktop saves it on the profile's Desktop.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -54,14 +55,22 @@ struct TProfile {
   bool Redirected;              // standard output to a file instead of the console
   bool DefaultFromEnumeration;  // the spooler names the default in its enumeration
   bool SavingRefused;           // neither the Desktop nor the exe's folder may be written
+  const char16_t* DesktopValue;  // Explorer's Desktop folder, unexpanded; nullptr: none recorded
+  const char16_t* SavedIn;       // where the report goes when nothing fails
 };
 
+const std::u16string ProfileDesktop = u"C:\\Users\\ana\\Desktop\\";
+const std::u16string UserShellFolders =
+    u"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+
 // The third profile runs the error path: the calls that only an error message makes are swept
-// there, each on top of the refused saves.
+// there, each on top of the refused saves. The second one's Desktop is in OneDrive.
 const std::vector<TProfile> Profiles{
-    {"console, default printer from GetDefaultPrinterW", false, false, false},
-    {"redirected output, default printer from the enumeration", true, true, false},
-    {"console, both saves refused", false, false, true},
+    {"console, default printer from GetDefaultPrinterW", false, false, false,
+     u"%USERPROFILE%\\Desktop", u"C:\\Users\\ana\\Desktop\\"},
+    {"redirected output, default printer from the enumeration, Desktop in OneDrive", true, true,
+     false, u"%USERPROFILE%\\OneDrive\\Desktop", u"C:\\Users\\ana\\OneDrive\\Desktop\\"},
+    {"console, both saves refused", false, false, true, nullptr, nullptr},
 };
 
 void SetUpOfficePc(const TProfile& P) {
@@ -96,6 +105,11 @@ void SetUpOfficePc(const TProfile& P) {
   if (P.Redirected) {
     M.StdOut.FileType = platform::FileTypeDisk;
     M.StdIn.FileType = platform::FileTypePipe;
+  }
+  if (P.DesktopValue != nullptr) {
+    M.Registry.Key(platform::HkeyCurrentUser, UserShellFolders)
+        .SetString(u"Desktop", P.DesktopValue, platform::RegExpandSz);
+    M.FileSystem.MakeDirectory(u"C:\\Users\\ana\\OneDrive\\Desktop");
   }
   if (P.SavingRefused) {
     M.FileSystem.MakeReadOnly(u"C:\\Users\\ana\\Desktop");
@@ -217,17 +231,18 @@ void CheckReport(const std::string& Report, const std::string& Normal,
 }
 
 enum class TKind {
-  Probe,         // a call a probe makes: its fallback must cover a single failure
-  ProbeRaises,   // a probe's call whose failure the probe reports as an error
-  Saving,        // finding the Desktop and writing the report there: the exe's folder is next
-  ReportText,    // converting the report to UTF-8: its failure is shown as an error
-  Console,       // setting up or writing the console
-  ConsoleWrite,  // a write to standard output
-  FinalRead,     // the final read of standard input
-  StartUp,       // the locale and code page settings read at start-up
-  Closing,       // releasing a handle: a failure leaves it open
-  ErrorText,     // only on the way to an error message
-  Shortcut,      // a faster way to a result that has a slower one: nothing may change
+  Probe,          // a call a probe makes: its fallback must cover a single failure
+  ProbeRaises,    // a probe's call whose failure the probe reports as an error
+  Saving,         // finding the Desktop and writing the report there: the exe's folder is next
+  DesktopLookup,  // where Explorer keeps the Desktop: the profile's Desktop is next
+  ReportText,     // converting the report to UTF-8: its failure is shown as an error
+  Console,        // setting up or writing the console
+  ConsoleWrite,   // a write to standard output
+  FinalRead,      // the final read of standard input
+  StartUp,        // the locale and code page settings read at start-up
+  Closing,        // releasing a handle: a failure leaves it open
+  ErrorText,      // only on the way to an error message
+  Shortcut,       // a faster way to a result that has a slower one: nothing may change
 };
 
 struct TCase {
@@ -239,6 +254,7 @@ struct TCase {
   bool ExpectExitOne = false;  // the run must end with code 1
   bool SameReport = false;     // a saved report must be the normal run's, byte for byte
   std::optional<std::string> ExpectedError;  // the error line must start with this
+  std::optional<std::u16string> SavedIn;     // the success line must name a file in this folder
   bool SameAsNormal = false;  // nothing noticeable happened: the normal run's output, code 0
 };
 
@@ -294,6 +310,11 @@ std::vector<std::string> Check(const TCase& C, const TRun& R, const std::string&
   } else if (C.ExpectedError) {
     Problems.emplace_back("no error lines; expected " + *C.ExpectedError);
   }
+  if (C.SavedIn && R.SavedPath && R.SavedPath->rfind(*C.SavedIn, 0) != 0) {
+    Problems.emplace_back("the report went to \"" +
+                          std::string(R.SavedPath->begin(), R.SavedPath->end()) +
+                          "\", not to the profile's Desktop");
+  }
   if (C.SameAsNormal && (R.ExitCode != 0 || R.StdOut != NormalOutput)) {
     Problems.emplace_back("the run should have gone as the normal one; output: \"" + R.StdOut +
                           "\"");
@@ -326,6 +347,7 @@ struct TCallFacts {
 // it can give: one for each way the program can tell them apart (a different path, or a different
 // message), not every code the system knows.
 const std::map<std::string, TCallFacts, std::less<>> CallFacts{
+    {"SetDefaultDllDirectories", {TKind::Shortcut, {127, 87}}},
     {"GetStdHandle", {TKind::Console, {6}}},
     {"GetFileType", {TKind::Console, {6}}},
     {"GetConsoleOutputCP", {TKind::Console, {6}}},
@@ -342,6 +364,7 @@ const std::map<std::string, TCallFacts, std::less<>> CallFacts{
     {"CloseHandle", {TKind::Closing, {6}}},
     {"GetFullPathNameW", {TKind::ErrorText, {123}}},
     {"GetEnvironmentVariableW", {TKind::Saving, {203, 8}}},
+    {"ExpandEnvironmentStringsW", {TKind::DesktopLookup, {8}}},
     {"GetModuleFileNameW", {TKind::Saving, {122, 5}}},
     {"FormatMessageW", {TKind::ErrorText, {317, 8}}},
     {"GlobalMemoryStatusEx", {TKind::Probe, {87, 8}}},
@@ -402,6 +425,12 @@ std::vector<TCase> FailureCases(const TRun& Normal, const TProfile& P) {
           C.Kind = Console ? TKind::ConsoleWrite : TKind::Saving;
           Where = Console ? " (standard output)" : " (report file)";
         }
+        // The save looks the Desktop up after the last probe has read the registry.
+        if (P.DesktopValue != nullptr && Occurrence == Count - 1 &&
+            (Call == "RegOpenKeyExW" || Call == "RegQueryValueExW")) {
+          C.Kind = TKind::DesktopLookup;
+          Where = " (Desktop lookup)";
+        }
         C.Name = Call;
         C.Name +=
             " #" + std::to_string(Occurrence + 1) + Where + " fails with " + std::to_string(Error);
@@ -414,17 +443,45 @@ std::vector<TCase> FailureCases(const TRun& Normal, const TProfile& P) {
         // registry read may fail whole probes, an uptime without its call raises; the report
         // text and the console report what failed.
         C.SameAsNormal = C.Kind == TKind::Shortcut;
-        C.ExpectSaved = !P.SavingRefused && (C.Kind == TKind::Probe || C.Kind == TKind::Saving ||
-                                             C.Kind == TKind::Closing || C.Kind == TKind::StartUp ||
-                                             Call == "GetConsoleOutputCP" ||
-                                             (C.Kind == TKind::FinalRead && Error == BrokenPipe));
+        C.ExpectSaved =
+            !P.SavingRefused &&
+            (C.Kind == TKind::Probe || C.Kind == TKind::Saving || C.Kind == TKind::DesktopLookup ||
+             C.Kind == TKind::Closing || C.Kind == TKind::StartUp || Call == "GetConsoleOutputCP" ||
+             (C.Kind == TKind::FinalRead && Error == BrokenPipe));
         C.ExpectExitOne = C.Kind == TKind::FinalRead && Error != BrokenPipe;
-        C.SameReport = C.Kind == TKind::Saving || C.Kind == TKind::Closing ||
-                       C.Kind == TKind::FinalRead || C.Kind == TKind::Console ||
-                       C.Kind == TKind::ConsoleWrite || C.Kind == TKind::ErrorText ||
-                       C.Kind == TKind::Shortcut;
+        if (C.Kind == TKind::DesktopLookup) C.SavedIn = ProfileDesktop;
+        C.SameReport = C.Kind == TKind::Saving || C.Kind == TKind::DesktopLookup ||
+                       C.Kind == TKind::Closing || C.Kind == TKind::FinalRead ||
+                       C.Kind == TKind::Console || C.Kind == TKind::ConsoleWrite ||
+                       C.Kind == TKind::ErrorText || C.Kind == TKind::Shortcut;
         Cases.push_back(std::move(C));
       }
+    }
+  }
+  return Cases;
+}
+
+// The DLLs bound on first use: one that cannot be loaded fails every call into it, a function it
+// does not export fails that call every time. Whatever else goes on, the probes fall back.
+std::vector<TCase> UnboundCases(const TRun& Normal, const TProfile& P) {
+  std::vector<TCase> Cases;
+  for (const sim::TLateBoundLibrary& Library : sim::LateBoundLibraries()) {
+    TCase Whole;
+    Whole.Name = std::string{Library.FileName} + " cannot be loaded (126)";
+    Whole.Arrange = [FileName = Library.FileName](sim::TMachine& M) {
+      M.FailLibrary(FileName, platform::ErrorModNotFound);
+    };
+    Whole.ExpectSaved = !P.SavingRefused;
+    Cases.push_back(std::move(Whole));
+    for (const std::string_view Call : Library.Calls) {
+      const auto Facts = CallFacts.find(Call);
+      if (!Normal.Calls.contains(Call) || Facts == CallFacts.end()) continue;
+      TCase C;
+      C.Name = std::string{Call} + " is not found in " + std::string{Library.FileName} + " (127)";
+      C.Kind = Facts->second.Kind;
+      C.Arrange = [Call](sim::TMachine& M) { M.FailCall(Call, platform::ErrorProcNotFound); };
+      C.ExpectSaved = !P.SavingRefused;
+      Cases.push_back(std::move(C));
     }
   }
   return Cases;
@@ -490,6 +547,7 @@ TEST(FailureSweep, EveryCallFailingInTurnEndsAsTheProgramPromises) {
           << P.Name << Normal.StdOut;
     } else {
       ASSERT_TRUE(Normal.Saved.has_value()) << P.Name << Normal.StdOut;
+      ASSERT_EQ(Normal.SavedPath->rfind(P.SavedIn, 0), 0U) << P.Name << Normal.StdOut;
       if (Reference.empty()) Reference = *Normal.Saved;
       std::vector<std::string> NormalProblems;
       CheckReport(*Normal.Saved, Reference, NormalProblems);
@@ -507,6 +565,8 @@ TEST(FailureSweep, EveryCallFailingInTurnEndsAsTheProgramPromises) {
     std::vector<TCase> Cases = FailureCases(Normal, P);
     std::vector<TCase> Short = ShortWriteCases(Normal);
     Cases.insert(Cases.end(), Short.begin(), Short.end());
+    std::vector<TCase> Unbound = UnboundCases(Normal, P);
+    Cases.insert(Cases.end(), Unbound.begin(), Unbound.end());
     std::size_t ProfilePassed = 0;
     for (const TCase& C : Cases) {
       const TRun R = RunOn(P, C.Arrange);

@@ -89,6 +89,11 @@ TEST_F(NetworkProbeTest, FailingTableQueriesLeaveTheFallbacks) {
     Machine().FailCall("GetAdaptersInfo", platform::ErrorNotEnoughMemory, Call, 1);
     EXPECT_EQ(Details(), Fallbacks) << Call;
   }
+  // iphlpapi.dll is bound on first use; when it cannot be loaded, the table query fails with it.
+  platform::simulated::ResetMachine();
+  Machine().Adapters = {Adapter("x", "10.0.0.1", "gw")};
+  Machine().FailLibrary("iphlpapi.dll", platform::ErrorModNotFound);
+  EXPECT_EQ(Details(), Fallbacks);
 }
 
 TEST_F(NetworkProbeTest, MoreThanEightAddressBytesIsARangeError) {

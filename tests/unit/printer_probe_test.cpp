@@ -1,3 +1,4 @@
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -86,6 +87,51 @@ TEST_F(PrinterProbeTest, SpoolerFailuresBecomeAWarningOrAnEmptyList) {
     EXPECT_EQ(Machine().OpenHandleCount(), 0U) << C.Name;
     EXPECT_EQ(Machine().OutstandingBlocks(), 0U) << C.Name;
   }
+}
+
+// The spooler's DLL is bound on first use: a DLL that cannot be loaded, or a function it lacks,
+// fails every call to it, and the probe falls back as for any failure of those calls.
+TEST_F(PrinterProbeTest, ASpoolerThatCannotBeBoundFailsLikeItsCalls) {
+  struct TCase {
+    const char* Name;
+    std::function<void(platform::simulated::TMachine&)> Arrange;
+    std::u16string Expected;
+  };
+  const std::vector<TCase> Cases{
+      {"winspool.drv cannot be loaded",
+       [](auto& M) { M.FailLibrary("winspool.drv", platform::ErrorModNotFound); },
+       u"Nenhuma impressora encontrada."},
+      {"no GetDefaultPrinterW",
+       [](auto& M) { M.FailCall("GetDefaultPrinterW", platform::ErrorProcNotFound); },
+       Bullet + u"A\r\n" + Bullet + u"B\r\n" + Warning + NoDefault + u"\r\n"},
+      {"no OpenPrinterW", [](auto& M) { M.FailCall("OpenPrinterW", platform::ErrorProcNotFound); },
+       Bullet + u"A\r\n" + Bullet + u"B" + Mark + u"\r\n"},
+  };
+  for (const TCase& C : Cases) {
+    ReleasePrinter();
+    platform::simulated::ResetMachine();
+    Machine().Printers = {u"A", u"B"};
+    Machine().DefaultPrinterText = u"B";
+    C.Arrange(Machine());
+    EXPECT_EQ(GetInstalledPrinters(), C.Expected) << C.Name;
+    ReleasePrinter();
+    EXPECT_EQ(Machine().OpenHandleCount(), 0U) << C.Name;
+  }
+}
+
+TEST_F(PrinterProbeTest, ARecordWithoutANameReadsAsAnEmptyName) {
+  Machine().Printers = {u"A", u"ignored", u"B"};
+  Machine().UnnamedPrinters = {1};
+  Machine().DefaultPrinterText = u"B";
+  EXPECT_EQ(GetInstalledPrinters(),
+            Bullet + u"A\r\n" + Bullet + u"\r\n" + Bullet + u"B" + Mark + u"\r\n");
+
+  ReleasePrinter();
+  Machine().UnnamedPrinters.clear();
+  Machine().DefaultRecords = {u"A"};
+  Machine().UnnamedDefault = true;
+  EXPECT_EQ(GetInstalledPrinters(), Bullet + u"A\r\n" + Bullet + u"ignored\r\n" + Bullet +
+                                        u"B\r\n" + Warning + NoDefault + u"\r\n");
 }
 
 TEST_F(PrinterProbeTest, TheDefaultIsSelectedOncePerInstanceAndItsSettingsKept) {

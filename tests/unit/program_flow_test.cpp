@@ -31,6 +31,12 @@ TEST_F(ProgramFlowTest, SuccessOnAConsoleFlushesEveryLine) {
   EXPECT_EQ(Machine().OpenHandleCount(), 0U);
 }
 
+TEST_F(ProgramFlowTest, TheDllSearchKeepsToTheSystemFolderBeforeAnyOtherCall) {
+  EXPECT_EQ(RunInventario(), 0);
+  EXPECT_EQ(Machine().DefaultDllDirectories, platform::LoadLibrarySearchSystem32);
+  EXPECT_EQ(Machine().CallsBeforeDllDirectories, 0U);
+}
+
 TEST_F(ProgramFlowTest, ConsoleTextUsesTheConsoleCodePageAndFilesTheAnsiOne) {
   Machine().SetEnvironmentVariable(u"USERPROFILE", u"C:\\Users\\jo\u00E3o");
   Machine().FileSystem.MakeDirectory(u"C:\\Users\\jo\u00E3o\\Desktop");
@@ -51,6 +57,51 @@ TEST_F(ProgramFlowTest, ConsoleTextUsesTheConsoleCodePageAndFilesTheAnsiOne) {
   }
   // The file on disk keeps the real name whatever the console could show.
   EXPECT_TRUE(Machine().FileSystem.FileExists(u"C:\\Users\\jo\u00E3o\\Desktop\\relatorio_ESCRITORIO-01.txt"));
+}
+
+TEST_F(ProgramFlowTest, AShortWriteCountIsAnErrorForAFileButNotForAConsole) {
+  // The first 128 bytes hold "ã": two bytes, one character.
+  const std::u16string Profile = u"C:\\Users\\jo\u00E3o" + std::u16string(80, u'u');
+  const std::string Success =
+      "Sucesso! Relatorio salvo em: " + U8(Profile) + "\\Desktop\\relatorio_ESCRITORIO-01.txt";
+  struct TCase {
+    const char* Name;
+    std::uint32_t FileType;
+    std::string Output;
+  };
+  // Windows 7's console under code page 65001 counts characters, not bytes.
+  const std::vector<TCase> Cases{
+      {"console", platform::FileTypeChar, CrLf({Status, Success, "", Prompt})},
+      {"file", platform::FileTypeDisk,
+       (CrLf({Status}) + Success).substr(0, 128) +
+           CrLf({"", Heading, "EInOutError: Disk full", "", Prompt})}};
+  for (const TCase& C : Cases) {
+    platform::simulated::ResetMachine();
+    Machine().SetEnvironmentVariable(u"USERPROFILE", Profile);
+    Machine().FileSystem.MakeDirectory(Profile + u"\\Desktop");
+    Machine().ConsoleOutputCodePage = platform::CpUtf8;
+    Machine().AnsiCodePage = platform::CpUtf8;
+    NoteDefaultSystemCodePage();
+    Machine().StdOut.FileType = C.FileType;
+    Machine().StdOut.CountsCharacters = true;
+    EXPECT_EQ(RunInventario(), 0) << C.Name;
+    EXPECT_EQ(Machine().StdOut.Written, C.Output) << C.Name;
+  }
+}
+
+// A card reader's empty slot answers the disk probe with an error, never with a box to click.
+TEST_F(ProgramFlowTest, ADriveWithoutMediaFailsQuietlyAndTheInheritedErrorModeStays) {
+  constexpr std::uint32_t NoFaultBox = 0x2;
+  Machine().ErrorMode = NoFaultBox;
+  platform::simulated::TDrive Reader;
+  Reader.NoMedia = true;
+  Machine().Drives[u'E'] = Reader;
+  EXPECT_EQ(RunInventario(), 0);
+  EXPECT_EQ(Machine().CriticalErrorBoxes, 0);
+  EXPECT_EQ(Machine().ErrorMode, NoFaultBox | platform::SemFailCriticalErrors);
+  const std::string Report = Machine().FileSystem.FileData(DesktopReport).value_or("");
+  EXPECT_NE(Report.find(" *Discos:* C: Total: 256,00 GB | Livre: 100,00 GB\r\n"), std::string::npos)
+      << Report;
 }
 
 TEST_F(ProgramFlowTest, RedirectedOutputIsHandedOverInFullBuffersAndAtTheEnd) {

@@ -1,6 +1,7 @@
 #include <string>
 #include <vector>
 
+#include "main/program_flow.h"
 #include "report/report.h"
 #include "simulated_machine.h"
 #include "text/exceptions.h"
@@ -29,6 +30,13 @@ TReportFields FallbackFields() {
   F.PrintersStr = u"Nenhuma impressora encontrada.";
   F.Programs = u"Nenhum programa encontrado.";
   return F;
+}
+
+// Text as the bytes of code page 1252, for texts within Latin-1.
+std::string Latin1(std::u16string_view Text) {
+  std::string Bytes;
+  for (const char16_t C : Text) Bytes += static_cast<char>(C);
+  return Bytes;
 }
 
 std::string CrLfLines(const std::vector<std::string>& Lines) {
@@ -196,6 +204,76 @@ TEST_F(ReportTest, EmptyProfileSavesAtTheRootOfC) {
   TStringList ReportText;
   EXPECT_EQ(SaveReport(ReportText, u"PC").FilePath, u"C:\\relatorio_PC.txt");
   EXPECT_EQ(Machine().FileSystem.FileData(u"C:\\relatorio_PC.txt"), "\xEF\xBB\xBF");
+}
+
+// The Explorer value names where the user sees the Desktop; only a usable, different folder
+// changes where the report goes, and the console names the file actually written.
+TEST_F(ReportTest, TheDesktopTheUserSeesComesFromTheShellFolderValue) {
+  const std::u16string Key =
+      u"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+  const std::u16string Profile = u"C:\\Users\\ana\\Desktop";
+  const std::u16string OneDrive = u"C:\\Users\\ana\\OneDrive\\\u00C1rea de Trabalho";
+  const std::u16string BesideExe = u"C:\\Program Files\\Inventario";
+  const std::u16string Long = u"D:\\" + std::u16string(300, u'p');
+  struct TCase {
+    const char* Name;
+    std::uint32_t Type;  // RegNone: no value at all
+    std::u16string Value;
+    std::u16string SavedIn;
+    void (*Arrange)(platform::simulated::TMachine&) = nullptr;
+  };
+  const std::vector<TCase> Cases{
+      {"absent", platform::RegNone, u"", Profile},
+      {"default", platform::RegExpandSz, u"%USERPROFILE%\\Desktop", Profile},
+      {"OneDrive", platform::RegExpandSz, u"%userprofile%\\OneDrive\\\u00C1rea de Trabalho",
+       OneDrive},
+      {"OneDrive folder missing", platform::RegExpandSz, u"%USERPROFILE%\\OneDrive\\Desktop",
+       BesideExe},
+      {"absolute, plain string", platform::RegSz, u"D:\\Pastas\\ana\\Desktop\\",
+       u"D:\\Pastas\\ana\\Desktop"},
+      {"root of a drive", platform::RegSz, u"D:\\", u"D:"},
+      {"longer than a path", platform::RegSz, Long, Long},
+      {"UNC, server missing", platform::RegExpandSz, u"\\\\servidor\\perfis\\ana\\Desktop",
+       BesideExe},
+      {"unknown variable", platform::RegExpandSz, u"C:\\Users\\%NAO_EXISTE%\\Desktop", Profile},
+      {"relative", platform::RegExpandSz, u"OneDrive\\Desktop", Profile},
+      {"same folder, trailing backslash", platform::RegExpandSz, u"%USERPROFILE%\\Desktop\\",
+       Profile},
+      {"same folder, other case", platform::RegSz, u"C:\\USERS\\ANA\\DESKTOP", Profile},
+      {"empty", platform::RegExpandSz, u"", Profile},
+      {"wrong type", platform::RegMultiSz, u"D:\\Pastas\\ana\\Desktop", Profile},
+      {"value unreadable", platform::RegSz, u"D:\\Pastas\\ana\\Desktop", Profile,
+       [](auto& M) { M.FailCall("RegQueryValueExW", platform::ErrorAccessDenied); }},
+      {"key unreadable", platform::RegSz, u"D:\\Pastas\\ana\\Desktop", Profile,
+       [](auto& M) { M.FailCall("RegOpenKeyExW", platform::ErrorAccessDenied); }},
+      {"expansion fails", platform::RegExpandSz, u"D:\\Pastas\\ana\\Desktop", Profile,
+       [](auto& M) { M.FailCall("ExpandEnvironmentStringsW", platform::ErrorNotEnoughMemory); }},
+      {"no profile", platform::RegExpandSz, u"%USERPROFILE%\\Desktop", u"C:",
+       [](auto& M) { M.RemoveEnvironmentVariable(u"USERPROFILE"); }},
+  };
+  for (const TCase& C : Cases) {
+    platform::simulated::ResetMachine();
+    auto& M = Machine();
+    for (const std::u16string& Folder : {OneDrive, std::u16string(u"D:\\Pastas\\ana\\Desktop"),
+                                         Long, std::u16string(u"C:\\Users\\%NAO_EXISTE%\\Desktop"),
+                                         std::u16string(u"C:\\OneDrive\\Desktop")}) {
+      M.FileSystem.MakeDirectory(Folder);
+    }
+    if (C.Type == platform::RegMultiSz) {
+      M.Registry.Key(platform::HkeyCurrentUser, Key).SetString(u"Desktop", C.Value + u'\0', C.Type);
+    } else if (C.Type != platform::RegNone) {
+      M.Registry.Key(platform::HkeyCurrentUser, Key).SetString(u"Desktop", C.Value, C.Type);
+    }
+    if (C.Arrange != nullptr) C.Arrange(M);
+    M.StdOut.FileType = platform::FileTypeDisk;  // the system ANSI code page, 1252
+    EXPECT_EQ(RunInventario(), 0) << C.Name;
+    const std::u16string File = C.SavedIn + u"\\relatorio_ESCRITORIO-01.txt";
+    EXPECT_EQ(M.StdOut.Written,
+              "Coletando informacoes do sistema...\r\nSucesso! Relatorio salvo em: " +
+                  Latin1(File) + "\r\n\r\nPressione ENTER para sair...\r\n")
+        << C.Name;
+    EXPECT_EQ(M.FileSystem.FileNames(), std::vector<std::u16string>{File}) << C.Name;
+  }
 }
 
 }  // namespace

@@ -11,8 +11,9 @@
 # INVENTARIO_WINE64_ONLY=1 takes the 64-bit path on any host, so that path is tested everywhere.
 
 if [ -z "${INVENTARIO_WINE_BUILDS:-}" ]; then
-  wine32_loader=/usr/lib/wine/wine
-  wine64_loader=/usr/lib/wine/wine64
+  # The loaders' places can be changed only so that tests can put stand-ins there.
+  wine32_loader=${INVENTARIO_WINE32_LOADER:-/usr/lib/wine/wine}
+  wine64_loader=${INVENTARIO_WINE64_LOADER:-/usr/lib/wine/wine64}
   INVENTARIO_WINE_WHY=
   if [ -n "${INVENTARIO_WINE64_ONLY:-}" ]; then
     INVENTARIO_WINE_WHY="INVENTARIO_WINE64_ONLY is set, so only Wine's 64-bit loader is used"

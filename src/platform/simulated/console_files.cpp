@@ -3,6 +3,7 @@
 #include <array>
 #include <cstring>
 #include <string>
+#include <utility>
 
 #include "platform/platform.h"
 #include "platform/simulated/machine.h"
@@ -61,13 +62,14 @@ struct TMessage {
   const char16_t* Text;
 };
 
-constexpr std::array<TMessage, 13> SystemMessages{{
+constexpr std::array<TMessage, 14> SystemMessages{{
     {2, u"The system cannot find the file specified.\r\n"},
     {3, u"The system cannot find the path specified.\r\n"},
     {5, u"Access is denied.\r\n"},
     {6, u"The handle is invalid.\r\n"},
     {8, u"Not enough memory resources are available to process this command.\r\n"},
     {32, u"The process cannot access the file because it is being used by another process.\r\n"},
+    {53, u"The network path was not found.\r\n"},
     {87, u"The parameter is incorrect.\r\n"},
     {109, u"The pipe has been ended.\r\n"},
     {112, u"There is not enough space on the disk.\r\n"},
@@ -77,7 +79,7 @@ constexpr std::array<TMessage, 13> SystemMessages{{
     {234, u"More data is available.\r\n"},
 }};
 
-constexpr std::uint32_t ErrorModNotFound = 126;
+constexpr std::uint32_t ErrorBadNetPath = 53;
 constexpr std::uint32_t ErrorMessageNotFound = 317;
 
 }  // namespace
@@ -117,6 +119,8 @@ Handle CreateFileW(const char16_t* FileName, std::uint32_t DesiredAccess, std::u
   if (M.Failing("CreateFileW")) return InvalidHandleValue;
   const std::u16string_view Given = FileName != nullptr ? FileName : u"";
   if (Given.empty()) return Fail(ErrorPathNotFound), InvalidHandleValue;
+  // The machine is on no network: every server a UNC path names is missing.
+  if (Given.starts_with(u"\\\\")) return Fail(ErrorBadNetPath), InvalidHandleValue;
   const std::u16string Full = simulated::FullPathName(Given, M.CurrentDirectory);
   const std::u16string Name = Full.substr(Full.rfind(u'\\') + 1);
   if (InvalidFileName(Name) || InvalidFileName(Full.substr(2))) {
@@ -187,6 +191,13 @@ Bool WriteFile(Handle File, const void* Buffer, std::uint32_t BytesToWrite,
   std::copy_n(Bytes, Allowed, Target->begin() + static_cast<std::ptrdiff_t>(Position));
   if (Open != nullptr) Open->Position += Allowed;
   if (BytesWritten != nullptr) *BytesWritten = Allowed;
+  if (const TStream* S = StreamOf(File);
+      S != nullptr && S->CountsCharacters && BytesWritten != nullptr) {
+    // UTF-8 continuation bytes add nothing to a count of characters.
+    *BytesWritten = static_cast<std::uint32_t>(std::count_if(Bytes, Bytes + Allowed, [](char C) {
+      return (static_cast<unsigned char>(C) & 0xC0) != 0x80;
+    }));
+  }
   return Failed ? Fail(Limit->value().Error) : 1;
 }
 
@@ -300,6 +311,41 @@ std::uint32_t GetModuleFileNameW(Handle Module, char16_t* FileName, std::uint32_
   Fail(ErrorInsufficientBuffer);
   return Size;
 }
+
+std::uint32_t ExpandEnvironmentStringsW(const char16_t* Source, char16_t* Destination,
+                                        std::uint32_t Size) {
+  TMachine& M = Machine();
+  if (M.Failing("ExpandEnvironmentStringsW")) return 0;
+  if (Source == nullptr) return Fail(ErrorInvalidParameter);
+  const std::u16string_view Text = Source;
+  std::u16string Expanded;
+  std::size_t At = 0;
+  while (At < Text.size()) {
+    const std::size_t Open = Text.find(u'%', At);
+    const std::size_t Close = Open == std::u16string_view::npos ? Open : Text.find(u'%', Open + 1);
+    if (Close == std::u16string_view::npos) break;
+    Expanded += Text.substr(At, Open - At);
+    const auto Found =
+        M.Environment.find(simulated::ToUpperAscii(Text.substr(Open + 1, Close - Open - 1)));
+    if (Close > Open + 1 && Found != M.Environment.end()) {
+      Expanded += Found->second;
+      At = Close + 1;
+    } else {  // left as written; its closing % may open the next reference
+      Expanded += Text.substr(Open, Close - Open);
+      At = Close;
+    }
+  }
+  Expanded += Text.substr(std::min(At, Text.size()));
+  const auto Needed = static_cast<std::uint32_t>(Expanded.size() + 1);
+  if (Destination == nullptr || Size < Needed) return Needed;
+  std::copy(Expanded.begin(), Expanded.end(), Destination);
+  Destination[Needed - 1] = u'\0';
+  return Needed;
+}
+
+std::uint32_t GetErrorMode() { return Machine().ErrorMode; }
+
+std::uint32_t SetErrorMode(std::uint32_t Mode) { return std::exchange(Machine().ErrorMode, Mode); }
 
 std::uint32_t GetLastError() { return Machine().LastError; }
 

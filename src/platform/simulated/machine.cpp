@@ -1,6 +1,7 @@
 #include "platform/simulated/machine.h"
 
 #include <memory>
+#include <stdexcept>
 #include <utility>
 
 namespace platform::simulated {
@@ -48,6 +49,25 @@ TMachine::~TMachine() {
 
 void TMachine::FailCall(std::string_view Call, std::uint32_t Error, int Skip, int Times) {
   Faults.insert_or_assign(std::string{Call}, TFault{Error, Skip, Times});
+}
+
+const std::vector<TLateBoundLibrary>& LateBoundLibraries() {
+  static const std::vector<TLateBoundLibrary> Libraries{
+      {"iphlpapi.dll", {"GetAdaptersInfo"}},
+      {"winspool.drv",
+       {"EnumPrintersW", "GetDefaultPrinterW", "OpenPrinterW", "DocumentPropertiesW",
+        "ClosePrinter"}},
+  };
+  return Libraries;
+}
+
+void TMachine::FailLibrary(std::string_view FileName, std::uint32_t Error) {
+  for (const TLateBoundLibrary& Library : LateBoundLibraries()) {
+    if (Library.FileName != FileName) continue;
+    for (const std::string_view Call : Library.Calls) FailCall(Call, Error);
+    return;
+  }
+  throw std::invalid_argument("no calls are bound from " + std::string{FileName});
 }
 
 int TMachine::CallCount(std::string_view Call) const {

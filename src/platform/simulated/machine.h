@@ -37,6 +37,9 @@ struct TStream {
   std::uint32_t EndError = 0;  // at the end of Input: 0 reads zero bytes, else ReadFile fails
   std::optional<TWriteLimit> Limit;
   std::size_t ReadCalls = 0;
+  // Windows 7's console under code page 65001 answers WriteFile with the characters written,
+  // fewer than the UTF-8 bytes it was given.
+  bool CountsCharacters = false;
 };
 
 struct TFile {
@@ -72,6 +75,9 @@ struct TDrive {
   std::uint64_t TotalFreeBytes = 0;
   std::uint64_t FreeBytesAvailable = 0;  // what a quota leaves the user
   std::uint32_t SpaceError = 0;          // nonzero: the space query fails with it
+  // A slot without media (a card reader): asking for its space is a critical error, which the
+  // system shows in a box that waits for the user unless the process error mode says otherwise.
+  bool NoMedia = false;
 };
 
 // One network adapter as the adapter table reports it. Texts are ANSI bytes; Description may
@@ -84,6 +90,13 @@ struct TAdapter {
   std::string IpAddress;
   std::string Gateway;
 };
+
+// A system DLL that the program binds on first use, and the calls it makes into it.
+struct TLateBoundLibrary {
+  std::string_view FileName;
+  std::vector<std::string_view> Calls;
+};
+const std::vector<TLateBoundLibrary>& LateBoundLibraries();
 
 struct TFault {
   std::uint32_t Error = 0;
@@ -100,6 +113,10 @@ class TMachine {
 
   // Makes the named call fail with Error: after Skip successful calls, Times times (-1: always).
   void FailCall(std::string_view Call, std::uint32_t Error, int Skip = 0, int Times = -1);
+  // The DLL FileName (one of LateBoundLibraries) cannot be loaded: every call into it fails with
+  // Error, as a call whose function cannot be bound does. One function that cannot be found is
+  // FailCall(Name, ErrorProcNotFound), every time.
+  void FailLibrary(std::string_view FileName, std::uint32_t Error);
   [[nodiscard]] int CallCount(std::string_view Call) const;
   [[nodiscard]] const std::map<std::string, int, std::less<>>& CallCounts() const { return Calls; }
   [[nodiscard]] std::size_t OpenHandleCount() const {
@@ -136,12 +153,19 @@ class TMachine {
   TFileSystem FileSystem;
   std::uint64_t TotalPhys = 8ULL << 30;
   std::uint64_t Ticks = 0;
+  std::uint32_t ErrorMode = 0;  // the process error mode, as SetErrorMode leaves it
+  int CriticalErrorBoxes = 0;   // boxes the system would have shown, each waiting for the user
   bool HasGetTickCount64 = true;
+  // What SetDefaultDllDirectories was given, and how many calls were made before it.
+  std::optional<std::uint32_t> DefaultDllDirectories;
+  std::size_t CallsBeforeDllDirectories = 0;
   std::map<char16_t, TDrive> Drives;  // by upper-case letter; letters not here have no root
   std::u16string ComputerName = u"ESCRITORIO-01";
   std::vector<TAdapter> Adapters;  // in the order the table lists them
   std::vector<std::u16string> Printers;        // in the order the spooler lists them
+  std::set<std::size_t> UnnamedPrinters;       // positions in Printers whose record has no name
   std::vector<std::u16string> DefaultRecords;  // what the enumeration of the default gives
+  bool UnnamedDefault = false;                 // the default's record comes without a name
   std::optional<std::u16string> DefaultPrinterText;  // GetDefaultPrinterW's answer; none: no default
   std::int32_t DevModeSize = 220;              // the device settings' size DocumentPropertiesW gives
   TRegistryTree Registry;

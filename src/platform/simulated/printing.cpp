@@ -1,6 +1,7 @@
 // Simulated print spooler and global memory.
 #include <algorithm>
 #include <cstring>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -17,9 +18,11 @@ namespace {
 constexpr std::uint32_t ErrorInvalidLevel = 124;
 constexpr std::uint32_t ErrorInvalidPrinterName = 1801;
 
+// Records for Names, in order; those at the positions in Unnamed carry a null name pointer.
 template <typename TRecord>
-Bool FillRecords(const std::vector<std::u16string>& Names, std::uint8_t* Buffer,
-                 std::uint32_t BufferSize, std::uint32_t* Needed, std::uint32_t* Returned) {
+Bool FillRecords(const std::vector<std::u16string>& Names, const std::set<std::size_t>& Unnamed,
+                 std::uint8_t* Buffer, std::uint32_t BufferSize, std::uint32_t* Needed,
+                 std::uint32_t* Returned) {
   std::size_t Size = Names.size() * sizeof(TRecord);
   for (const std::u16string& Name : Names) Size += (Name.size() + 1) * sizeof(char16_t);
   *Needed = static_cast<std::uint32_t>(Size);
@@ -32,7 +35,7 @@ Bool FillRecords(const std::vector<std::u16string>& Names, std::uint8_t* Buffer,
   auto* Text = reinterpret_cast<char16_t*>(Buffer + Names.size() * sizeof(TRecord));
   for (std::size_t I = 0; I < Names.size(); ++I) {
     TRecord Record{};
-    Record.PPrinterName = Text;
+    Record.PPrinterName = Unnamed.contains(I) ? nullptr : Text;
     std::memcpy(Buffer + I * sizeof(TRecord), &Record, sizeof Record);
     Text = std::copy(Names[I].begin(), Names[I].end(), Text);
     *Text++ = u'\0';
@@ -58,10 +61,14 @@ Bool EnumPrintersW(std::uint32_t Flags, const char16_t* /*Name*/, std::uint32_t 
   if (Needed == nullptr || Returned == nullptr) return M.LastError = ErrorInvalidParameter, 0;
   if ((Flags & PrinterEnumDefault) != 0) {
     if (Level != 5) return M.LastError = ErrorInvalidLevel, 0;
-    return FillRecords<TPrinterInfo5>(M.DefaultRecords, PrinterEnum, BufferSize, Needed, Returned);
+    const std::set<std::size_t> Unnamed =
+        M.UnnamedDefault ? std::set<std::size_t>{0} : std::set<std::size_t>{};
+    return FillRecords<TPrinterInfo5>(M.DefaultRecords, Unnamed, PrinterEnum, BufferSize, Needed,
+                                      Returned);
   }
   if (Level != 4) return M.LastError = ErrorInvalidLevel, 0;
-  return FillRecords<TPrinterInfo4>(M.Printers, PrinterEnum, BufferSize, Needed, Returned);
+  return FillRecords<TPrinterInfo4>(M.Printers, M.UnnamedPrinters, PrinterEnum, BufferSize, Needed,
+                                    Returned);
 }
 
 Bool GetDefaultPrinterW(char16_t* Buffer, std::uint32_t* Size) {

@@ -11,6 +11,7 @@ using simulated::Machine;
 namespace {
 
 constexpr std::uint32_t DriveNoRootDir = 1;
+constexpr std::uint32_t ErrorNotReady = 21;
 
 // The drive a root path such as "D:\" names, if the machine has it.
 const simulated::TDrive* DriveOf(const char16_t* Root) {
@@ -48,6 +49,10 @@ Bool GetDiskFreeSpaceExW(const char16_t* DirectoryName, std::uint64_t* FreeBytes
   const simulated::TDrive* Drive = DriveOf(DirectoryName);
   if (Drive == nullptr) return M.LastError = ErrorPathNotFound, 0;
   if (Drive->SpaceError != 0) return M.LastError = Drive->SpaceError, 0;
+  if (Drive->NoMedia) {
+    if ((M.ErrorMode & SemFailCriticalErrors) == 0) ++M.CriticalErrorBoxes;
+    return M.LastError = ErrorNotReady, 0;
+  }
   if (FreeBytesAvailableToCaller != nullptr) *FreeBytesAvailableToCaller = Drive->FreeBytesAvailable;
   if (TotalNumberOfBytes != nullptr) *TotalNumberOfBytes = Drive->TotalBytes;
   if (TotalNumberOfFreeBytes != nullptr) *TotalNumberOfFreeBytes = Drive->TotalFreeBytes;
@@ -83,6 +88,16 @@ void GetNativeSystemInfo(TSystemInfo* SystemInfo) {
   auto& M = Machine();
   static_cast<void>(M.Failing("GetNativeSystemInfo"));  // counted only: the call cannot fail
   SystemInfo->ProcessorArchitecture = M.NativeProcessorArchitecture;
+}
+
+Bool SetDefaultDllDirectories(std::uint32_t DirectoryFlags) {
+  auto& M = Machine();
+  std::size_t Before = 0;
+  for (const auto& [Call, Count] : M.CallCounts()) Before += static_cast<std::size_t>(Count);
+  if (M.Failing("SetDefaultDllDirectories")) return 0;
+  M.DefaultDllDirectories = DirectoryFlags;
+  M.CallsBeforeDllDirectories = Before;
+  return 1;
 }
 
 Bool GetTickCount64(std::uint64_t* Ticks) {

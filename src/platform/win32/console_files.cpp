@@ -62,6 +62,15 @@ std::uint32_t GetModuleFileNameW(Handle Module, char16_t* FileName, std::uint32_
   return ::GetModuleFileNameW(reinterpret_cast<HMODULE>(ToNative(Module)), Wide(FileName), Size);
 }
 
+std::uint32_t ExpandEnvironmentStringsW(const char16_t* Source, char16_t* Destination,
+                                        std::uint32_t Size) {
+  return ::ExpandEnvironmentStringsW(Wide(Source), Wide(Destination), Size);
+}
+
+std::uint32_t GetErrorMode() { return ::GetErrorMode(); }
+
+std::uint32_t SetErrorMode(std::uint32_t Mode) { return ::SetErrorMode(Mode); }
+
 std::uint32_t GetLastError() { return ::GetLastError(); }
 
 std::uint32_t FormatMessageW(std::uint32_t Flags, const void* Source, std::uint32_t MessageId,

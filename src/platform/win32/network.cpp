@@ -1,8 +1,11 @@
-// The adapter table: forwarding to iphlpapi, whose records the program reads at fixed offsets.
+// The adapter table: forwarding to iphlpapi, bound on first use from the system folder; the
+// program reads its records at fixed offsets.
 #include "platform/win32/windows_api.h"
 
 #include <cstddef>
 #include <iphlpapi.h>
+
+#include "platform/win32/system_library.h"
 
 namespace platform {
 
@@ -21,8 +24,12 @@ static_assert(offsetof(IP_ADAPTER_INFO, GatewayList) + offsetof(IP_ADDR_STRING, 
               record::GatewayAddress);
 
 std::uint32_t GetAdaptersInfo(std::uint8_t* AdapterInfo, std::uint32_t* SizePointer) {
+  static const win32::TSystemFunction<decltype(::GetAdaptersInfo)> Bound(L"iphlpapi.dll",
+                                                                         "GetAdaptersInfo");
+  // The call's own way of failing: its result is the error code.
+  if (Bound.Get() == nullptr) return Bound.Error();
   ULONG Size = *SizePointer;
-  const DWORD Result = ::GetAdaptersInfo(reinterpret_cast<PIP_ADAPTER_INFO>(AdapterInfo), &Size);
+  const DWORD Result = Bound.Get()(reinterpret_cast<PIP_ADAPTER_INFO>(AdapterInfo), &Size);
   *SizePointer = Size;
   return Result;
 }

@@ -1,0 +1,16 @@
+# Cross build of the Windows product: MinGW-w64 with POSIX threads, for the architecture the preset
+# names in INVENTARIO_WINDOWS_ARCH: i686 (the exe handed out, default) or x86_64.
+if(NOT INVENTARIO_WINDOWS_ARCH)
+  set(INVENTARIO_WINDOWS_ARCH i686)
+endif()
+# try_compile projects read this file again and must see the same architecture.
+list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES INVENTARIO_WINDOWS_ARCH)
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR ${INVENTARIO_WINDOWS_ARCH})
+set(CMAKE_C_COMPILER ${INVENTARIO_WINDOWS_ARCH}-w64-mingw32-gcc-posix)
+set(CMAKE_CXX_COMPILER ${INVENTARIO_WINDOWS_ARCH}-w64-mingw32-g++-posix)
+set(CMAKE_RC_COMPILER ${INVENTARIO_WINDOWS_ARCH}-w64-mingw32-windres)
+set(CMAKE_FIND_ROOT_PATH /usr/${INVENTARIO_WINDOWS_ARCH}-w64-mingw32)
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
