@@ -16,7 +16,7 @@ constexpr std::size_t InputChunk = 128;
 }  // namespace
 
 bool TConsoleOutput::SetUp() {
-  FHandle = platform::GetStdHandle(platform::StdOutputHandle);
+  FHandle = platform::GetStdHandle(FStdHandle);
   const std::uint32_t Type = platform::GetFileType(FHandle);
   if (Type == platform::FileTypeUnknown) return false;
   FIsConsole = Type == platform::FileTypeChar;

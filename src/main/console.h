@@ -9,8 +9,11 @@
 
 class TConsoleOutput {
  public:
-  // AnsiCodePage encodes output that is not a console (a file or a pipe).
-  explicit TConsoleOutput(std::uint32_t AnsiCodePage) : FAnsiCodePage(AnsiCodePage) {}
+  // AnsiCodePage encodes output that is not a console (a file or a pipe). StdHandle picks the
+  // stream: standard output unless told otherwise.
+  explicit TConsoleOutput(std::uint32_t AnsiCodePage,
+                          std::uint32_t StdHandle = platform::StdOutputHandle)
+      : FAnsiCodePage(AnsiCodePage), FStdHandle(StdHandle) {}
 
   // Writes Text and CR LF. Raises EInOutError when the stream cannot be set up or written.
   void WriteLine(std::u16string_view Text);
@@ -24,6 +27,7 @@ class TConsoleOutput {
   void CheckIo();
 
   std::uint32_t FAnsiCodePage;
+  std::uint32_t FStdHandle;
   platform::Handle FHandle = platform::NullHandle;
   bool FReady = false;
   bool FIsConsole = false;

@@ -1,12 +1,19 @@
 #include "main/program_flow.h"
 
+#include <cstdint>
 #include <new>
+#include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
+#include "main/command_line.h"
 #include "main/console.h"
+#include "main/glpi_facts.h"
 #include "platform/platform.h"
 #include "probes/printers.h"
 #include "probes/probes.h"
+#include "report/glpi_inventory.h"
 #include "report/report.h"
 #include "text/exceptions.h"
 #include "text/format.h"
@@ -14,27 +21,64 @@
 
 namespace {
 
-void RunProbes(TReportFields& F) {
+void RunProbes(TReportFields& F, TProbeExtras* X) {
   F.ComputerName = GetComputerNetName();
   F.OSName = GetOSInfo(F.OSVer, F.OSBuild);
   F.CPU = GetCPUName();
-  F.RAMStr = FormatRAM(GetTotalRAM());
-  F.Disks = GetDisksInfo();
-  F.Uptime = GetUptime();
+  F.RAMStr = FormatRAM(GetTotalRAM(X != nullptr ? &X->MemoryBytes : nullptr));
+  F.Disks = GetDisksInfo(X != nullptr ? &X->Disks : nullptr);
+  F.Uptime = GetUptime(X != nullptr ? &X->UptimeMilliseconds : nullptr);
+  if (X != nullptr)
+    X->RunTime = GetLocalDateTime();  // right after the uptime: the boot time is their difference
   F.ProductID = GetWindowsProductId();
   GetNetworkDetails(F.NetName, F.IPLocal, F.Gateway, F.MAC, F.TipoIP, F.SpeedStr);
-  F.PrintersStr = GetInstalledPrinters();
-  F.Programs = GetInstalledPrograms();
+  F.PrintersStr = GetInstalledPrinters(X != nullptr ? &X->Printers : nullptr);
+  F.Programs = GetInstalledPrograms(X != nullptr ? &X->Programs : nullptr);
+  if (X != nullptr) {
+    X->SystemDrive = GetSystemDriveLetter();
+    X->Arch = GetWindowsArchitecture();
+  }
 }
 
-void GenerateReport(TConsoleOutput& Output) {
+// The inventory file beside the report; false, with the reason on the console, when it is not
+// saved.
+bool SaveGlpi(TConsoleOutput& Output, const TReportFields& Fields, TProbeExtras& Extras,
+              const std::u16string& ReportPath) {
+  const std::u16string Path =
+      ExtractFilePath(ReportPath) + GlpiInventoryFileName(Fields.ComputerName);
+  std::u16string Failure;  // the error line, as the error display writes it
+  try {
+    SaveGlpiInventory(GlpiInventoryJson(GlpiInventoryOf(Fields, Extras)), Path);
+  } catch (const Exception& Error) {
+    Failure = std::u16string{Error.ClassName()} + u": " + Error.Message;
+  } catch (const std::bad_alloc&) {
+    Failure = u"EOutOfMemory: Out of memory";
+  }
+  if (Failure.empty()) {
+    Output.WriteLine(u"Inventario GLPI salvo em: " + Path);
+    return true;
+  }
+  Output.WriteLine(u"");
+  Output.WriteLine(u"Nao foi possivel salvar o inventario GLPI:");
+  Output.WriteLine(Failure);
+  return false;
+}
+
+// True when everything asked for was saved.
+bool GenerateReport(TConsoleOutput& Output, const TCommandLine& Options) {
   Output.WriteLine(u"Coletando informacoes do sistema...");
   TReportFields Fields;
-  RunProbes(Fields);
-  TStringList ReportText;  // lives until the success line is out, or until an error passes
-  ComposeReport(Fields, ReportText);
-  const TSavedReport Saved = SaveReport(ReportText, Fields.ComputerName);
-  Output.WriteLine(u"Sucesso! Relatorio salvo em: " + Saved.FilePath);
+  std::optional<TProbeExtras> Extras;
+  if (Options.Glpi) Extras.emplace();
+  RunProbes(Fields, Extras ? &*Extras : nullptr);
+  std::u16string ReportPath;
+  {
+    TStringList ReportText;  // lives until the success line is out, or until an error passes
+    ComposeReport(Fields, ReportText);
+    ReportPath = SaveReport(ReportText, Fields.ComputerName, Options.Folder).FilePath;
+    Output.WriteLine(u"Sucesso! Relatorio salvo em: " + ReportPath);
+  }
+  return !Extras || SaveGlpi(Output, Fields, *Extras, ReportPath);
 }
 
 void ShowError(TConsoleOutput& Output, const Exception& Error) {
@@ -43,9 +87,11 @@ void ShowError(TConsoleOutput& Output, const Exception& Error) {
   Output.WriteLine(std::u16string{Error.ClassName()} + u": " + Error.Message);
 }
 
-void MainSequence(TConsoleOutput& Output) {
+// True when everything asked for was saved.
+bool MainSequence(TConsoleOutput& Output, const TCommandLine& Options) {
+  bool AllSaved = false;
   try {
-    GenerateReport(Output);
+    AllSaved = GenerateReport(Output, Options);
   } catch (const Exception& Error) {
     ShowError(Output, Error);
   } catch (const std::bad_alloc&) {
@@ -54,6 +100,33 @@ void MainSequence(TConsoleOutput& Output) {
   Output.WriteLine(u"");
   Output.WriteLine(u"Pressione ENTER para sair...");
   ReadLineAndDiscard();
+  return AllSaved;
+}
+
+// An argument the program does not know: said on standard error with the usage, so that a
+// script's log shows it; the exit code tells the script even when that stream cannot be written.
+void RejectArgument(const std::u16string& Argument) {
+  try {
+    TConsoleOutput Errors(DefaultSystemCodePage, platform::StdErrorHandle);
+    Errors.WriteLine(u"Opcao desconhecida: " + Argument);
+    for (const std::u16string_view Line : UsageLines()) Errors.WriteLine(Line);
+    Errors.Close();
+  } catch (const Exception&) {  // NOLINT(bugprone-empty-catch): nowhere else to say it
+  }
+}
+
+int Dispatch(TConsoleOutput& Output, const TCommandLine& Options) {
+  if (Options.Unknown) {
+    RejectArgument(*Options.Unknown);
+    return 2;
+  }
+  if (Options.Help) {
+    for (const std::u16string_view Line : UsageLines()) Output.WriteLine(Line);
+    return 0;
+  }
+  const bool AllSaved = MainSequence(Output, Options);
+  // Without switches the run keeps its old promise: it ends with 0 whatever it printed.
+  return Options.AnySwitch() && !AllSaved ? 1 : 0;
 }
 
 // What the user sees when an error escapes everything else; the process then ends with code 1.
@@ -74,7 +147,9 @@ void LastChance(TConsoleOutput& Output, std::u16string_view ClassName,
 
 }  // namespace
 
-int RunInventario() {
+int RunInventario() { return RunInventario({}); }
+
+int RunInventario(const std::vector<std::u16string>& Arguments) {
   // Before anything can load a DLL by name: a DLL planted beside the exe, in a Downloads folder or
   // on a pen drive, must never be the one found. Older systems without the call keep their order.
   platform::SetDefaultDllDirectories(platform::LoadLibrarySearchSystem32);
@@ -86,9 +161,9 @@ int RunInventario() {
   TConsoleOutput Output(DefaultSystemCodePage);
   int ExitCode = 1;
   try {
-    MainSequence(Output);
+    const int Code = Dispatch(Output, ParseArguments(Arguments));
     Output.Close();
-    ExitCode = 0;
+    ExitCode = Code;
   } catch (const Exception& Error) {
     LastChance(Output, Error.ClassName(), Error.Message);
   } catch (const std::bad_alloc&) {

@@ -155,7 +155,12 @@ Bool CloseHandle(Handle Object);
 std::uint32_t GetFullPathNameW(const char16_t* FileName, std::uint32_t BufferLength,
                                char16_t* Buffer, char16_t** FilePart);
 
+// Removes a file; used only to take back a file whose writing failed.
+Bool DeleteFileW(const char16_t* FileName);
+
 // Process environment.
+// The command line the process was started with, as one text; the process owns it.
+const char16_t* GetCommandLineW();
 std::uint32_t GetEnvironmentVariableW(const char16_t* Name, char16_t* Buffer, std::uint32_t Size);
 std::uint32_t GetModuleFileNameW(Handle Module, char16_t* FileName, std::uint32_t Size);
 // Replaces each %NAME% in Source with that variable's value; a name the environment lacks stays
@@ -233,6 +238,46 @@ Handle GlobalAlloc(std::uint32_t Flags, std::size_t Bytes);
 void* GlobalLock(Handle Memory);
 Bool GlobalUnlock(Handle Memory);
 Handle GlobalFree(Handle Memory);
+
+// The local time, to the second (the program uses no finer part).
+struct TSystemTime {
+  std::uint16_t Year;
+  std::uint16_t Month;
+  std::uint16_t DayOfWeek;
+  std::uint16_t Day;
+  std::uint16_t Hour;
+  std::uint16_t Minute;
+  std::uint16_t Second;
+  std::uint16_t Milliseconds;
+};
+static_assert(sizeof(TSystemTime) == 16, "the record the system fills is 16 bytes");
+void GetLocalTime(TSystemTime* SystemTime);
+
+// The folder Windows is installed in, shared by all users (Buffer of Size units; the result is
+// its length, or the size needed when it does not fit, or 0 on failure).
+std::uint32_t GetSystemWindowsDirectoryW(char16_t* Buffer, std::uint32_t Size);
+
+// What the Windows installation runs on. IsWow64Process2 exists only from Windows 10 1709 on and is
+// looked up when first asked for: 0 when the system has no such call. GetNativeSystemInfo is
+// older, but under x86 emulation on ARM64 it answers for the emulated processor.
+constexpr Handle CurrentProcess{~std::uintptr_t{0}};  // the pseudo handle GetCurrentProcess gives
+constexpr std::uint16_t ImageFileMachineUnknown = 0;
+constexpr std::uint16_t ImageFileMachineI386 = 0x014C;
+constexpr std::uint16_t ImageFileMachineArmNt = 0x01C4;
+constexpr std::uint16_t ImageFileMachineIa64 = 0x0200;
+constexpr std::uint16_t ImageFileMachineAmd64 = 0x8664;
+constexpr std::uint16_t ImageFileMachineArm64 = 0xAA64;
+Bool IsWow64Process2(Handle Process, std::uint16_t* ProcessMachine, std::uint16_t* NativeMachine);
+constexpr std::uint16_t ProcessorArchitectureIntel = 0;
+constexpr std::uint16_t ProcessorArchitectureArm = 5;
+constexpr std::uint16_t ProcessorArchitectureIa64 = 6;
+constexpr std::uint16_t ProcessorArchitectureAmd64 = 9;
+constexpr std::uint16_t ProcessorArchitectureArm64 = 12;
+// Of the system information record only the processor architecture matters to the program.
+struct TSystemInfo {
+  std::uint16_t ProcessorArchitecture;
+};
+void GetNativeSystemInfo(TSystemInfo* SystemInfo);
 
 // The computer's NetBIOS name.
 Bool GetComputerNameW(char16_t* Buffer, std::uint32_t* Size);

@@ -1,3 +1,4 @@
+#include <array>
 #include <cstdint>
 
 #include "platform/platform.h"
@@ -15,10 +16,11 @@ double ToGB(std::uint64_t Bytes) { return static_cast<double>(Bytes) / BytesPerG
 
 }  // namespace
 
-double GetTotalRAM() {
+double GetTotalRAM(std::uint64_t* TotalBytes) {
   platform::TMemoryStatusEx MemStatus{};
   MemStatus.DwLength = sizeof(MemStatus);
   if (platform::GlobalMemoryStatusEx(&MemStatus) == 0) return 0.0;
+  if (TotalBytes != nullptr) *TotalBytes = MemStatus.UllTotalPhys;
   return ToGB(MemStatus.UllTotalPhys);
 }
 
@@ -26,7 +28,7 @@ std::u16string FormatRAM(double Gigabytes) {
   return Format(u"%.2f GB", {static_cast<long double>(Gigabytes)});
 }
 
-std::u16string GetDisksInfo() {
+std::u16string GetDisksInfo(std::vector<TDiskSpace>* Disks) {
   TStringList List;
   for (char16_t DriveLetter = u'C'; DriveLetter <= u'Z'; ++DriveLetter) {
     const std::u16string DrivePath = std::u16string(1, DriveLetter) + u":\\";
@@ -39,6 +41,7 @@ std::u16string GetDisksInfo() {
     }
     List.Add(Format(u"%s: Total: %.2f GB | Livre: %.2f GB",
                     {DriveLetter, ToGB(TotalBytes), ToGB(TotalFreeBytes)}));
+    if (Disks != nullptr) Disks->push_back({DriveLetter, TotalBytes, TotalFreeBytes});
   }
   std::u16string Result;
   for (const std::u16string& Entry : List) {
@@ -48,15 +51,33 @@ std::u16string GetDisksInfo() {
   return Result.empty() ? u"Nenhum disco encontrado." : Result;
 }
 
-std::u16string GetUptime() {
+std::u16string GetUptime(std::uint64_t* Milliseconds) {
   std::uint64_t Ticks = 0;
   if (platform::GetTickCount64(&Ticks) == 0) {
     throw EExternalException(Format(u"External exception %x", {std::int64_t{DelayLoadProcNotFound}}));
   }
+  if (Milliseconds != nullptr) *Milliseconds = Ticks;
   const auto Seconds = static_cast<std::int64_t>(Ticks / 1000);
   const std::int64_t Minutes = Seconds / 60;
   std::int64_t Hours = Minutes / 60;
   const std::int64_t Days = Hours / 24;
   Hours %= 24;
   return Format(u"%d dias, %d horas", {Days, Hours});
+}
+
+platform::TSystemTime GetLocalDateTime() {
+  platform::TSystemTime Now{};
+  platform::GetLocalTime(&Now);
+  return Now;
+}
+
+char16_t GetSystemDriveLetter() {
+  std::array<char16_t, 261> Buffer{};
+  const std::uint32_t Length = platform::GetSystemWindowsDirectoryW(Buffer.data(), Buffer.size());
+  // Only a path that fits and starts with a drive letter names a drive.
+  if (Length < 2 || Length >= Buffer.size() || Buffer[1] != u':') return 0;
+  const char16_t Letter = Buffer[0] >= u'a' && Buffer[0] <= u'z'
+                              ? static_cast<char16_t>(Buffer[0] - u'a' + u'A')
+                              : Buffer[0];
+  return Letter >= u'A' && Letter <= u'Z' ? Letter : u'\0';
 }

@@ -33,13 +33,14 @@ std::optional<std::u16string> MachineString(std::u16string_view Key, std::u16str
 std::u16string GetComputerNetName() {
   std::array<char16_t, 16> Buffer{};
   std::uint32_t Size = Buffer.size();
-  if (platform::GetComputerNameW(Buffer.data(), &Size) == 0) return u"DESCONHECIDO";
+  if (platform::GetComputerNameW(Buffer.data(), &Size) == 0)
+    return std::u16string{UnknownComputerName};
   const std::u16string_view Name(Buffer.data(), Buffer.size());
   return std::u16string{Name.substr(0, Name.find(u'\0'))};
 }
 
 std::u16string GetOSInfo(std::u16string& VersionStr, std::u16string& BuildStr) {
-  std::u16string Result = u"Windows Desconhecido";
+  std::u16string Result{UnknownOSName};
   VersionStr.clear();
   BuildStr.clear();
   TRegistry Reg(RegistryReadAccess);
@@ -62,10 +63,30 @@ std::u16string GetOSInfo(std::u16string& VersionStr, std::u16string& BuildStr) {
 }
 
 std::u16string GetWindowsProductId() {
-  return MachineString(CurrentVersionKey, u"ProductId").value_or(u"N\u00E3o encontrado");
+  return MachineString(CurrentVersionKey, u"ProductId").value_or(std::u16string{ProductIdNotFound});
 }
 
 std::u16string GetCPUName() {
   const std::optional<std::u16string> Name = MachineString(ProcessorKey, u"ProcessorNameString");
-  return Name ? Trim(*Name) : u"Desconhecido";
+  return Name ? Trim(*Name) : std::u16string{UnknownCPUName};
+}
+
+std::u16string GetWindowsArchitecture() {
+  const auto Wide = [](std::uint16_t Machine) {
+    return Machine == platform::ImageFileMachineAmd64 ||
+           Machine == platform::ImageFileMachineArm64 || Machine == platform::ImageFileMachineIa64;
+  };
+  std::uint16_t ProcessMachine = 0;
+  std::uint16_t NativeMachine = 0;
+  if (platform::IsWow64Process2(platform::CurrentProcess, &ProcessMachine, &NativeMachine) != 0) {
+    return Wide(NativeMachine) ? u"64-bit" : u"32-bit";
+  }
+  // Before Windows 10 1709 there is no x86 emulation on ARM64, so the native processor is real.
+  platform::TSystemInfo Info{};
+  platform::GetNativeSystemInfo(&Info);
+  const std::uint16_t Arch = Info.ProcessorArchitecture;
+  const bool Is64 = Arch == platform::ProcessorArchitectureAmd64 ||
+                    Arch == platform::ProcessorArchitectureArm64 ||
+                    Arch == platform::ProcessorArchitectureIa64;
+  return Is64 ? u"64-bit" : u"32-bit";
 }

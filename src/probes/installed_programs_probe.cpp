@@ -1,4 +1,5 @@
 #include <cstdint>
+#include <deque>
 #include <string>
 #include <string_view>
 
@@ -43,8 +44,28 @@ std::u16string ProgramLine(const TRegistry& Reg) {
   return u"\u2022 " + DisplayName;
 }
 
+// What a listed entry says about itself beyond its name; travels with its line.
+class TProgramEntry : public TObject {
+ public:
+  TProgramEntry(std::u16string AVersion, std::u16string APublisher)
+      : Version(std::move(AVersion)), Publisher(std::move(APublisher)) {}
+  std::u16string Version;
+  std::u16string Publisher;
+};
+
+// A value that only describes an entry: when it cannot be read it is left out, never the entry.
+std::u16string DescriptiveValue(const TRegistry& Reg, std::u16string_view Name) {
+  try {
+    return Trim(Reg.ReadString(Name));
+  } catch (const Exception&) {
+    return {};
+  }
+}
+
+// With Entries, each line added carries its entry's version and publisher, kept in Entries.
 void ReadUninstallKey(TRegistry& Reg, TStringList& Keys, TStringList& ProgramsList,
-                      platform::Hkey RootKey, std::u16string_view SubKey) {
+                      std::deque<TProgramEntry>* Entries, platform::Hkey RootKey,
+                      std::u16string_view SubKey) {
   Reg.SetRootKey(RootKey);
   if (!Reg.OpenKeyReadOnly(SubKey)) return;
   Reg.GetKeyNames(Keys);
@@ -59,7 +80,14 @@ void ReadUninstallKey(TRegistry& Reg, TStringList& Keys, TStringList& ProgramsLi
     // A broken entry costs only itself: whatever fails while reading it, the scan goes on.
     try {
       std::u16string Line = ProgramLine(Reg);
-      if (!Line.empty()) ProgramsList.Add(std::move(Line));
+      if (!Line.empty()) {
+        TObject* Entry = nullptr;
+        if (Entries != nullptr) {
+          Entry = &Entries->emplace_back(DescriptiveValue(Reg, u"DisplayVersion"),
+                                         DescriptiveValue(Reg, u"Publisher"));
+        }
+        ProgramsList.AddObject(std::move(Line), Entry);
+      }
     } catch (...) {  // NOLINT(bugprone-empty-catch)
     }
     Reg.CloseKey();
@@ -68,17 +96,32 @@ void ReadUninstallKey(TRegistry& Reg, TStringList& Keys, TStringList& ProgramsLi
 
 }  // namespace
 
-std::u16string GetInstalledPrograms() {
+std::u16string GetInstalledPrograms(std::vector<TInstalledProgram>* Details) {
+  std::deque<TProgramEntry> Entries;  // declared first: outlives the list's references to them
   TStringList ProgramsList;
+  std::deque<TProgramEntry>* Described = Details != nullptr ? &Entries : nullptr;
   {
     TStringList Keys;
     TRegistry Reg(RegistryReadAccess);
-    ReadUninstallKey(Reg, Keys, ProgramsList, platform::HkeyLocalMachine, UninstallKey);
-    ReadUninstallKey(Reg, Keys, ProgramsList, platform::HkeyLocalMachine, Uninstall32Key);
-    ReadUninstallKey(Reg, Keys, ProgramsList, platform::HkeyCurrentUser, UninstallKey);
+    ReadUninstallKey(Reg, Keys, ProgramsList, Described, platform::HkeyLocalMachine, UninstallKey);
+    ReadUninstallKey(Reg, Keys, ProgramsList, Described, platform::HkeyLocalMachine,
+                     Uninstall32Key);
+    ReadUninstallKey(Reg, Keys, ProgramsList, Described, platform::HkeyCurrentUser, UninstallKey);
   }
   // The first of lines that differ only in case (or in what the locale ignores) is the one kept.
   ProgramsList.RemoveLaterDuplicates();
   ProgramsList.Sort();
+  if (Details != nullptr) {
+    for (std::int32_t I = 0; I < ProgramsList.Count(); ++I) {
+      const auto* Entry = dynamic_cast<const TProgramEntry*>(ProgramsList.GetObject(I));
+      TInstalledProgram Program{
+          ProgramsList.Get(I).substr(2), {}, {}};  // after the bullet and space
+      if (Entry != nullptr) {
+        Program.Version = Entry->Version;
+        Program.Publisher = Entry->Publisher;
+      }
+      Details->push_back(std::move(Program));
+    }
+  }
   return ProgramsList.Count() == 0 ? u"Nenhum programa encontrado." : ProgramsList.Text();
 }

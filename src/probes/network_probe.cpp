@@ -45,9 +45,9 @@ std::u16string MacText(const std::uint8_t* Record) {
 void GetNetworkDetails(std::u16string& NetName, std::u16string& IPLocal, std::u16string& Gateway,
                        std::u16string& MAC, std::u16string& TipoIP, std::u16string& SpeedStr) {
   NetName = u"Desconhecida (N\u00E3o conectada)";
-  IPLocal = u"N\u00E3o obtido";
-  Gateway = u"N\u00E3o obtido";
-  MAC = u"N\u00E3o obtido";
+  IPLocal = AddressNotObtained;
+  Gateway = AddressNotObtained;
+  MAC = AddressNotObtained;
   TipoIP = u"IP Est\u00E1tico (Fixo)";
   SpeedStr = u"N\u00E3o conectada";
 
@@ -62,7 +62,7 @@ void GetNetworkDetails(std::u16string& NetName, std::u16string& IPLocal, std::u1
     if (Unusable(IPStr)) continue;
     NetName = TextField(Ptr, record::Description, record::DescriptionSize);
     IPLocal = IPStr;
-    Gateway = GwStr.empty() || GwStr == u"0.0.0.0" ? u"N\u00E3o encontrado" : GwStr;
+    Gateway = GwStr.empty() || GwStr == u"0.0.0.0" ? std::u16string{GatewayNotFound} : GwStr;
     TipoIP = WordField(Ptr, record::DhcpEnabled) == 1 ? u"DHCP (Autom\u00E1tico)" : u"IP Est\u00E1tico (Fixo)";
     MAC = MacText(Ptr);
     SpeedStr = u"Ativa (1 Gbps)";

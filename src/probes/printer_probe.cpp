@@ -13,7 +13,7 @@ const char16_t* const Warning = u"Aviso ao listar impressoras: ";
 // Every printer is listed, the default one marked. When the default cannot be determined the
 // printers are still listed, unmarked, with the reason in a warning line after them: a technician
 // needs the inventory even from a spooler that cannot say which printer is the default.
-std::u16string GetInstalledPrinters() {
+std::u16string GetInstalledPrinters(std::vector<std::u16string>* Names) {
   TStringList PrintersList;
   try {
     Printer().Refresh();
@@ -29,6 +29,7 @@ std::u16string GetInstalledPrinters() {
       }
       for (std::int32_t I = 0; I < Count; ++I) {
         PrintersList.Add(u"\u2022 " + Printers.Get(I) + (I == Default ? u" (Padr\u00E3o)" : u""));
+        if (Names != nullptr) Names->push_back(Printers.Get(I));
       }
       if (Problem) PrintersList.Add(Warning + *Problem);
     }

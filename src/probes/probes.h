@@ -1,18 +1,55 @@
 // The ten probes, one per group of report fields. Each returns printable text: when the machine
 // gives nothing, the probe's fixed fallback.
+//
+// The optional out-parameters carry, beside the text, the values a machine-readable inventory
+// needs as numbers or items; with nullptr (the default) a probe makes no call for them.
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/platform.h"
+
+// Fallback texts that another reader of the results must tell apart from found values.
+inline constexpr std::u16string_view UnknownComputerName = u"DESCONHECIDO";
+inline constexpr std::u16string_view UnknownOSName = u"Windows Desconhecido";
+inline constexpr std::u16string_view UnknownCPUName = u"Desconhecido";
+inline constexpr std::u16string_view ProductIdNotFound = u"N\u00E3o encontrado";
+inline constexpr std::u16string_view AddressNotObtained = u"N\u00E3o obtido";  // no usable adapter
+inline constexpr std::u16string_view GatewayNotFound = u"N\u00E3o encontrado";
+
+struct TDiskSpace {
+  char16_t Letter;
+  std::uint64_t TotalBytes;
+  std::uint64_t FreeBytes;
+};
+
+struct TInstalledProgram {
+  std::u16string Name;       // the display name, as its line shows it
+  std::u16string Version;    // DisplayVersion, trimmed; empty when missing or unreadable
+  std::u16string Publisher;  // Publisher, likewise
+};
 
 std::u16string GetComputerNetName();
 std::u16string GetOSInfo(std::u16string& VersionStr, std::u16string& BuildStr);
 std::u16string GetCPUName();
-double GetTotalRAM();  // gigabytes
+double GetTotalRAM(
+    std::uint64_t* TotalBytes = nullptr);  // gigabytes; the bytes stay 0 when unknown
 std::u16string FormatRAM(double Gigabytes);
-std::u16string GetDisksInfo();
-std::u16string GetUptime();
+std::u16string GetDisksInfo(std::vector<TDiskSpace>* Disks = nullptr);
+std::u16string GetUptime(std::uint64_t* Milliseconds = nullptr);
 std::u16string GetWindowsProductId();
 void GetNetworkDetails(std::u16string& NetName, std::u16string& IPLocal, std::u16string& Gateway,
                        std::u16string& MAC, std::u16string& TipoIP, std::u16string& SpeedStr);
-std::u16string GetInstalledPrinters();
-std::u16string GetInstalledPrograms();
+std::u16string GetInstalledPrinters(std::vector<std::u16string>* Names = nullptr);
+// With Details, each listed line's entry also gives its version and publisher, in line order.
+std::u16string GetInstalledPrograms(std::vector<TInstalledProgram>* Details = nullptr);
+
+// Beyond the report: what only the machine-readable inventory holds.
+platform::TSystemTime GetLocalDateTime();
+// The letter of the drive Windows is installed on; 0 when the system does not say.
+char16_t GetSystemDriveLetter();
+// "64-bit" or "32-bit": the Windows installation's width, whatever this process's own.
+std::u16string GetWindowsArchitecture();

@@ -30,4 +30,9 @@ struct TSavedReport {
 // Saves ReportText as UTF-8 to the Desktop the user sees (the redirected one, else the one under
 // the profile), or next to the executable when that fails for any reason. Raises the error of the
 // second attempt when both fail.
-TSavedReport SaveReport(const TStringList& ReportText, const std::u16string& ComputerName);
+//
+// Given a Folder, saves there and only there (relative to the current folder when not absolute):
+// whoever named it looks for the report in it, so its error is raised rather than the report put
+// elsewhere. FilePath is then the file's full path.
+TSavedReport SaveReport(const TStringList& ReportText, const std::u16string& ComputerName,
+                        const std::optional<std::u16string>& Folder = std::nullopt);

@@ -36,8 +36,17 @@ std::u16string GetDesktopPath() {
   return IncludeTrailingPathDelimiter(Profile) + u"Desktop";
 }
 
-TSavedReport SaveReport(const TStringList& ReportText, const std::u16string& ComputerName) {
+TSavedReport SaveReport(const TStringList& ReportText, const std::u16string& ComputerName,
+                        const std::optional<std::u16string>& Folder) {
   TSavedReport Saved;
+  if (Folder) {
+    const std::u16string Path =
+        IncludeTrailingPathDelimiter(*Folder) + ReportFileName(ComputerName);
+    const std::u16string Full = ExpandFileName(Path);
+    Saved.FilePath = Full.empty() ? Path : Full;
+    ReportText.SaveToFile(Saved.FilePath, &TEncoding::UTF8());
+    return Saved;
+  }
   Saved.DesktopPath = GetDesktopPath();
   if (std::optional<std::u16string> Redirected = GetRedirectedDesktop(Saved.DesktopPath)) {
     Saved.DesktopPath = std::move(*Redirected);

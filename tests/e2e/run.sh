@@ -341,11 +341,14 @@ runner=()
 # reach one. Its adapters are still the server's, which Wine's services read.
 offline=(unshare -n)
 
+# The arguments run_exe passes to the program (none but where a case sets them).
+exe_args=()
+
 # run_exe LOCALE INPUT [PROFILE]: runs the exe with stdin from INPUT, stdout and stderr to files.
 # With PROFILE, USERPROFILE is set to it first (an empty PROFILE removes the variable).
 run_exe() {
   local locale=$1 input=$2
-  local -a command=("$win_exe")
+  local -a command=("$win_exe" "${exe_args[@]}")
   if [ $# -ge 3 ]; then
     # No space before &&: cmd would keep it as part of the value.
     command=(cmd /c "set USERPROFILE=$3&& $win_exe")
@@ -859,6 +862,127 @@ begin_case 'windows7 desktop-unc'
 run_exe pt_BR.UTF-8 /dev/null
 check_result "$tools" 'C:\Ferramentas' ,
 end_case "Desktop redirected to a server that does not exist: the report next to the exe"
+
+# Switches for scripted runs. The GLPI inventory beside the report must pass GLPI's own schema and
+# say what the report says; validate.py and check_glpi.py hold it to both.
+glpi_schema=$here/../fixtures/glpi/inventory.schema.json
+
+# expect_glpi FILE REPORT SEPARATOR [SOFTWARE=NAME|VERSION|PUBLISHER...]: FILE is a valid GLPI
+# inventory that agrees with REPORT.
+expect_glpi() {
+  local inventory=$1 report=$2 separator=$3
+  shift 3
+  if [ ! -f "$inventory" ]; then
+    reasons+=(" no inventory at ${inventory#"$prefix"/}")
+  elif ! /usr/bin/python3 "$here/../glpi/validate.py" "$glpi_schema" "$inventory" >"$work/check" 2>&1; then
+    reasons+=(" the inventory does not pass GLPI's schema")
+    mapfile -t -O "${#details[@]}" details <"$work/check"
+  elif ! python3 "$here/check_glpi.py" "$inventory" "$report" "$separator" "$@" >"$work/check" 2>&1; then
+    reasons+=(" the inventory disagrees with the report")
+    mapfile -t -O "${#details[@]}" details <"$work/check"
+  fi
+}
+
+# expect_files FILE...: exactly these report and inventory files are on drive C:.
+expect_files() {
+  local found
+  found=$(find "$drive_c" -name 'relatorio_*' | sort)
+  if [ "$found" != "$(printf '%s\n' "$@" | sort)" ]; then
+    reasons+=(" files on C: are [$(echo "$found" | sed "s|$prefix/||" | tr '\n' ' ')], expected [${*#"$prefix"/}]")
+  fi
+}
+
+usage_lines=('Uso: inventario.exe [/glpi] [/pasta:PASTA] [/?]'
+  '  /glpi         salva tambem o inventario GLPI (relatorio_<NOME>.json) junto ao relatorio'
+  '  /pasta:PASTA  salva na PASTA em vez da Area de Trabalho (sem outra pasta se falhar)'
+  '  /?, /ajuda    mostra esta ajuda'
+  'Exemplo: inventario.exe /glpi /pasta:\\servidor\inventarios < NUL')
+
+begin_case 'office-pc office-pc-devices office-pc-programs' recepcao-01.escritorio.local office
+case_printers HP-LaserJet-Pro-M404 HP-LaserJet-Pro-M404 'Epson_L3250_Recepção'
+# shellcheck disable=SC2016 # expanded by the inner shell
+runner=(unshare -u sh -c 'hostname "$0" && exec "$@"' recepcao-01.escritorio.local)
+exe_args=(/GLPI)
+run_exe pt_BR.UTF-8 /dev/null
+exe_args=()
+runner=()
+expected_report=$office_pc_report
+expect_status 0
+printf '%s\r\n' 'Coletando informacoes do sistema...' \
+  "Sucesso! Relatorio salvo em: C:\\users\\root\\Desktop\\$report_name" \
+  "Inventario GLPI salvo em: C:\\users\\root\\Desktop\\relatorio_$device.json" '' \
+  'Pressione ENTER para sair...' >"$work/expected-stdout"
+expect_bytes stdout "$work/stdout" "$work/expected-stdout"
+expect_stderr_empty
+expect_report "$desktop/$report_name" ,
+expect_glpi "$desktop/relatorio_$device.json" "$desktop/$report_name" , \
+  'SOFTWARE=7-Zip 23.01 (x64)|23.01|Igor Pavlov' 'SOFTWARE=AnyDesk||AnyDesk Software GmbH'
+if [ -f "$desktop/relatorio_$device.json" ] && [ "$(head -c 1 "$desktop/relatorio_$device.json")" != '{' ]; then
+  reasons+=(" the inventory does not start with '{' (a byte-order mark?)")
+fi
+expect_files "$desktop/$report_name" "$desktop/relatorio_$device.json"
+end_case "/glpi on the office PC: the inventory passes GLPI's schema and agrees with the report"
+
+# A folder named with a space and an accent, given as a script would: quoted, trailing backslash.
+begin_case windows7
+relatorios="$drive_c/Relatórios Gerais"
+mkdir -p "$relatorios"
+# shellcheck disable=SC1003 # the backslash is the path's, not an escape
+exe_args=('/pasta:C:\Relatórios Gerais\' -glpi)
+run_exe pt_BR.UTF-8 /dev/null
+exe_args=()
+expect_status 0
+printf '%s\r\n' 'Coletando informacoes do sistema...' \
+  $'Sucesso! Relatorio salvo em: C:\\Relat\xf3rios Gerais\\'"$report_name" \
+  $'Inventario GLPI salvo em: C:\\Relat\xf3rios Gerais\\'"relatorio_$device.json" '' \
+  'Pressione ENTER para sair...' >"$work/expected-stdout"
+expect_bytes stdout "$work/stdout" "$work/expected-stdout"
+expect_stderr_empty
+expect_report "$relatorios/$report_name" ,
+expect_glpi "$relatorios/relatorio_$device.json" "$relatorios/$report_name" ,
+expect_files "$relatorios/$report_name" "$relatorios/relatorio_$device.json"
+rm -rf "$relatorios"
+end_case "/pasta: into a folder with a non-ASCII name, with /glpi"
+
+# A folder the program may not write: the error names the file tried, the exit code says so, and
+# nothing goes to the Desktop or the exe's folder instead (the Desktop is writable here).
+begin_case windows7 "" isolated readonly_tools
+# shellcheck disable=SC2016 # expanded by the inner shell
+runner=(unshare -m bash -c 'mounts_readonly_tools && exec "$@"' bash)
+exe_args=('/pasta:C:\Ferramentas' /glpi)
+run_exe pt_BR.UTF-8 /dev/null
+exe_args=()
+runner=()
+expect_status 1
+printf '%s\r\n' 'Coletando informacoes do sistema...' '' 'Ocorreu um erro ao gerar o relatorio:' \
+  "EFCreateError: Cannot create file \"C:\\Ferramentas\\$report_name\". ${refusal%.}" '' \
+  'Pressione ENTER para sair...' >"$work/expected-stdout"
+expect_bytes stdout "$work/stdout" "$work/expected-stdout"
+expect_stderr_empty
+expect_files
+end_case "/pasta: into a read-only folder: the error, exit code 1, no file anywhere"
+
+begin_case windows7
+exe_args=('/?')
+run_exe pt_BR.UTF-8 /dev/null
+exe_args=()
+expect_status 0
+printf '%s\r\n' "${usage_lines[@]}" >"$work/expected-stdout"
+expect_bytes stdout "$work/stdout" "$work/expected-stdout"
+expect_stderr_empty
+expect_files
+end_case "/?: the usage on stdout, exit code 0, nothing gathered"
+
+begin_case windows7
+exe_args=(/glpi /relatorio)
+run_exe pt_BR.UTF-8 /dev/null
+exe_args=()
+expect_status 2
+printf '%s\r\n' 'Opcao desconhecida: /relatorio' "${usage_lines[@]}" >"$work/expected-stderr"
+expect_bytes stderr "$work/stderr" "$work/expected-stderr"
+[ -s "$work/stdout" ] && reasons+=(" stdout not empty: $(head -c 200 "$work/stdout" | tr '\r\n' '  ')")
+expect_files
+end_case "an unknown switch: named on stderr with the usage, exit code 2, nothing gathered"
 
 echo "# e2e took $((SECONDS - started))s"
 echo "$passed passed, $failed failed"

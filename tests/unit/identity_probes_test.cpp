@@ -148,3 +148,40 @@ TEST_F(IdentityProbesTest, ComputerNameUpToFifteenCharacters) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(IdentityProbesTest, ArchitectureIsTheInstallationsNotTheProcesss) {
+  namespace sim = platform::simulated;
+  struct TCase {
+    const char* Name;
+    bool HasIsWow64Process2;
+    std::uint16_t ProcessMachine, NativeMachine, NativeArchitecture;
+    const char16_t* Expected;
+  };
+  using platform::ImageFileMachineI386;
+  using platform::ImageFileMachineUnknown;
+  const std::vector<TCase> Cases{
+      {"32-bit exe, 64-bit Windows 10", true, ImageFileMachineI386, platform::ImageFileMachineAmd64,
+       platform::ProcessorArchitectureAmd64, u"64-bit"},
+      {"64-bit exe", true, ImageFileMachineUnknown, platform::ImageFileMachineAmd64,
+       platform::ProcessorArchitectureAmd64, u"64-bit"},
+      // x86 emulation on ARM64: only IsWow64Process2 sees the real processor.
+      {"32-bit exe on ARM64", true, ImageFileMachineI386, platform::ImageFileMachineArm64,
+       platform::ProcessorArchitectureIntel, u"64-bit"},
+      {"32-bit Windows 10", true, ImageFileMachineUnknown, ImageFileMachineI386,
+       platform::ProcessorArchitectureIntel, u"32-bit"},
+      {"64-bit Windows 7", false, 0, 0, platform::ProcessorArchitectureAmd64, u"64-bit"},
+      {"32-bit Windows 7", false, 0, 0, platform::ProcessorArchitectureIntel, u"32-bit"},
+  };
+  for (const TCase& C : Cases) {
+    sim::ResetMachine();
+    Machine().HasIsWow64Process2 = C.HasIsWow64Process2;
+    Machine().ProcessMachine = C.ProcessMachine;
+    Machine().NativeMachine = C.NativeMachine;
+    Machine().NativeProcessorArchitecture = C.NativeArchitecture;
+    EXPECT_EQ(U8(GetWindowsArchitecture()), U8(C.Expected)) << C.Name;
+  }
+}
+
+}  // namespace

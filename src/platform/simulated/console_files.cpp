@@ -260,6 +260,24 @@ std::uint32_t GetFullPathNameW(const char16_t* FileName, std::uint32_t BufferLen
   return Length;
 }
 
+Bool DeleteFileW(const char16_t* FileName) {
+  TMachine& M = Machine();
+  if (M.Failing("DeleteFileW")) return 0;
+  auto& Fs = M.FileSystem;
+  const std::u16string Key = simulated::TFileSystem::Key(
+      simulated::FullPathName(FileName != nullptr ? FileName : u"", M.CurrentDirectory));
+  const auto Found = Fs.Files.find(Key);
+  if (Found == Fs.Files.end()) return Fail(ErrorFileNotFound);
+  if (Found->second.OpenCount > 0) return Fail(ErrorSharingViolation);
+  if (Fs.ReadOnlyDirectories.contains(Key.substr(0, Key.rfind(u'\\'))))
+    return Fail(ErrorAccessDenied);
+  Fs.Files.erase(Found);
+  Fs.Display.erase(Key);
+  return 1;
+}
+
+const char16_t* GetCommandLineW() { return Machine().CommandLine.c_str(); }
+
 std::uint32_t GetEnvironmentVariableW(const char16_t* Name, char16_t* Buffer, std::uint32_t Size) {
   TMachine& M = Machine();
   if (M.Failing("GetEnvironmentVariableW")) return 0;

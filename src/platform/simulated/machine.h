@@ -140,6 +140,14 @@ class TMachine {
       {0x0416, u","}, {0x0816, u","}, {0x0409, u"."}, {0x0809, u"."},
       {0x0407, u","}, {0x040C, u","}, {0x0C0A, u","}};
   std::u16string ExePath = u"C:\\Program Files\\Inventario\\inventario.exe";
+  std::u16string CommandLine = u"\"C:\\Program Files\\Inventario\\inventario.exe\"";
+  TSystemTime LocalTime{2026, 3, 2, 17, 14, 5, 9, 0};  // Tuesday, 17 March 2026, 14:05:09
+  std::u16string WindowsDirectory = u"C:\\Windows";
+  // A 64-bit Windows on an x64 processor, the program running as a 32-bit process on it.
+  bool HasIsWow64Process2 = true;
+  std::uint16_t ProcessMachine = ImageFileMachineI386;
+  std::uint16_t NativeMachine = ImageFileMachineAmd64;
+  std::uint16_t NativeProcessorArchitecture = ProcessorArchitectureAmd64;
   std::u16string CurrentDirectory = u"C:\\";
   TStream StdIn, StdOut, StdErr;
   TFileSystem FileSystem;

@@ -1,4 +1,6 @@
-// Simulated memory, drives and ticks.
+// Simulated memory, drives, ticks, the clock and the system's architecture.
+#include <algorithm>
+
 #include "platform/platform.h"
 #include "platform/simulated/machine.h"
 
@@ -55,6 +57,37 @@ Bool GetDiskFreeSpaceExW(const char16_t* DirectoryName, std::uint64_t* FreeBytes
   if (TotalNumberOfBytes != nullptr) *TotalNumberOfBytes = Drive->TotalBytes;
   if (TotalNumberOfFreeBytes != nullptr) *TotalNumberOfFreeBytes = Drive->TotalFreeBytes;
   return 1;
+}
+
+void GetLocalTime(TSystemTime* SystemTime) {
+  auto& M = Machine();
+  static_cast<void>(M.Failing("GetLocalTime"));  // counted only: the call cannot fail
+  *SystemTime = M.LocalTime;
+}
+
+std::uint32_t GetSystemWindowsDirectoryW(char16_t* Buffer, std::uint32_t Size) {
+  auto& M = Machine();
+  if (M.Failing("GetSystemWindowsDirectoryW")) return 0;
+  const auto Length = static_cast<std::uint32_t>(M.WindowsDirectory.size());
+  if (Length + 1 > Size) return Length + 1;
+  std::copy(M.WindowsDirectory.begin(), M.WindowsDirectory.end(), Buffer);
+  Buffer[Length] = u'\0';
+  return Length;
+}
+
+Bool IsWow64Process2(Handle /*Process*/, std::uint16_t* ProcessMachine,
+                     std::uint16_t* NativeMachine) {
+  auto& M = Machine();
+  if (M.Failing("IsWow64Process2") || !M.HasIsWow64Process2) return 0;
+  *ProcessMachine = M.ProcessMachine;
+  if (NativeMachine != nullptr) *NativeMachine = M.NativeMachine;
+  return 1;
+}
+
+void GetNativeSystemInfo(TSystemInfo* SystemInfo) {
+  auto& M = Machine();
+  static_cast<void>(M.Failing("GetNativeSystemInfo"));  // counted only: the call cannot fail
+  SystemInfo->ProcessorArchitecture = M.NativeProcessorArchitecture;
 }
 
 Bool SetDefaultDllDirectories(std::uint32_t DirectoryFlags) {

@@ -50,6 +50,10 @@ std::uint32_t GetFullPathNameW(const char16_t* FileName, std::uint32_t BufferLen
                             reinterpret_cast<LPWSTR*>(FilePart));
 }
 
+Bool DeleteFileW(const char16_t* FileName) { return ::DeleteFileW(Wide(FileName)); }
+
+const char16_t* GetCommandLineW() { return reinterpret_cast<const char16_t*>(::GetCommandLineW()); }
+
 std::uint32_t GetEnvironmentVariableW(const char16_t* Name, char16_t* Buffer, std::uint32_t Size) {
   return ::GetEnvironmentVariableW(Wide(Name), Wide(Buffer), Size);
 }

@@ -1,4 +1,5 @@
-// Memory, drives and ticks: forwarding to kernel32, with GetTickCount64 bound on first use.
+// Memory, drives, ticks, the clock and the system's architecture: forwarding to kernel32, with
+// GetTickCount64 and IsWow64Process2 bound on first use.
 #include "platform/win32/windows_api.h"
 
 namespace platform {
@@ -30,6 +31,29 @@ Bool GetTickCount64(std::uint64_t* Ticks) {
   if (Proc == nullptr) return 0;
   *Ticks = Proc();
   return 1;
+}
+
+void GetLocalTime(TSystemTime* SystemTime) {
+  static_assert(sizeof(SYSTEMTIME) == sizeof(TSystemTime));
+  ::GetLocalTime(reinterpret_cast<SYSTEMTIME*>(SystemTime));
+}
+
+std::uint32_t GetSystemWindowsDirectoryW(char16_t* Buffer, std::uint32_t Size) {
+  return ::GetSystemWindowsDirectoryW(Wide(Buffer), Size);
+}
+
+Bool IsWow64Process2(Handle Process, std::uint16_t* ProcessMachine, std::uint16_t* NativeMachine) {
+  using TIsWow64Process2 = BOOL(WINAPI*)(HANDLE, USHORT*, USHORT*);
+  static const auto Proc = reinterpret_cast<TIsWow64Process2>(reinterpret_cast<void*>(
+      ::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "IsWow64Process2")));
+  if (Proc == nullptr) return 0;
+  return Proc(win32::ToNative(Process), ProcessMachine, NativeMachine);
+}
+
+void GetNativeSystemInfo(TSystemInfo* SystemInfo) {
+  SYSTEM_INFO Info{};
+  ::GetNativeSystemInfo(&Info);
+  SystemInfo->ProcessorArchitecture = Info.wProcessorArchitecture;
 }
 
 }  // namespace platform

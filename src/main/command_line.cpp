@@ -1,0 +1,110 @@
+#include "main/command_line.h"
+
+#include "platform/platform.h"
+
+namespace {
+
+bool IsBlank(char16_t C) { return C == u' ' || C == u'\t'; }
+
+char16_t LowerAscii(char16_t C) {
+  return C >= u'A' && C <= u'Z' ? static_cast<char16_t>(C + (u'a' - u'A')) : C;
+}
+
+bool SameName(std::u16string_view Given, std::u16string_view Name) {
+  if (Given.size() != Name.size()) return false;
+  for (std::size_t I = 0; I < Given.size(); ++I) {
+    if (LowerAscii(Given[I]) != Name[I]) return false;
+  }
+  return true;
+}
+
+// Skips the program name: quotes group, nothing escapes, the first blank outside quotes ends it.
+std::size_t AfterProgramName(std::u16string_view Line) {
+  bool Quoted = false;
+  std::size_t I = 0;
+  for (; I < Line.size() && (Quoted || !IsBlank(Line[I])); ++I) {
+    if (Line[I] == u'"') Quoted = !Quoted;
+  }
+  return I;
+}
+
+}  // namespace
+
+// The C runtime's rules: blanks separate arguments outside quotes; 2n backslashes before a quote
+// give n backslashes and the quote opens or closes a quoted part; 2n+1 give n and a literal quote;
+// inside quotes "" is a literal quote that also ends the quoted part; other backslashes are plain.
+std::vector<std::u16string> SplitCommandLine(std::u16string_view Line) {
+  std::vector<std::u16string> Arguments;
+  std::size_t I = AfterProgramName(Line);
+  while (true) {
+    while (I < Line.size() && IsBlank(Line[I])) ++I;
+    if (I >= Line.size()) return Arguments;
+    std::u16string Argument;
+    bool Quoted = false;
+    for (; I < Line.size() && (Quoted || !IsBlank(Line[I])); ++I) {
+      std::size_t Backslashes = 0;
+      while (I < Line.size() && Line[I] == u'\\') ++Backslashes, ++I;
+      if (I < Line.size() && Line[I] == u'"') {
+        Argument.append(Backslashes / 2, u'\\');
+        if (Backslashes % 2 == 1) {
+          Argument += u'"';
+        } else if (Quoted && I + 1 < Line.size() && Line[I + 1] == u'"') {
+          Argument += u'"';  // and the quoted part ends
+          Quoted = false;
+          ++I;
+        } else {
+          Quoted = !Quoted;
+        }
+      } else {
+        Argument.append(Backslashes, u'\\');
+        if (I >= Line.size()) break;
+        if (!Quoted && IsBlank(Line[I])) break;
+        Argument += Line[I];
+      }
+    }
+    Arguments.push_back(std::move(Argument));
+  }
+}
+
+TCommandLine ParseArguments(const std::vector<std::u16string>& Arguments) {
+  constexpr std::u16string_view FolderSwitch = u"pasta:";
+  TCommandLine Result;
+  bool HelpGiven = false;
+  for (const std::u16string& Argument : Arguments) {
+    const bool IsSwitch = !Argument.empty() && (Argument[0] == u'/' || Argument[0] == u'-');
+    const std::u16string_view Name = IsSwitch ? std::u16string_view(Argument).substr(1) : u"";
+    bool Known = false;
+    if (SameName(Name, u"glpi")) {
+      Known = !Result.Glpi;
+      Result.Glpi = true;
+    } else if (SameName(Name, u"?") || SameName(Name, u"ajuda")) {
+      Known = !HelpGiven;
+      HelpGiven = true;
+    } else if (Name.size() > FolderSwitch.size() &&
+               SameName(Name.substr(0, FolderSwitch.size()), FolderSwitch)) {
+      Known = !Result.Folder.has_value();
+      Result.Folder = std::u16string(Name.substr(FolderSwitch.size()));
+    }
+    if (!Known) {
+      Result.Unknown = Argument;
+      return Result;
+    }
+  }
+  Result.Help = HelpGiven;
+  return Result;
+}
+
+std::vector<std::u16string> CommandLineArguments() {
+  const char16_t* Line = platform::GetCommandLineW();
+  return SplitCommandLine(Line != nullptr ? Line : u"");
+}
+
+std::vector<std::u16string_view> UsageLines() {
+  return {
+      u"Uso: inventario.exe [/glpi] [/pasta:PASTA] [/?]",
+      u"  /glpi         salva tambem o inventario GLPI (relatorio_<NOME>.json) junto ao relatorio",
+      u"  /pasta:PASTA  salva na PASTA em vez da Area de Trabalho (sem outra pasta se falhar)",
+      u"  /?, /ajuda    mostra esta ajuda",
+      u"Exemplo: inventario.exe /glpi /pasta:\\\\servidor\\inventarios < NUL",
+  };
+}

@@ -1,0 +1,66 @@
+// The run's inventory as a GLPI inventory document (JSON), the machine-readable twin of the report.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/platform.h"
+
+struct TGlpiDrive {
+  char16_t Letter;
+  std::uint64_t TotalBytes;
+  std::uint64_t FreeBytes;
+  bool SystemDrive;
+};
+
+struct TGlpiSoftware {
+  std::u16string Name;
+  std::u16string Version;    // empty: not known
+  std::u16string Publisher;  // empty: not known
+};
+
+// What the run found. An empty text or an absent number was not found, and its field is left
+// out of the document: a placeholder would be imported as if it were the machine's value.
+struct TGlpiInventory {
+  std::u16string DeviceName;        // names the device even at its fallback, as it names the report
+  platform::TSystemTime RunTime{};  // local
+  std::u16string VersionClient;
+
+  std::u16string Name;
+  std::optional<std::uint64_t> MemoryBytes;
+  std::u16string WinProdId;
+
+  std::u16string OSFullName;
+  std::u16string OSVersion;
+  std::u16string KernelVersion;
+  std::optional<std::uint64_t> UptimeMilliseconds;
+  std::u16string Arch;
+
+  std::u16string CpuName;
+  std::vector<TGlpiDrive> Drives;
+
+  std::u16string NetDescription;  // the adapter: all four empty when none was found
+  std::u16string IpAddress;
+  std::u16string IpGateway;
+  std::u16string Mac;  // as the report shows it: hex pairs joined by "-"
+
+  std::vector<std::u16string> Printers;
+  std::vector<TGlpiSoftware> Softwares;
+};
+
+// UTF-8 of UTF-16 text; an unpaired surrogate becomes U+FFFD, so the result is always valid.
+std::string ToUtf8Replacing(std::u16string_view Text);
+
+// The document as UTF-8 JSON text without a byte-order mark. Raises only EOutOfMemory.
+std::string GlpiInventoryJson(const TGlpiInventory& Inventory);
+
+// "relatorio_" + the computer name + ".json".
+std::u16string GlpiInventoryFileName(std::u16string_view ComputerName);
+
+// Writes Json to FilePath as the report is written (created or emptied, shared with no one).
+// A write that fails removes the file again, so no partial document is ever left to import;
+// the error (EFCreateError or EWriteError) is raised.
+void SaveGlpiInventory(std::string_view Json, std::u16string_view FilePath);

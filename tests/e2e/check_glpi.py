@@ -1,0 +1,132 @@
+#!/usr/bin/env python3
+"""Holds a GLPI inventory file to the report the same run saved, field by field:
+
+  check_glpi.py INVENTORY REPORT SEPARATOR [SOFTWARE=NAME|VERSION|PUBLISHER...]
+
+SEPARATOR is the report's decimal separator. Each SOFTWARE names a program whose version and
+publisher the inventory must carry. Sizes agree when the inventory's whole MiB, in GB, round to the
+report's two decimals. Prints one line per difference and exits 1 when there is any.
+"""
+import json
+import re
+import sys
+from datetime import datetime
+
+problems = []
+
+
+def expect(what, got, wanted):
+    if got != wanted:
+        problems.append(f"{what}: inventory has {got!r}, report has {wanted!r}")
+
+
+def gb(text, separator):
+    return float(text.replace(separator, "."))
+
+
+def near_gb(what, mib, report_gb):
+    # Whole MiB lose less than 1 MiB; the report rounds to 0.01 GB.
+    if mib is None or abs(mib / 1024 - report_gb) > 0.005 + 1 / 1024:
+        problems.append(f"{what}: inventory has {mib} MiB, report has {report_gb} GB")
+
+
+def block(lines, heading):
+    """The items of a report list after its heading: its "• " lines up to the first empty line
+    (a fallback sentence or a warning line is no item)."""
+    start = lines.index(heading) + 1
+    end = lines.index("", start)
+    return [line.removeprefix("• ") for line in lines[start:end] if line.startswith("• ")]
+
+
+def found(text, *fallbacks):
+    """What the report shows, or None where it shows its fallback: the inventory leaves that out."""
+    return None if text in fallbacks else text
+
+
+def main(inventory_path, report_path, separator, softwares):
+    with open(inventory_path, encoding="utf-8") as f:
+        doc = json.load(f)
+    with open(report_path, encoding="utf-8-sig", newline="") as f:
+        lines = f.read().split("\r\n")
+    field = {}
+    for line in lines:
+        match = re.match(r"^\S+ \*([^*]+):\* (.*)$", line)
+        if match:
+            field[match.group(1)] = match.group(2)
+    content = doc["content"]
+    hardware = content.get("hardware", {})
+    system = content.get("operatingsystem", {})
+
+    name = field["Dispositivo"]
+    expect("hardware.name", hardware.get("name"), found(name, "DESCONHECIDO"))
+    match = re.fullmatch(re.escape(name) + r"-(\d{4}-\d\d-\d\d-\d\d-\d\d-\d\d)", doc.get("deviceid", ""))
+    if not match:
+        problems.append(f"deviceid {doc.get('deviceid')!r} is not {name}-YYYY-MM-DD-hh-mm-ss")
+    expect("action", doc.get("action"), "inventory")
+    expect("itemtype", doc.get("itemtype"), "Computer")
+    if not re.fullmatch(r"inventario-\d+\.\d+\.\d+", content.get("versionclient", "")):
+        problems.append(f"versionclient {content.get('versionclient')!r}")
+    near_gb("hardware.memory", hardware.get("memory"), gb(field["RAM"].removesuffix(" GB"), separator))
+    expect("hardware.winprodid", hardware.get("winprodid"), found(field["ID do Windows"], "Não encontrado"))
+
+    os_name, version, build = re.fullmatch(r"(.*) \(Versão: (.*) \| Build:(.*)\)", field["Sistema"]).groups()
+    expect("operatingsystem.name", system.get("name"), "Windows")
+    expect("operatingsystem.full_name", system.get("full_name"), found(os_name, "Windows Desconhecido"))
+    expect("operatingsystem.version", system.get("version"), found(version, ""))
+    expect("operatingsystem.kernel_version", system.get("kernel_version"), found(build, ""))
+    expect("operatingsystem.arch", system.get("arch"), "64-bit")
+    days, hours = map(int, re.fullmatch(r"(\d+) dias, (\d+) horas", field["Tempo ligado"]).groups())
+    if match and "boot_time" in system:
+        run = datetime.strptime(match.group(1), "%Y-%m-%d-%H-%M-%S")
+        up = (run - datetime.strptime(system["boot_time"], "%Y-%m-%d %H:%M:%S")).total_seconds()
+        if days * 24 + hours not in {int((up - 1) // 3600), int((up + 1) // 3600)}:
+            problems.append(f"boot_time {system['boot_time']} is {up}s before the run, report says {days}d {hours}h")
+    else:
+        problems.append("no operatingsystem.boot_time")
+
+    expect("cpus", [cpu.get("name") for cpu in content.get("cpus", [])],
+           [cpu for cpu in [found(field["Processador"], "Desconhecido")] if cpu])
+
+    drives = {drive["letter"]: drive for drive in content.get("drives", [])}
+    number = r"(\d+" + re.escape(separator) + r"\d\d)"
+    shown = re.findall(r"([C-Z]): Total: " + number + r" GB \| Livre: " + number + " GB", field["Discos"])
+    expect("drive letters", sorted(drives), sorted(letter + ":" for letter, _, _ in shown))
+    for letter, total, free in shown:
+        drive = drives.get(letter + ":", {})
+        near_gb(f"{letter}: total", drive.get("total"), gb(total, separator))
+        # Free space moves while the host works; the report's own check allows as much.
+        if abs(drive.get("free", -1) / 1024 - gb(free, separator)) > 0.5:
+            problems.append(f"{letter}: free {drive.get('free')} MiB, report {free} GB")
+        expect(f"{letter}: systemdrive", drive.get("systemdrive"), letter == "C")
+
+    address, gateway = field["IP Local / Gateway"].split(" / ")
+    gateway = found(gateway, "Não encontrado", "Não obtido")
+    if address == "Não obtido":
+        expect("networks", content.get("networks"), None)
+    else:
+        network = {"description": field["Rede"].removesuffix(" (Ativa (1 Gbps))"), "ipaddress": address,
+                   "ipgateway": gateway, "mac": field["MAC"].lower().replace("-", ":"), "status": "up"}
+        expect("networks", content.get("networks"), [{k: v for k, v in network.items() if v is not None}])
+    expect("hardware.defaultgateway", hardware.get("defaultgateway"), gateway)
+
+    printers = [line.removesuffix(" (Padrão)") for line in block(lines, "🖨️ *Impressoras Instaladas:*")]
+    expect("printers", [p.get("name") for p in content.get("printers", [])], printers)
+    programs = block(lines, "📦 *Programas Instalados:*")
+    listed = content.get("softwares", [])
+    expect("softwares", [s.get("name") for s in listed], programs)
+    for wanted in softwares:
+        program, version, publisher = wanted.split("|")
+        entry = next((s for s in listed if s.get("name") == program), {})
+        expect(f"{program} version", entry.get("version"), version or None)
+        expect(f"{program} publisher", entry.get("publisher"), publisher or None)
+
+    for problem in problems:
+        print(problem)
+    return 1 if problems else 0
+
+
+if __name__ == "__main__":
+    if len(sys.argv) < 4:
+        sys.exit(__doc__)
+    sys.exit(main(sys.argv[1], sys.argv[2], sys.argv[3],
+                  [arg.removeprefix("SOFTWARE=") for arg in sys.argv[4:]]))

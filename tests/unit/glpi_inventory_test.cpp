@@ -1,0 +1,148 @@
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+#include "main/program_flow.h"
+#include "report/glpi_inventory.h"
+#include "simulated_machine.h"
+
+namespace {
+
+namespace sim = platform::simulated;
+
+const std::string Fixtures = INVENTARIO_FIXTURES;
+const std::u16string DesktopJson = u"C:\\Users\\ana\\Desktop\\relatorio_ESCRITORIO-01.json";
+
+class GlpiInventoryTest : public SimulatedMachineTest {};
+
+void Import(const char* File) {
+  if (const auto Error = sim::Machine().Registry.ImportFile(Fixtures + "/registry/" + File))
+    FAIL() << *Error;
+}
+
+void OfficePc(sim::TMachine& M) {
+  Import("office-pc.reg");
+  Import("office-pc-programs.reg");
+  Import("office-pc-devices.reg");
+  M.TotalPhys = 17008173056ULL;  // 16,220 MiB
+  M.Drives[u'D'] =
+      sim::TDrive{platform::DriveFixed, 1000204886016ULL, 612345678912ULL, 612345678912ULL, 0};
+  M.Drives[u'E'] = sim::TDrive{2, 32ULL << 30, 1ULL << 30, 1ULL << 30, 0};  // removable: not listed
+  M.Ticks = ((3ULL * 24 + 5) * 60 + 17) * 60 * 1000 + 12345;
+  sim::TAdapter Ethernet;
+  Ethernet.Description = "Intel(R) Ethernet Connection (7) I219-LM";
+  Ethernet.Address = {0x3C, 0x52, 0x82, 0x1A, 0x2B, 0x3C, 0, 0};
+  Ethernet.IpAddress = "192.168.10.23";
+  Ethernet.Gateway = "192.168.10.1";
+  M.Adapters = {Ethernet};
+  M.Printers = {u"HP LaserJet Pro M404", u"Microsoft Print to PDF"};
+  M.DefaultPrinterText = u"HP LaserJet Pro M404,winspool,Ne01:";
+}
+
+void NothingFound(sim::TMachine& M) {
+  M.FailCall("GetComputerNameW", 5);
+  M.FailCall("GlobalMemoryStatusEx", 5);
+  M.FailCall("GetSystemWindowsDirectoryW", 5);
+  M.Drives.clear();
+  M.HasIsWow64Process2 = false;
+  M.NativeProcessorArchitecture = platform::ProcessorArchitectureIntel;
+}
+
+// Names as a damaged or hostile machine hands them over: unpaired surrogates, control
+// characters, quotes and backslashes, an adapter whose address is no IPv4 text.
+void HostileNames(sim::TMachine& M) {
+  auto& Cv = M.Registry.Key(platform::HkeyLocalMachine,
+                            u"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion");
+  Cv.SetString(u"ProductName", u"Windows 10 \"Pro\"\\\xD800");
+  Cv.SetString(u"CurrentBuildNumber", u"19045");
+  Cv.SetString(u"ProductId", u"\u0001\u001F\u007F");
+  M.Registry.Key(platform::HkeyLocalMachine, u"HARDWARE\\DESCRIPTION\\System\\CentralProcessor\\0")
+      .SetString(u"ProcessorNameString", u"CPU\xDC00\xD83D\xDE00\xD83D");
+  auto& Programs = M.Registry.Key(platform::HkeyLocalMachine,
+                                  u"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall");
+  auto& Lone = Programs.Create(u"lone");
+  Lone.SetString(u"DisplayName", u"Programa \xDBFF fim\u0008");
+  Lone.SetString(u"DisplayVersion", u"1.0\u0000oculto");
+  Lone.SetDword(u"Publisher", 7);  // of the wrong type: the program stays, without a publisher
+  Programs.Create(u"quotes").SetString(u"DisplayName", u"\"}]\\u0000,{");
+  sim::TAdapter Odd;
+  Odd.Description = "Rede\x01\tX\xE9";
+  Odd.IpAddress = "10.0.0.256";
+  M.Adapters = {Odd};
+  M.Printers = {u"\xDFFF\xD800", u"Impressora\r\nfalsa"};
+  M.DefaultPrinterText = u"Impressora\r\nfalsa";
+}
+
+std::string ReadText(const std::string& Path) {
+  std::ifstream In(Path, std::ios::binary);
+  std::stringstream Buffer;
+  Buffer << In.rdbuf();
+  return Buffer.str();
+}
+
+TEST_F(GlpiInventoryTest, DocumentsOfSimulatedMachinesMatchTheirGoldens) {
+  struct TCase {
+    const char* Golden;
+    void (*Arrange)(sim::TMachine&);
+    std::u16string File;
+  };
+  const std::vector<TCase> Cases{
+      {"office-pc.json", OfficePc, DesktopJson},
+      {"nothing-found.json", NothingFound, u"C:\\Users\\ana\\Desktop\\relatorio_DESCONHECIDO.json"},
+      {"hostile-names.json", HostileNames, DesktopJson},
+  };
+  for (const TCase& C : Cases) {
+    SetUp();
+    C.Arrange(Machine());
+    EXPECT_EQ(RunInventario({u"/glpi"}), 0) << C.Golden << Machine().StdOut.Written;
+    const std::optional<std::string> Json = Machine().FileSystem.FileData(C.File);
+    ASSERT_TRUE(Json.has_value()) << C.Golden << Machine().StdOut.Written;
+    const std::string GoldenPath = Fixtures + "/glpi/" + C.Golden;
+    if (std::getenv("INVENTARIO_UPDATE_GOLDENS") != nullptr)
+      std::ofstream(GoldenPath, std::ios::binary) << *Json;
+    EXPECT_EQ(*Json, ReadText(GoldenPath)) << C.Golden;
+    EXPECT_TRUE(nlohmann::json::accept(*Json)) << C.Golden;
+  }
+}
+
+TEST_F(GlpiInventoryTest, BootTimeIsTheRunTimeMinusTheUptimeAcrossDaysAndYears) {
+  struct TCase {
+    platform::TSystemTime Now;
+    std::uint64_t UptimeMs;
+    const char* Expected;  // nullptr: left out
+  };
+  const std::vector<TCase> Cases{
+      {{2026, 3, 2, 17, 14, 5, 9, 0}, 0, "2026-03-17 14:05:09"},
+      {{2024, 3, 5, 1, 0, 0, 0, 500},
+       1000,
+       "2024-02-29 23:59:59"},  // .5 s minus 1 s: the second before
+      {{2026, 1, 4, 1, 0, 0, 30, 0}, 31000, "2025-12-31 23:59:59"},
+      {{2026, 13, 0, 1, 0, 0, 0, 0}, 0, nullptr},  // no such month
+      {{1, 1, 0, 1, 0, 0, 0, 0}, 1000, nullptr},   // before year 1
+  };
+  for (const TCase& C : Cases) {
+    TGlpiInventory Inv;
+    Inv.DeviceName = u"PC";
+    Inv.RunTime = C.Now;
+    Inv.UptimeMilliseconds = C.UptimeMs;
+    const nlohmann::json Doc = nlohmann::json::parse(GlpiInventoryJson(Inv));
+    const nlohmann::json& Os = Doc["content"]["operatingsystem"];
+    if (C.Expected == nullptr) {
+      EXPECT_FALSE(Os.contains("boot_time")) << Os.dump();
+    } else {
+      EXPECT_EQ(Os.value("boot_time", ""), C.Expected);
+    }
+  }
+}
+
+TEST_F(GlpiInventoryTest, UnpairedSurrogatesBecomeReplacementCharacters) {
+  EXPECT_EQ(ToUtf8Replacing(u"a\xD800"
+                            u"b\xDC00\xD83D\xDE00\xD83D"),
+            "a\xEF\xBF\xBD"
+            "b\xEF\xBF\xBD\xF0\x9F\x98\x80\xEF\xBF\xBD");
+}
+
+}  // namespace
