@@ -8,6 +8,7 @@
 
 #include "text/exceptions.h"
 #include "text/file_stream.h"
+#include "text/string_list.h"
 
 namespace {
 
@@ -15,7 +16,9 @@ using TJson = nlohmann::ordered_json;
 
 constexpr std::uint64_t BytesPerMiB = 1048576;
 
-std::string U8(std::u16string_view Text) { return ToUtf8Replacing(Text); }
+// The system's UTF-8 of a text, as the report is written: an unpaired surrogate becomes U+FFFD,
+// so the library is never handed an invalid byte.
+std::string U8(std::u16string_view Text) { return TEncoding::UTF8().GetBytes(Text); }
 
 // Sets Key only for a value that was found.
 void PutText(TJson& Object, const char* Key, std::u16string_view Text) {
@@ -143,48 +146,12 @@ TJson Content(const TGlpiInventory& Inv) {
   return Content;
 }
 
-bool IsHighSurrogate(char16_t C) { return C >= 0xD800 && C <= 0xDBFF; }
-bool IsLowSurrogate(char16_t C) { return C >= 0xDC00 && C <= 0xDFFF; }
-
-void AppendUtf8(std::string& Out, char32_t C) {
-  if (C < 0x80) {
-    Out += static_cast<char>(C);
-  } else if (C < 0x800) {
-    Out += static_cast<char>(0xC0 | (C >> 6));
-    Out += static_cast<char>(0x80 | (C & 0x3F));
-  } else if (C < 0x10000) {
-    Out += static_cast<char>(0xE0 | (C >> 12));
-    Out += static_cast<char>(0x80 | ((C >> 6) & 0x3F));
-    Out += static_cast<char>(0x80 | (C & 0x3F));
-  } else {
-    Out += static_cast<char>(0xF0 | (C >> 18));
-    Out += static_cast<char>(0x80 | ((C >> 12) & 0x3F));
-    Out += static_cast<char>(0x80 | ((C >> 6) & 0x3F));
-    Out += static_cast<char>(0x80 | (C & 0x3F));
-  }
-}
-
 }  // namespace
 
-std::string ToUtf8Replacing(std::u16string_view Text) {
-  std::string Out;
-  Out.reserve(Text.size());
-  for (std::size_t I = 0; I < Text.size(); ++I) {
-    const char16_t C = Text[I];
-    if (IsHighSurrogate(C) && I + 1 < Text.size() && IsLowSurrogate(Text[I + 1])) {
-      AppendUtf8(Out, 0x10000 + ((char32_t{C} & 0x3FF) << 10) + (char32_t{Text[I + 1]} & 0x3FF));
-      ++I;
-    } else {
-      AppendUtf8(Out, IsHighSurrogate(C) || IsLowSurrogate(C) ? char32_t{0xFFFD} : char32_t{C});
-    }
-  }
-  return Out;
-}
-
 std::string GlpiInventoryJson(const TGlpiInventory& Inventory) {
-  // Every text went through ToUtf8Replacing, so the library has nothing to refuse; should it
-  // still find an invalid byte, it substitutes rather than throws. Its errors other than running
-  // out of memory therefore cannot arise, and that one is the program's own.
+  // Every text went through the system's UTF-8 conversion, so the library has nothing to refuse;
+  // should it still find an invalid byte, it substitutes rather than throws. Its errors other than
+  // running out of memory therefore cannot arise, and that one is the program's own.
   try {
     TJson Document = TJson::object();
     Document["deviceid"] = DeviceId(Inventory);

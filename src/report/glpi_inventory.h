@@ -51,10 +51,8 @@ struct TGlpiInventory {
   std::vector<TGlpiSoftware> Softwares;
 };
 
-// UTF-8 of UTF-16 text; an unpaired surrogate becomes U+FFFD, so the result is always valid.
-std::string ToUtf8Replacing(std::u16string_view Text);
-
-// The document as UTF-8 JSON text without a byte-order mark. Raises only EOutOfMemory.
+// The document as UTF-8 JSON text without a byte-order mark. Raises EOutOfMemory, or
+// EEncodingError when the system cannot convert a text.
 std::string GlpiInventoryJson(const TGlpiInventory& Inventory);
 
 // "relatorio_" + the computer name + ".json".

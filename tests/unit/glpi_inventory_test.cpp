@@ -138,11 +138,4 @@ TEST_F(GlpiInventoryTest, BootTimeIsTheRunTimeMinusTheUptimeAcrossDaysAndYears) 
   }
 }
 
-TEST_F(GlpiInventoryTest, UnpairedSurrogatesBecomeReplacementCharacters) {
-  EXPECT_EQ(ToUtf8Replacing(u"a\xD800"
-                            u"b\xDC00\xD83D\xDE00\xD83D"),
-            "a\xEF\xBF\xBD"
-            "b\xEF\xBF\xBD\xF0\x9F\x98\x80\xEF\xBF\xBD");
-}
-
 }  // namespace
