@@ -1,6 +1,7 @@
 #include "main/command_line.h"
 
 #include "platform/platform.h"
+#include "text/sys_utils.h"
 
 namespace {
 
@@ -18,8 +19,24 @@ bool SameName(std::u16string_view Given, std::u16string_view Name) {
   return true;
 }
 
+bool SameText(std::u16string_view Given, std::u16string_view Text) {
+  if (Given.size() != Text.size()) return false;
+  for (std::size_t I = 0; I < Given.size(); ++I) {
+    if (LowerAscii(Given[I]) != LowerAscii(Text[I])) return false;
+  }
+  return true;
+}
+
 // Skips the program name: quotes group, nothing escapes, the first blank outside quotes ends it.
-std::size_t AfterProgramName(std::u16string_view Line) {
+// A program started by its path alone (CreateProcess without a command line, as launchers and
+// remote tools do) is handed that path as it is, unquoted even with blanks in it: when the line
+// starts with ProgramPath followed by a blank or its end, that whole path is the name.
+std::size_t AfterProgramName(std::u16string_view Line, std::u16string_view ProgramPath) {
+  const std::size_t PathSize = ProgramPath.size();
+  if (PathSize > 0 && Line.size() >= PathSize && SameText(Line.substr(0, PathSize), ProgramPath) &&
+      (Line.size() == PathSize || IsBlank(Line[PathSize]))) {
+    return PathSize;
+  }
   bool Quoted = false;
   std::size_t I = 0;
   for (; I < Line.size() && (Quoted || !IsBlank(Line[I])); ++I) {
@@ -33,9 +50,10 @@ std::size_t AfterProgramName(std::u16string_view Line) {
 // The C runtime's rules: blanks separate arguments outside quotes; 2n backslashes before a quote
 // give n backslashes and the quote opens or closes a quoted part; 2n+1 give n and a literal quote;
 // inside quotes "" is a literal quote that also ends the quoted part; other backslashes are plain.
-std::vector<std::u16string> SplitCommandLine(std::u16string_view Line) {
+std::vector<std::u16string> SplitCommandLine(std::u16string_view Line,
+                                             std::u16string_view ProgramPath) {
   std::vector<std::u16string> Arguments;
-  std::size_t I = AfterProgramName(Line);
+  std::size_t I = AfterProgramName(Line, ProgramPath);
   while (true) {
     while (I < Line.size() && IsBlank(Line[I])) ++I;
     if (I >= Line.size()) return Arguments;
@@ -95,8 +113,14 @@ TCommandLine ParseArguments(const std::vector<std::u16string>& Arguments) {
 }
 
 std::vector<std::u16string> CommandLineArguments() {
-  const char16_t* Line = platform::GetCommandLineW();
-  return SplitCommandLine(Line != nullptr ? Line : u"");
+  const char16_t* Given = platform::GetCommandLineW();
+  const std::u16string_view Line = Given != nullptr ? Given : u"";
+  // Only a line that starts unquoted and seems to go on after the name can be a bare path with
+  // blanks; the exe's path is asked for then alone, so an ordinary start makes no further call.
+  const bool MayBeBarePath =
+      !Line.empty() && Line[0] != u'"' && AfterProgramName(Line, {}) < Line.size();
+  const std::u16string ProgramPath = MayBeBarePath ? ParamStr0() : std::u16string{};
+  return SplitCommandLine(Line, ProgramPath);
 }
 
 std::vector<std::u16string_view> UsageLines() {

@@ -17,8 +17,10 @@ struct TCommandLine {
 };
 
 // The arguments of a command line, split as the C runtime splits them for argv; the program
-// name (argv[0]) is not among them.
-std::vector<std::u16string> SplitCommandLine(std::u16string_view CommandLine);
+// name (argv[0]) is not among them. A line that starts with ProgramPath, unquoted, followed by a
+// blank or its end, has that path as its name, blanks and all.
+std::vector<std::u16string> SplitCommandLine(std::u16string_view CommandLine,
+                                             std::u16string_view ProgramPath = {});
 
 // Switches start with "/" or "-"; their names ignore letter case.
 TCommandLine ParseArguments(const std::vector<std::u16string>& Arguments);

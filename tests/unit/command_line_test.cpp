@@ -15,9 +15,16 @@ TEST(CommandLineTest, SplitsAsTheCRuntimeDoes) {
   struct TCase {
     std::u16string Line;
     TArgs Expected;
+    std::u16string Program{};  // the exe's own path, when the case gives one
   };
+  const std::u16string Exe = u"C:\\Program Files\\inv.exe";
   const std::vector<TCase> Cases{
       {u"inventario.exe", {}},
+      // Started by its bare path: the blank inside the path ends nothing.
+      {u"C:\\Program Files\\inv.exe", {}, Exe},
+      {u"c:\\program files\\INV.EXE /glpi", {u"/glpi"}, Exe},
+      {u"C:\\Program Files\\inv.exe2 /glpi", {u"Files\\inv.exe2", u"/glpi"}, Exe},
+      {u"C:\\Program Files\\inv.exe", {u"Files\\inv.exe"}},
       {u"\"C:\\Program Files\\inv.exe\"  /glpi\t-PASTA:x ", {u"/glpi", u"-PASTA:x"}},
       {u"C:\\a\"b c\"\\inv.exe /glpi", {u"/glpi"}},  // the program name: quotes group, no escapes
       {u"x /pasta:\"C:\\Meus Documentos\\Sa\u00EDda\"",
@@ -33,7 +40,33 @@ TEST(CommandLineTest, SplitsAsTheCRuntimeDoes) {
       {u"x \"unterminated arg", {u"unterminated arg"}},
       {u"", {}},
   };
-  for (const TCase& C : Cases) EXPECT_EQ(SplitCommandLine(C.Line), C.Expected) << U8(C.Line);
+  for (const TCase& C : Cases) {
+    EXPECT_EQ(SplitCommandLine(C.Line, C.Program), C.Expected) << U8(C.Line);
+  }
+}
+
+// The process's own line: the exe's path is asked for only when the line could be that path given
+// bare, blanks and all, and then the whole path is the program's name.
+TEST(CommandLineTest, ABarePathWithBlanksIsTheProgramName) {
+  struct TCase {
+    std::u16string Line;  // after the exe's path, which the machine has with a blank in it
+    bool Quoted;
+    TArgs Expected;
+    int PathLookups;
+  };
+  const std::vector<TCase> Cases{
+      {u"", true, {}, 0},
+      {u" /glpi", true, {u"/glpi"}, 0},
+      {u"", false, {}, 1},
+      {u" -pasta:x /glpi", false, {u"-pasta:x", u"/glpi"}, 1},
+  };
+  for (const TCase& C : Cases) {
+    platform::simulated::ResetMachine();
+    auto& M = platform::simulated::Machine();
+    M.CommandLine = (C.Quoted ? u"\"" + M.ExePath + u"\"" : M.ExePath) + C.Line;
+    EXPECT_EQ(CommandLineArguments(), C.Expected) << U8(M.CommandLine);
+    EXPECT_EQ(M.CallCount("GetModuleFileNameW"), C.PathLookups) << U8(M.CommandLine);
+  }
 }
 
 TEST(CommandLineTest, ParsesEverySwitchInEveryForm) {
