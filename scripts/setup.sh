@@ -28,27 +28,26 @@ missing_of() {
   done
 }
 
-need_update=
-if ! dpkg --print-foreign-architectures | grep -qx i386; then
-  [ "$(id -u)" -eq 0 ] || { echo "setup: run as root to enable the i386 architecture" >&2; exit 1; }
-  dpkg --add-architecture i386
-  need_update=1
-fi
-
 mapfile -t missing < <(missing_of "${required[@]}")
 mapfile -t missing_i686 < <(missing_of "${for_i686[@]}")
+root=
+[ "$(id -u)" -eq 0 ] && root=1
 
-if [ "${#missing[@]}" -gt 0 ] || [ "${#missing_i686[@]}" -gt 0 ] || [ -n "$need_update" ]; then
-  if [ "$(id -u)" -ne 0 ]; then
-    echo "setup: missing packages (${missing[*]} ${missing_i686[*]}); run as root to install them" >&2
+if [ -z "$root" ]; then
+  if [ "${#missing[@]}" -gt 0 ]; then
+    echo "setup: missing packages (${missing[*]}); run as root to install them" >&2
     exit 1
   fi
+  if [ "${#missing_i686[@]}" -gt 0 ]; then
+    echo "setup: ${missing_i686[*]} not installed (that needs root); the i686 exe will be built but not run" >&2
+  fi
+elif [ "${#missing[@]}" -gt 0 ] || [ "${#missing_i686[@]}" -gt 0 ]; then
   export DEBIAN_FRONTEND=noninteractive
+  dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
   log=$(mktemp)
   # One index that fails (a mirror mid-sync) must not stop the packages the others can give.
   if ! apt-get update -q >"$log" 2>&1; then
-    echo "setup: warning: apt-get update could not read every package index; going on with what it read:" >&2
-    grep -E '^(E|W):' "$log" | head -n 3 >&2 || true
+    echo "setup: warning: apt-get update could not read every package index ($(grep -m 1 -E '^E:' "$log" | cut -c4- | sed 's/ *\[IP:.*//' | cut -c1-240)); going on with the rest" >&2
   fi
   if [ "${#missing[@]}" -gt 0 ] &&
     ! apt-get install -y -q --no-install-recommends "${missing[@]}" >"$log" 2>&1; then
@@ -66,6 +65,7 @@ fi
 
 # The e2e tests run the program under a Brazilian Portuguese locale as well as C.
 if ! locale -a 2>/dev/null | grep -qi '^pt_BR\.utf8$'; then
+  [ -n "$root" ] || { echo "setup: the pt_BR.UTF-8 locale is missing; run as root to make it" >&2; exit 1; }
   sed -i 's/^# *\(pt_BR.UTF-8 UTF-8\)/\1/' /etc/locale.gen
   grep -q '^pt_BR.UTF-8 UTF-8' /etc/locale.gen || echo 'pt_BR.UTF-8 UTF-8' >>/etc/locale.gen
   locale-gen >/dev/null
