@@ -2,6 +2,8 @@
 // GetTickCount64 and IsWow64Process2 bound on first use.
 #include "platform/win32/windows_api.h"
 
+#include "platform/win32/system_library.h"
+
 namespace platform {
 
 using win32::Wide;
@@ -25,9 +27,7 @@ Bool GetDiskFreeSpaceExW(const char16_t* DirectoryName, std::uint64_t* FreeBytes
 }
 
 Bool GetTickCount64(std::uint64_t* Ticks) {
-  using TGetTickCount64 = ULONGLONG(WINAPI*)();
-  static const auto Proc = reinterpret_cast<TGetTickCount64>(
-      reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "GetTickCount64")));
+  static const auto Proc = win32::Kernel32Function<ULONGLONG(WINAPI*)()>("GetTickCount64");
   if (Proc == nullptr) return 0;
   *Ticks = Proc();
   return 1;
@@ -43,9 +43,8 @@ std::uint32_t GetSystemWindowsDirectoryW(char16_t* Buffer, std::uint32_t Size) {
 }
 
 Bool IsWow64Process2(Handle Process, std::uint16_t* ProcessMachine, std::uint16_t* NativeMachine) {
-  using TIsWow64Process2 = BOOL(WINAPI*)(HANDLE, USHORT*, USHORT*);
-  static const auto Proc = reinterpret_cast<TIsWow64Process2>(reinterpret_cast<void*>(
-      ::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "IsWow64Process2")));
+  static const auto Proc =
+      win32::Kernel32Function<BOOL(WINAPI*)(HANDLE, USHORT*, USHORT*)>("IsWow64Process2");
   if (Proc == nullptr) return 0;
   return Proc(win32::ToNative(Process), ProcessMachine, NativeMachine);
 }

@@ -8,17 +8,12 @@ namespace platform::win32 {
 
 namespace {
 
-// Windows 8 and later, and Windows 7 with the update that brought the LOAD_LIBRARY_SEARCH_* flags
-// (KB2533623), have SetDefaultDllDirectories in kernel32; its presence is how Microsoft says to
-// tell whether those flags can be used. Without it they are refused as invalid.
-FARPROC Kernel32Proc(const char* Name) {
-  const HMODULE Kernel32 = ::GetModuleHandleW(L"kernel32.dll");
-  return Kernel32 != nullptr ? ::GetProcAddress(Kernel32, Name) : nullptr;
-}
-
 // How the DLL's own imports are found. LOAD_LIBRARY_SEARCH_SYSTEM32 keeps them to the system
 // folder; where that flag is unknown, LOAD_WITH_ALTERED_SEARCH_PATH looks first in the folder of
-// the DLL being loaded (the system folder) instead of the program's.
+// the DLL being loaded (the system folder) instead of the program's. Windows 8 and later, and
+// Windows 7 with the update that brought the LOAD_LIBRARY_SEARCH_* flags (KB2533623), have
+// SetDefaultDllDirectories in kernel32; its presence is how Microsoft says to tell whether those
+// flags can be used. Without it they are refused as invalid.
 DWORD DependencySearchFlags() {
   static const bool SearchFlags = Kernel32Proc("SetDefaultDllDirectories") != nullptr;
   return SearchFlags ? LOAD_LIBRARY_SEARCH_SYSTEM32 : LOAD_WITH_ALTERED_SEARCH_PATH;
@@ -51,6 +46,11 @@ HMODULE LoadSystemLibrary(const wchar_t* FileName, DWORD& Error) {
 
 }  // namespace
 
+FARPROC Kernel32Proc(const char* Name) noexcept {
+  const HMODULE Kernel32 = ::GetModuleHandleW(L"kernel32.dll");
+  return Kernel32 != nullptr ? ::GetProcAddress(Kernel32, Name) : nullptr;
+}
+
 FARPROC SystemProc(const wchar_t* FileName, const char* Name, DWORD& Error) noexcept {
   // Loaded for the rest of the run: the module is never freed, so the address stays good.
   const HMODULE Module = LoadSystemLibrary(FileName, Error);
@@ -65,9 +65,7 @@ FARPROC SystemProc(const wchar_t* FileName, const char* Name, DWORD& Error) noex
 namespace platform {
 
 Bool SetDefaultDllDirectories(std::uint32_t DirectoryFlags) {
-  using TSetDefaultDllDirectories = BOOL(WINAPI*)(DWORD);
-  const auto Proc = reinterpret_cast<TSetDefaultDllDirectories>(
-      reinterpret_cast<void*>(win32::Kernel32Proc("SetDefaultDllDirectories")));
+  const auto Proc = win32::Kernel32Function<BOOL(WINAPI*)(DWORD)>("SetDefaultDllDirectories");
   if (Proc == nullptr) {
     ::SetLastError(ERROR_PROC_NOT_FOUND);
     return 0;

@@ -18,6 +18,16 @@ namespace platform::win32 {
 // Name, with the loader's error code, never 0, in Error.
 FARPROC SystemProc(const wchar_t* FileName, const char* Name, DWORD& Error) noexcept;
 
+// A kernel32 function that older Windows lacks, looked up at run time so that the exe still starts
+// there; nullptr where the system does not have it. kernel32 is in every process: nothing loads.
+FARPROC Kernel32Proc(const char* Name) noexcept;
+
+// The same, as a pointer of type TFunctionPointer.
+template <typename TFunctionPointer>
+TFunctionPointer Kernel32Function(const char* Name) noexcept {
+  return reinterpret_cast<TFunctionPointer>(reinterpret_cast<void*>(Kernel32Proc(Name)));
+}
+
 // A function of a system DLL, bound when the object is made: the forwarders keep one in a local
 // static, so the loader runs once per function and a failure is given again on every call.
 template <typename TFunction>
