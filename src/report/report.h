@@ -16,10 +16,10 @@ std::u16string GetDesktopPath();
 
 // The Desktop the user sees when Explorer keeps it elsewhere than ProfileDesktop (OneDrive's
 // folder backup, folder redirection): the user's Desktop shell folder with its environment
-// references expanded, without trailing backslash (a drive root keeps its own). Nothing when that
-// value is missing, empty, not a string, unreadable, not an absolute path ("X:\..." or
-// "\\server\..."), still holds a %NAME%, or names ProfileDesktop itself (case and trailing
-// backslashes aside).
+// references expanded, as a full path without trailing backslash (a drive root keeps its own).
+// Nothing when that value is missing, empty, not a string, unreadable, not an absolute path
+// ("X:\..." or "\\server\..."), still holds a %NAME%, or names the folder ProfileDesktop names
+// (as full paths, case and trailing backslashes aside).
 std::optional<std::u16string> GetRedirectedDesktop(std::u16string_view ProfileDesktop);
 
 struct TSavedReport {
