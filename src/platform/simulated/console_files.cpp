@@ -62,7 +62,7 @@ struct TMessage {
   const char16_t* Text;
 };
 
-constexpr std::array<TMessage, 14> SystemMessages{{
+constexpr std::array<TMessage, 15> SystemMessages{{
     {2, u"The system cannot find the file specified.\r\n"},
     {3, u"The system cannot find the path specified.\r\n"},
     {5, u"Access is denied.\r\n"},
@@ -70,6 +70,7 @@ constexpr std::array<TMessage, 14> SystemMessages{{
     {8, u"Not enough memory resources are available to process this command.\r\n"},
     {32, u"The process cannot access the file because it is being used by another process.\r\n"},
     {53, u"The network path was not found.\r\n"},
+    {64, u"The specified network name is no longer available.\r\n"},
     {87, u"The parameter is incorrect.\r\n"},
     {109, u"The pipe has been ended.\r\n"},
     {112, u"There is not enough space on the disk.\r\n"},
