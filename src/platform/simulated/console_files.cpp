@@ -135,12 +135,13 @@ Handle CreateFileW(const char16_t* FileName, std::uint32_t DesiredAccess, std::u
 
   const auto Existing = Fs.Files.find(Key);
   const bool Exists = Existing != Fs.Files.end();
+  // A name that is taken is refused before anyone's sharing is looked at.
+  if (CreationDisposition == CreateNew && Exists) return Fail(ErrorFileExists), InvalidHandleValue;
   if (Exists && Existing->second.OpenCount > 0 && (Existing->second.Exclusive || ShareMode == 0)) {
     return Fail(ErrorSharingViolation), InvalidHandleValue;
   }
   const bool Writing = (DesiredAccess & GenericWrite) != 0;
   if (CreationDisposition == CreateAlways || CreationDisposition == CreateNew) {
-    if (CreationDisposition == CreateNew && Exists) return Fail(ErrorFileExists), InvalidHandleValue;
     if (Fs.ReadOnlyDirectories.contains(Parent)) return Fail(ErrorAccessDenied), InvalidHandleValue;
   } else if (CreationDisposition == OpenExisting) {
     if (!Exists) return Fail(ErrorFileNotFound), InvalidHandleValue;
