@@ -105,7 +105,8 @@ bool MayBeBusy(std::uint32_t Error) {
 // Puts the new file in place of FilePath; the error code when it cannot.
 std::optional<std::uint32_t> Replace(const std::u16string& TemporaryPath,
                                      const std::u16string& FilePath) {
-  constexpr std::uint32_t Flags = platform::MovefileReplaceExisting | platform::MovefileWriteThrough;
+  constexpr std::uint32_t Flags =
+      platform::MovefileReplaceExisting | platform::MovefileWriteThrough;
   std::uint32_t Error = 0;
   for (int Attempt = 0; Attempt < ReplaceAttempts; ++Attempt) {
     if (Attempt > 0) platform::Sleep(ReplaceWait);

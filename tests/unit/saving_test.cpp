@@ -24,7 +24,8 @@ const std::string OldReport = "an earlier report";
 const std::string OldJson = "{\"an earlier\": \"document\"}";
 const std::string Killed = "left by a killed run";
 const std::string Full = "There is not enough space on the disk";
-const std::string Busy = "The process cannot access the file because it is being used by another process";
+const std::string Busy =
+    "The process cannot access the file because it is being used by another process";
 
 std::u16string U16(const std::string& Ascii) { return {Ascii.begin(), Ascii.end()}; }
 
@@ -86,12 +87,17 @@ TEST_F(SavingTest, AFailedFlushCloseOrMoveKeepsTheEarlierFileAndLeavesNoTemporar
        Plus(ReportFailed, "EFCreateError: Cannot create file \"" + Txt +
                               "\". The system cannot find the path specified"),
        TLeft::Old, TLeft::Old, 0},
-      {"the document is refused its place for good", [](auto& M) { M.FailCall("MoveFileExW", 5, 1); },
-       1, JsonFailed("EFCreateError: Cannot create file \"" + Json + "\". Access is denied"),
+      {"the document is refused its place for good",
+       [](auto& M) { M.FailCall("MoveFileExW", 5, 1); }, 1,
+       JsonFailed("EFCreateError: Cannot create file \"" + Json + "\". Access is denied"),
        TLeft::New, TLeft::Old, 5},
       {"the report is busy for a moment",
-       [](auto& M) { M.FileSystem.Files.at(sim::TFileSystem::Key(U16(Txt))).BusyMoves = 3; }, 0,
-       {Saved, JsonSaved}, TLeft::New, TLeft::New, 3},
+       [](auto& M) { M.FileSystem.Files.at(sim::TFileSystem::Key(U16(Txt))).BusyMoves = 3; },
+       0,
+       {Saved, JsonSaved},
+       TLeft::New,
+       TLeft::New,
+       3},
       {"the document stays busy",
        [](auto& M) { M.FileSystem.Files.at(sim::TFileSystem::Key(U16(Json))).BusyMoves = 6; }, 1,
        JsonFailed("EFCreateError: Cannot create file \"" + Json + "\". " + Busy), TLeft::New,
@@ -105,8 +111,12 @@ TEST_F(SavingTest, AFailedFlushCloseOrMoveKeepsTheEarlierFileAndLeavesNoTemporar
        TLeft::New, TLeft::Old, 5},
       // A name a killed run left behind is passed over.
       {"a temporary name is taken",
-       [](auto& M) { M.FileSystem.PutFile(U16(Txt) + u".1234-0.tmp", Killed); }, 0,
-       {Saved, JsonSaved}, TLeft::New, TLeft::New, 0},
+       [](auto& M) { M.FileSystem.PutFile(U16(Txt) + u".1234-0.tmp", Killed); },
+       0,
+       {Saved, JsonSaved},
+       TLeft::New,
+       TLeft::New,
+       0},
   };
   for (const TCase& C : Cases) {
     sim::ResetMachine();
@@ -137,8 +147,8 @@ TEST_F(SavingTest, ADesktopReportThatStaysBusySendsTheNewOneBesideTheExe) {
   Machine().FileSystem.PutFile(U16(Desktop), OldReport);
   Machine().FileSystem.Files.at(sim::TFileSystem::Key(U16(Desktop))).BusyMoves = 100;
   EXPECT_EQ(RunInventario(), 0);
-  EXPECT_EQ(Machine().StdOut.Written, CrLf({Status, "Sucesso! Relatorio salvo em: " + BesideExe,
-                                            "", "Pressione ENTER para sair..."}));
+  EXPECT_EQ(Machine().StdOut.Written, CrLf({Status, "Sucesso! Relatorio salvo em: " + BesideExe, "",
+                                            "Pressione ENTER para sair..."}));
   EXPECT_EQ(LeftIn(Desktop, OldReport), TLeft::Old);
   EXPECT_EQ(LeftIn(BesideExe, OldReport), TLeft::New);
   EXPECT_EQ(Machine().FileSystem.FileNames().size(), 2U);
