@@ -1003,10 +1003,14 @@ end_case "an unknown switch: named on stderr with the usage, exit code 2, nothin
 older_report_name=relatorio_$(computer_name_of "$(hostname)").txt
 export older_report_name
 begin_case windows7 "" isolated full_desktop
+# The program sees the folders as the server does: it looks files up before the server opens them.
+runner=(nsenter -t "$(cat "$holder_file")" -m)
 run_exe pt_BR.UTF-8 /dev/null
+runner=()
 check_result "$tools" 'C:\Ferramentas' ,
 on_desktop=$(nsenter -t "$(cat "$holder_file")" -m ls -A "$desktop" 2>&1)
-[ "$on_desktop" = "$report_name" ] || reasons+=(" the full Desktop holds [$(echo $on_desktop)], expected only $report_name")
+[ "$on_desktop" = "$report_name" ] ||
+  reasons+=(" the full Desktop holds [$(echo "$on_desktop" | tr '\n' ' ')], expected only $report_name")
 if ! nsenter -t "$(cat "$holder_file")" -m cat "$desktop/$report_name" | cmp -s - "$older_report"; then
   reasons+=(" the older report on the full Desktop was changed")
 fi
