@@ -29,7 +29,8 @@ struct TSavedReport {
 
 // Saves ReportText as UTF-8 to the Desktop the user sees (the redirected one, else the one under
 // the profile), or next to the executable when that fails for any reason. Raises the error of the
-// second attempt when both fail.
+// second attempt when both fail. Each attempt writes the file whole or not at all: an earlier
+// report of the same name stays as it was unless the new one is complete.
 //
 // Given a Folder, saves there and only there (relative to the current folder when not absolute):
 // whoever named it looks for the report in it, so its error is raised rather than the report put
