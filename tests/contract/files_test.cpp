@@ -101,9 +101,9 @@ TEST(FilesContract, AFileInAMissingFolderIsAPathError) {
   if (File != InvalidHandleValue) platform::CloseHandle(File);
 }
 
-TEST(FilesContract, FullPathNameResolvesDotsAndReportsTheRoomItNeeds) {
+TEST(FilesContract, FullPathNameResolvesDotsAndDoubledSeparatorsAndReportsTheRoomItNeeds) {
   const std::u16string Folder = platform::testing::MakeScratchDirectory();
-  const std::u16string Given = Folder + u"\\sub\\.\\..\\.\\report.txt";
+  const std::u16string Given = Folder + u"\\sub\\.\\..\\\\.\\report.txt";
   const std::u16string Expected = Folder + u"\\report.txt";
   const auto Length = static_cast<std::uint32_t>(Expected.size());
 
@@ -120,74 +120,36 @@ TEST(FilesContract, FullPathNameResolvesDotsAndReportsTheRoomItNeeds) {
   EXPECT_EQ(platform::GetFullPathNameW(Given.c_str(), 0, nullptr, nullptr), Length + 1);
 }
 
-// Saving puts a file in place only once it is whole: a new file that must not exist yet, written,
-// flushed, closed, then moved over the earlier one.
-TEST(FilesContract, ANewFileIsMovedOverAnEarlierOneInOneStep) {
-  const std::u16string Folder = platform::testing::MakeScratchDirectory();
-  const std::u16string Final = Folder + u"\\report.txt";
-  const std::u16string Temporary = Folder + u"\\report.txt.1-0.tmp";
-  const auto CreateNew = [](const std::u16string& Path) {
-    return platform::CreateFileW(Path.c_str(), platform::GenericWrite, 0, nullptr,
+// A file is saved as a new one that must not exist yet, then moved over the earlier one.
+TEST(FilesContract, ANewFileIsMovedOverAnEarlierOneOnceClosedAndLetGo) {
+  const std::u16string Final = platform::testing::MakeScratchDirectory() + u"\\report.txt";
+  const std::u16string Temporary = Final + u".1-0.tmp";
+  const auto Move = [&] {
+    const platform::Bool Moved = platform::MoveFileExW(
+        Temporary.c_str(), Final.c_str(),
+        platform::MovefileReplaceExisting | platform::MovefileWriteThrough);
+    return Moved != 0 ? platform::ErrorSuccess : platform::GetLastError();
+  };
+  const auto CreateNew = [&] {
+    return platform::CreateFileW(Temporary.c_str(), platform::GenericWrite, 0, nullptr,
                                  platform::CreateNew, platform::FileAttributeNormal,
                                  platform::NullHandle);
   };
-  constexpr std::uint32_t Replace =
-      platform::MovefileReplaceExisting | platform::MovefileWriteThrough;
-
-  Handle File = CreateReport(Final);
+  const Handle Held = CreateReport(Final);
+  const Handle File = CreateNew();
   ASSERT_NE(File, InvalidHandleValue);
-  Write(File, "earlier");
-  EXPECT_NE(platform::CloseHandle(File), 0);
-
-  File = CreateNew(Temporary);
-  ASSERT_NE(File, InvalidHandleValue);
-  // A name that is taken is refused, never emptied.
-  const Handle Again = CreateNew(Temporary);
-  const std::uint32_t Taken = platform::GetLastError();
-  EXPECT_EQ(Again, InvalidHandleValue);
-  EXPECT_EQ(Taken, platform::ErrorFileExists);
+  EXPECT_EQ(CreateNew(), InvalidHandleValue);  // a name that is taken is refused, never emptied
+  EXPECT_EQ(platform::GetLastError(), platform::ErrorFileExists);
   Write(File, "new");
   EXPECT_NE(platform::FlushFileBuffers(File), 0);
-  // Still open: the rename waits for the close.
-  EXPECT_EQ(platform::MoveFileExW(Temporary.c_str(), Final.c_str(), Replace), 0);
-  const std::uint32_t Open = platform::GetLastError();
-  EXPECT_EQ(Open, platform::ErrorSharingViolation);
+  EXPECT_EQ(Move(), platform::ErrorSharingViolation);  // still open
   EXPECT_NE(platform::CloseHandle(File), 0);
-
-  // Without the flag an existing file is not replaced.
-  EXPECT_EQ(platform::MoveFileExW(Temporary.c_str(), Final.c_str(), 0), 0);
-  const std::uint32_t Exists = platform::GetLastError();
-  EXPECT_EQ(Exists, platform::ErrorAlreadyExists);
-  EXPECT_EQ(ReadBack(Final), "earlier");
-
-  // Someone holding the earlier file keeps it from being replaced.
-  const Handle Held = platform::CreateFileW(Final.c_str(), platform::GenericRead, 0, nullptr,
-                                            platform::OpenExisting, platform::FileAttributeNormal,
-                                            platform::NullHandle);
-  ASSERT_NE(Held, InvalidHandleValue);
-  EXPECT_EQ(platform::MoveFileExW(Temporary.c_str(), Final.c_str(), Replace), 0);
-  const std::uint32_t Busy = platform::GetLastError();
-  EXPECT_TRUE(Busy == platform::ErrorAccessDenied || Busy == platform::ErrorSharingViolation)
-      << Busy;
+  const std::uint32_t Busy = Move();  // the earlier file is held by someone
+  EXPECT_TRUE(Busy == platform::ErrorAccessDenied || Busy == platform::ErrorSharingViolation) << Busy;
   EXPECT_NE(platform::CloseHandle(Held), 0);
-
-  EXPECT_NE(platform::MoveFileExW(Temporary.c_str(), Final.c_str(), Replace), 0);
+  EXPECT_EQ(Move(), platform::ErrorSuccess);
   EXPECT_EQ(ReadBack(Final), "new");
   EXPECT_EQ(ReadBack(Temporary), "<cannot open>");
-  EXPECT_EQ(platform::DeleteFileW(Temporary.c_str()), 0);
-  const std::uint32_t Gone = platform::GetLastError();
-  EXPECT_EQ(Gone, platform::ErrorFileNotFound);
-}
-
-// The folders compared for the Desktop: a doubled separator, "." and ".." are resolved.
-TEST(FilesContract, FullPathNameCollapsesDoubledSeparators) {
-  std::u16string Buffer(64, u'#');
-  const std::u16string Given = u"C:\\Users\\ana\\\\Docs\\..\\Desktop";
-  const std::u16string Expected = u"C:\\Users\\ana\\Desktop";
-  EXPECT_EQ(platform::GetFullPathNameW(Given.c_str(), static_cast<std::uint32_t>(Buffer.size()),
-                                       Buffer.data(), nullptr),
-            Expected.size());
-  EXPECT_EQ(Buffer.substr(0, Expected.size() + 1), Expected + u'\0');
 }
 
 }  // namespace

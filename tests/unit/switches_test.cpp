@@ -150,13 +150,10 @@ TEST_F(SwitchesTest, HelpAndUnknownArgumentsGatherNothingAndDoNotWait) {
        "Opcao desconhecida: /x\x87\r\n" + Usage()},  // cedilla in CP850
       {{u"/glpi", u"/glpi"}, 2, "", "Opcao desconhecida: /glpi\r\n" + Usage()},
       // /pasta:"C:\A B\" /glpi, as the C runtime splits it: the quote and the rest are the folder.
-      {{u"/pasta:C:\\A B\" /glpi"},
-       2,
-       "",
-       "Pasta invalida: C:\\A B\" /glpi\r\n"
-       "A barra invertida antes das aspas de fechamento (\\\") faz as aspas entrarem no nome da "
-       "pasta.\r\n"
-       "Escreva a pasta sem a barra final: /pasta:\"C:\\Meus Relatorios\"\r\n"},
+      {{u"/pasta:C:\\A B\" /glpi"}, 2, "",
+       "Pasta invalida: C:\\A B\" /glpi\r\nA barra invertida antes das aspas de fechamento (\\\") "
+       "faz as aspas entrarem no nome da pasta.\r\nEscreva a pasta sem a barra final: "
+       "/pasta:\"C:\\Meus Relatorios\"\r\n"},
   };
   for (const TCase& C : Cases) {
     sim::ResetMachine();
@@ -187,41 +184,6 @@ TEST_F(SwitchesTest, OnlyGlpiReadsWhatOnlyTheInventoryNeeds) {
   const auto Glpi = Queries({u"/glpi"});
   // DisplayVersion and Publisher of each listed entry, nothing more: the office PC lists 11.
   EXPECT_EQ(Glpi.at("RegQueryValueExW") - Plain.at("RegQueryValueExW"), 2 * 11);
-}
-
-}  // namespace
-
-namespace {
-
-// A scheduled task, a service or a remote shell that went away: whatever becomes of the standard
-// streams, a scripted run saves everything, never reads, and its exit code says only that.
-TEST_F(SwitchesTest, AScriptedRunSavesWhateverBecomesOfItsStreams) {
-  struct TCase {
-    const char* Name;
-    void (*Arrange)(sim::TMachine&);
-  };
-  const std::vector<TCase> Cases{
-      {"no standard streams at all",
-       [](auto& M) { M.StdIn.Present = M.StdOut.Present = M.StdErr.Present = false; }},
-      {"output that breaks after the status line",
-       [](auto& M) { M.StdOut.Limit = sim::TWriteLimit{37, platform::ErrorBrokenPipe}; }},
-      {"output that takes nothing", [](auto& M) { M.StdOut.Limit = sim::TWriteLimit{0, 232}; }},
-      {"output a pipe, input one that fails",
-       [](auto& M) {
-         M.StdOut.FileType = M.StdIn.FileType = platform::FileTypePipe;
-         M.StdOut.Limit = sim::TWriteLimit{200, platform::ErrorBrokenPipe};
-         M.StdIn.EndError = platform::ErrorAccessDenied;
-       }},
-  };
-  for (const TCase& C : Cases) {
-    sim::ResetMachine();
-    C.Arrange(Machine());
-    EXPECT_EQ(RunInventario({u"/glpi", u"/pasta:C:\\Users\\ana"}), 0) << C.Name;
-    EXPECT_TRUE(Machine().FileSystem.FileExists(u"C:\\Users\\ana\\" + U16(Txt))) << C.Name;
-    EXPECT_TRUE(Machine().FileSystem.FileExists(u"C:\\Users\\ana\\" + U16(Json))) << C.Name;
-    EXPECT_EQ(Machine().StdIn.ReadCalls, 0U) << C.Name;
-    EXPECT_EQ(Machine().StdErr.Written, "") << C.Name;
-  }
 }
 
 }  // namespace
