@@ -125,18 +125,6 @@ int main() {
     GetDefaultPrinterW(nullptr, &Length);
     std::vector<wchar_t> Name(Length + 1);
     GetDefaultPrinterW(Name.data(), &Length);
-    HANDLE Printer = nullptr;
-    if (OpenPrinterW(Name.data(), &Printer, nullptr) != 0) {
-      const LONG Size = DocumentPropertiesW(nullptr, Printer, Name.data(), nullptr, nullptr, 0);
-      if (Size > 0) {
-        HGLOBAL Block = GlobalAlloc(GHND, static_cast<SIZE_T>(Size));
-        void* Settings = GlobalLock(Block);
-        DocumentPropertiesW(nullptr, Printer, Name.data(), static_cast<PDEVMODEW>(Settings), nullptr, DM_OUT_BUFFER);
-        GlobalUnlock(Block);
-        GlobalFree(Block);
-      }
-      ClosePrinter(Printer);
-    }
   }
 
   ReadUninstall(Hklm, L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall");
@@ -159,12 +147,15 @@ int main() {
     RegCloseKey(Folders);
   }
   const std::wstring Path = std::wstring(Profile) + L"\\Desktop\\relatorio_floor.txt";
-  HANDLE File = CreateFileW(Path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+  const std::wstring Temporary = Path + L".floor.tmp";
+  HANDLE File = CreateFileW(Temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
   if (File != INVALID_HANDLE_VALUE) {
     static const char Report[2048] = "\xEF\xBB\xBF";
     Say(File, Report);
+    FlushFileBuffers(File);
     CloseHandle(File);
+    MoveFileExW(Temporary.c_str(), Path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
   }
   Say(Out, "Sucesso! Relatorio salvo em: C:\\relatorio_floor.txt\r\n\r\nPressione ENTER para sair...\r\n");
   char Line[128];

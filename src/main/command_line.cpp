@@ -129,6 +129,6 @@ std::vector<std::u16string_view> UsageLines() {
       u"  /glpi         salva tambem o inventario GLPI (relatorio_<NOME>.json) junto ao relatorio",
       u"  /pasta:PASTA  salva na PASTA em vez da Area de Trabalho (sem outra pasta se falhar)",
       u"  /?, /ajuda    mostra esta ajuda",
-      u"Exemplo: inventario.exe /glpi /pasta:\\\\servidor\\inventarios < NUL",
+      u"Exemplo: inventario.exe /glpi /pasta:\\\\servidor\\inventarios",
   };
 }

@@ -67,7 +67,7 @@ void TConsoleOutput::CheckIo() {
   const std::uint32_t Code = FIoError;
   FIoError = 0;
   FUsed = 0;
-  throw EInOutError(Code);
+  if (!FBestEffort) throw EInOutError(Code);
 }
 
 void TConsoleOutput::Close() {

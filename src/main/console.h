@@ -15,8 +15,12 @@ class TConsoleOutput {
                           std::uint32_t StdHandle = platform::StdOutputHandle)
       : FAnsiCodePage(AnsiCodePage), FStdHandle(StdHandle) {}
 
-  // Writes Text and CR LF. Raises EInOutError when the stream cannot be set up or written.
+  // Writes Text and CR LF. Raises EInOutError when the stream cannot be set up or written,
+  // unless the stream is kept best effort.
   void WriteLine(std::u16string_view Text);
+  // From now on a line that cannot be written is dropped without a word: for a run that no one
+  // may be watching, whose result is its files and its exit code.
+  void KeepBestEffort() { FBestEffort = true; }
   // Hands over what is still buffered; errors are no longer reported at that point.
   void Close();
 
@@ -35,6 +39,7 @@ class TConsoleOutput {
   std::array<char, 128> FBuffer{};
   std::size_t FUsed = 0;
   std::uint32_t FIoError = 0;
+  bool FBestEffort = false;
 };
 
 // Reads standard input up to and including the first line feed, and discards it. The end of

@@ -97,27 +97,49 @@ bool MainSequence(TConsoleOutput& Output, const TCommandLine& Options) {
   } catch (const std::bad_alloc&) {
     ShowError(Output, EOutOfMemory(u"Out of memory"));
   }
+  // A scripted run may have no one to press ENTER and no input to read (a scheduled task, a
+  // logon script, a service): it ends as soon as it is done.
+  if (Options.AnySwitch()) return AllSaved;
   Output.WriteLine(u"");
   Output.WriteLine(u"Pressione ENTER para sair...");
   ReadLineAndDiscard();
   return AllSaved;
 }
 
-// An argument the program does not know: said on standard error with the usage, so that a
-// script's log shows it; the exit code tells the script even when that stream cannot be written.
-void RejectArgument(const std::u16string& Argument) {
+// Lines on standard error, whatever becomes of them: the exit code tells the script in any case.
+void TellStdErr(const std::vector<std::u16string>& Lines) {
   try {
     TConsoleOutput Errors(DefaultSystemCodePage, platform::StdErrorHandle);
-    Errors.WriteLine(u"Opcao desconhecida: " + Argument);
-    for (const std::u16string_view Line : UsageLines()) Errors.WriteLine(Line);
+    for (const std::u16string& Line : Lines) Errors.WriteLine(Line);
     Errors.Close();
   } catch (const Exception&) {  // NOLINT(bugprone-empty-catch): nowhere else to say it
   }
 }
 
+// An argument the program does not know: said on standard error with the usage, so that a
+// script's log shows it; the exit code tells the script even when that stream cannot be written.
+void RejectArgument(const std::u16string& Argument) {
+  std::vector<std::u16string> Lines{u"Opcao desconhecida: " + Argument};
+  for (const std::u16string_view Line : UsageLines()) Lines.emplace_back(Line);
+  TellStdErr(Lines);
+}
+
+// A folder that holds a quotation mark: no Windows folder can, so it came from a quoted folder
+// that ends in a backslash, "C:\A B\", whose \" the C runtime reads as a quote inside the name.
+void RejectQuotedFolder(const std::u16string& Folder) {
+  TellStdErr({u"Pasta invalida: " + Folder,
+              u"A barra invertida antes das aspas de fechamento (\\\") faz as aspas entrarem no "
+              u"nome da pasta.",
+              u"Escreva a pasta sem a barra final: /pasta:\"C:\\Meus Relatorios\""});
+}
+
 int Dispatch(TConsoleOutput& Output, const TCommandLine& Options) {
   if (Options.Unknown) {
     RejectArgument(*Options.Unknown);
+    return 2;
+  }
+  if (Options.Folder && Options.Folder->find(u'"') != std::u16string::npos) {
+    RejectQuotedFolder(*Options.Folder);
     return 2;
   }
   if (Options.Help) {
@@ -161,7 +183,9 @@ int RunInventario(const std::vector<std::u16string>& Arguments) {
   TConsoleOutput Output(DefaultSystemCodePage);
   int ExitCode = 1;
   try {
-    const int Code = Dispatch(Output, ParseArguments(Arguments));
+    const TCommandLine Options = ParseArguments(Arguments);
+    if (Options.AnySwitch()) Output.KeepBestEffort();
+    const int Code = Dispatch(Output, Options);
     Output.Close();
     ExitCode = Code;
   } catch (const Exception& Error) {

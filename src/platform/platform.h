@@ -37,6 +37,8 @@ constexpr std::uint32_t ErrorAccessDenied = 5;
 constexpr std::uint32_t ErrorInvalidHandle = 6;
 constexpr std::uint32_t ErrorNotEnoughMemory = 8;
 constexpr std::uint32_t ErrorSharingViolation = 32;
+constexpr std::uint32_t ErrorLockViolation = 33;
+constexpr std::uint32_t ErrorFileExists = 80;
 constexpr std::uint32_t ErrorInvalidParameter = 87;
 constexpr std::uint32_t ErrorBrokenPipe = 109;
 constexpr std::uint32_t ErrorDiskFull = 112;
@@ -54,6 +56,7 @@ constexpr std::uint32_t GenericRead = 0x80000000;
 constexpr std::uint32_t GenericWrite = 0x40000000;
 constexpr std::uint32_t FileShareRead = 0x1;
 constexpr std::uint32_t FileShareWrite = 0x2;
+constexpr std::uint32_t CreateNew = 1;
 constexpr std::uint32_t CreateAlways = 2;
 constexpr std::uint32_t OpenExisting = 3;
 constexpr std::uint32_t FileAttributeNormal = 0x80;
@@ -138,6 +141,11 @@ Bool IsValidLocale(Lcid Locale, std::uint32_t Flags);
 int GetLocaleInfoW(Lcid Locale, std::uint32_t LCType, char16_t* Data, int DataCount);
 int CompareStringW(Lcid Locale, std::uint32_t CmpFlags, const char16_t* String1, int Count1,
                    const char16_t* String2, int Count2);
+// Compares the code units themselves, as the file system compares names; with IgnoreCase set,
+// after upper-casing each one by the system's fixed table. Answers CstrLessThan, CstrEqual or
+// CstrGreaterThan; 0 on failure. Counts of -1 mean NUL-terminated.
+int CompareStringOrdinal(const char16_t* String1, int Count1, const char16_t* String2, int Count2,
+                         Bool IgnoreCase);
 // Only sort keys (LcmapSortKey, optionally with NormIgnoreCase) are asked for, so the result is
 // bytes: KeySize of them at most, or with KeySize 0 the size the key needs.
 int LCMapStringW(Lcid Locale, std::uint32_t MapFlags, const char16_t* Source, int SourceCount,
@@ -155,10 +163,25 @@ Bool CloseHandle(Handle Object);
 std::uint32_t GetFullPathNameW(const char16_t* FileName, std::uint32_t BufferLength,
                                char16_t* Buffer, char16_t** FilePart);
 
+// Hands everything written through File to the disk (or the server); a write the cache took but
+// the disk cannot hold, a full quota or a dropped network link, fails here if not before.
+Bool FlushFileBuffers(Handle File);
+
 // Removes a file; used only to take back a file whose writing failed.
 Bool DeleteFileW(const char16_t* FileName);
 
+// Renames a closed file. With MovefileReplaceExisting an existing file of the new name is
+// replaced in one step; MovefileWriteThrough returns only once the rename is on the disk.
+constexpr std::uint32_t MovefileReplaceExisting = 0x1;
+constexpr std::uint32_t MovefileWriteThrough = 0x8;
+Bool MoveFileExW(const char16_t* ExistingFileName, const char16_t* NewFileName,
+                 std::uint32_t Flags);
+
+// Waits Milliseconds; the only wait the program makes is between attempts at a busy file.
+void Sleep(std::uint32_t Milliseconds);
+
 // Process environment.
+std::uint32_t GetCurrentProcessId();
 // The command line the process was started with, as one text; the process owns it.
 const char16_t* GetCommandLineW();
 std::uint32_t GetEnvironmentVariableW(const char16_t* Name, char16_t* Buffer, std::uint32_t Size);
@@ -223,21 +246,11 @@ struct TPrinterInfo5 {
 constexpr std::uint32_t PrinterEnumDefault = 0x1;
 constexpr std::uint32_t PrinterEnumLocal = 0x2;
 constexpr std::uint32_t PrinterEnumConnections = 0x4;
-constexpr std::uint32_t DmOutBuffer = 2;
-constexpr std::uint32_t Ghnd = 0x42;
 
 Bool EnumPrintersW(std::uint32_t Flags, const char16_t* Name, std::uint32_t Level,
                    std::uint8_t* PrinterEnum, std::uint32_t BufferSize, std::uint32_t* Needed,
                    std::uint32_t* Returned);
 Bool GetDefaultPrinterW(char16_t* Buffer, std::uint32_t* Size);
-Bool OpenPrinterW(const char16_t* PrinterName, Handle* Printer, void* Default);
-std::int32_t DocumentPropertiesW(Handle Window, Handle Printer, const char16_t* DeviceName,
-                                 void* DevModeOutput, void* DevModeInput, std::uint32_t Mode);
-Bool ClosePrinter(Handle Printer);
-Handle GlobalAlloc(std::uint32_t Flags, std::size_t Bytes);
-void* GlobalLock(Handle Memory);
-Bool GlobalUnlock(Handle Memory);
-Handle GlobalFree(Handle Memory);
 
 // The local time, to the second (the program uses no finer part).
 struct TSystemTime {

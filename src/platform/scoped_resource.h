@@ -55,24 +55,6 @@ struct TLocalBlockTraits {
 
 using ScopedLocalBlock = TScopedResource<TLocalBlockTraits>;
 
-struct TPrinterHandleTraits {
-  using TValue = Handle;
-  static TValue Invalid() { return NullHandle; }
-  static bool IsValid(TValue Value) { return Value != NullHandle; }
-  static void Close(TValue Value) { ClosePrinter(Value); }
-};
-
-using ScopedPrinterHandle = TScopedResource<TPrinterHandleTraits>;
-
-struct TGlobalBlockTraits {
-  using TValue = Handle;
-  static TValue Invalid() { return NullHandle; }
-  static bool IsValid(TValue Value) { return Value != NullHandle; }
-  static void Close(TValue Value) { GlobalFree(Value); }
-};
-
-using ScopedGlobalBlock = TScopedResource<TGlobalBlockTraits>;
-
 struct TRegKeyTraits {
   using TValue = Hkey;
   static TValue Invalid() { return Hkey{0}; }

@@ -35,11 +35,6 @@ TPrinter& Printer() {
 
 void ReleasePrinter() { SharedPrinter().reset(); }
 
-TPrinter::~TPrinter() {
-  FreePrinters();
-  if (FDeviceMode.IsValid()) platform::GlobalUnlock(FDeviceMode.Get());
-}
-
 void TPrinter::FreePrinters() {
   FPrinters.reset();
   FDevices.clear();
@@ -112,38 +107,12 @@ void TPrinter::SetToDefaultPrinter() {
   for (std::int32_t I = 0; I < Names.Count(); ++I) {
     const auto* Device = static_cast<const TPrinterDevice*>(Names.GetObject(I));
     if (TStringList::CompareStrings(Device->Device, Default) == 0) {
+      // Selecting a printer stops at its position: opening it or asking for its device
+      // settings would load the vendor's driver into this process, and wait out the network
+      // when its print server is off line, for nothing the program shows.
       FPrinterIndex = I;
-      SetPrinter(Device->Device);
       return;
     }
   }
   throw EPrinter(NoDefaultPrinter);
-}
-
-// Opens the selected printer and keeps its device settings; only a lock failure is reported.
-void TPrinter::SetPrinter(const std::u16string& Device) {
-  FPrinterHandle.Reset();
-  for (std::int32_t I = 0; I < FPrinters->Count(); ++I) {
-    if (static_cast<const TPrinterDevice*>(FPrinters->GetObject(I))->Device == Device) {
-      FPrinterIndex = I;
-      break;
-    }
-  }
-  platform::Handle Opened = platform::NullHandle;
-  if (platform::OpenPrinterW(Device.c_str(), &Opened, nullptr) == 0) return;
-  FPrinterHandle.Reset(Opened);
-  const std::int32_t Size = platform::DocumentPropertiesW(platform::NullHandle, Opened, Device.c_str(),
-                                                          nullptr, nullptr, 0);
-  if (Size <= 0) return;
-  platform::ScopedGlobalBlock Block(platform::GlobalAlloc(platform::Ghnd, static_cast<std::size_t>(Size)));
-  if (!Block.IsValid()) return;
-  void* Settings = platform::GlobalLock(Block.Get());
-  if (Settings == nullptr) RaiseLastOSError(platform::GetLastError());
-  if (platform::DocumentPropertiesW(platform::NullHandle, Opened, Device.c_str(), Settings, nullptr,
-                                    platform::DmOutBuffer) < 0) {
-    platform::GlobalUnlock(Block.Get());
-    return;
-  }
-  if (FDeviceMode.IsValid()) platform::GlobalUnlock(FDeviceMode.Get());
-  FDeviceMode = std::move(Block);
 }

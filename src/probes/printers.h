@@ -7,7 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "platform/scoped_resource.h"
 #include "text/exceptions.h"
 #include "text/string_list.h"
 
@@ -28,7 +27,7 @@ class TPrinter {
   TPrinter() = default;
   TPrinter(const TPrinter&) = delete;
   TPrinter& operator=(const TPrinter&) = delete;
-  ~TPrinter();
+  ~TPrinter() = default;
 
   // Forgets the name list, so that the next read enumerates the spooler again.
   void Refresh();
@@ -41,17 +40,14 @@ class TPrinter {
  private:
   void FreePrinters();
   void SetToDefaultPrinter();
-  void SetPrinter(const std::u16string& Device);
   std::u16string DefaultPrinterName();
 
   std::unique_ptr<TStringList> FPrinters;
   std::vector<std::unique_ptr<TPrinterDevice>> FDevices;  // the objects FPrinters' lines carry
   std::int32_t FPrinterIndex = -1;
-  platform::ScopedPrinterHandle FPrinterHandle;
-  platform::ScopedGlobalBlock FDeviceMode;  // the selected printer's settings, kept locked
 };
 
 // The shared instance, created on first use.
 TPrinter& Printer();
-// Releases the shared instance with its handle and settings; the next Printer() starts afresh.
+// Releases the shared instance; the next Printer() starts afresh.
 void ReleasePrinter();

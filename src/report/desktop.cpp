@@ -11,6 +11,7 @@
 #include "platform/platform.h"
 #include "platform/scoped_resource.h"
 #include "report/report.h"
+#include "text/sys_utils.h"
 
 namespace {
 
@@ -97,14 +98,19 @@ std::u16string_view WithoutTrailingBackslashes(std::u16string_view Path) {
   return Path;
 }
 
-// Both paths name one folder, ignoring case and trailing backslashes. When the system cannot
-// compare them they count as the same, which leaves the report where it has always gone.
+// Both paths name one folder. Each is made a full path first (doubled separators, "." and ".."
+// resolved: a profile path ending in a backslash gives Windows' own "%USERPROFILE%\Desktop" a
+// doubled one), then the two are compared as the file system compares names, code unit by code
+// unit ignoring case, trailing backslashes aside. When the system cannot resolve or compare them
+// they count as the same, which leaves the report where it has always gone.
 bool SameFolder(std::u16string_view A, std::u16string_view B) {
-  A = WithoutTrailingBackslashes(A);
-  B = WithoutTrailingBackslashes(B);
-  const int Result =
-      platform::CompareStringW(platform::LocaleUserDefault, platform::NormIgnoreCase, A.data(),
-                               static_cast<int>(A.size()), B.data(), static_cast<int>(B.size()));
+  const std::u16string FullA = ExpandFileName(A);
+  const std::u16string FullB = ExpandFileName(B);
+  if (FullA.empty() || FullB.empty()) return true;
+  const std::u16string_view X = WithoutTrailingBackslashes(FullA);
+  const std::u16string_view Y = WithoutTrailingBackslashes(FullB);
+  const int Result = platform::CompareStringOrdinal(X.data(), static_cast<int>(X.size()), Y.data(),
+                                                    static_cast<int>(Y.size()), 1);
   return Result == platform::CstrEqual || Result == 0;
 }
 
@@ -116,7 +122,8 @@ std::optional<std::u16string> GetRedirectedDesktop(std::u16string_view ProfileDe
   const std::optional<std::u16string> Folder = ExpandEnvironment(*Value);
   if (!Folder || !IsAbsolutePath(*Folder) || HoldsUnexpandedName(*Folder)) return std::nullopt;
   if (SameFolder(*Folder, ProfileDesktop)) return std::nullopt;
-  std::u16string Result{WithoutTrailingBackslashes(*Folder)};
+  const std::u16string Full = ExpandFileName(*Folder);
+  std::u16string Result{WithoutTrailingBackslashes(Full.empty() ? *Folder : Full)};
   if (Result.size() == 2) Result += u'\\';  // a drive's root keeps its backslash: "D:\"
   return Result;
 }

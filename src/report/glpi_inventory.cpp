@@ -7,7 +7,7 @@
 #include <nlohmann/json.hpp>
 
 #include "text/exceptions.h"
-#include "text/file_stream.h"
+#include "text/whole_file.h"
 #include "text/string_list.h"
 
 namespace {
@@ -173,12 +173,5 @@ std::u16string GlpiInventoryFileName(std::u16string_view ComputerName) {
 }
 
 void SaveGlpiInventory(std::string_view Json, std::u16string_view FilePath) {
-  std::optional<TFileStream> Stream(std::in_place, FilePath);
-  try {
-    Stream->WriteBuffer(Json);
-  } catch (...) {
-    Stream.reset();  // closed first: a file still open cannot be removed
-    platform::DeleteFileW(std::u16string(FilePath).c_str());
-    throw;
-  }
+  SaveFileWhole(FilePath, {Json});
 }

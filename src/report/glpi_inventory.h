@@ -58,7 +58,7 @@ std::string GlpiInventoryJson(const TGlpiInventory& Inventory);
 // "relatorio_" + the computer name + ".json".
 std::u16string GlpiInventoryFileName(std::u16string_view ComputerName);
 
-// Writes Json to FilePath as the report is written (created or emptied, shared with no one).
-// A write that fails removes the file again, so no partial document is ever left to import;
-// the error (EFCreateError or EWriteError) is raised.
+// Writes Json to FilePath as the report is written: whole or not at all, an earlier document
+// of that name kept until the new one is complete, so no partial document is ever left to import.
+// Raises the error (EFCreateError or EWriteError).
 void SaveGlpiInventory(std::string_view Json, std::u16string_view FilePath);

@@ -6,6 +6,7 @@
 #include "platform/platform.h"
 #include "report/report.h"
 #include "text/sys_utils.h"
+#include "text/whole_file.h"
 
 namespace {
 
@@ -28,6 +29,14 @@ std::u16string UserProfile() {
   return {};
 }
 
+// The report as UTF-8 with its byte-order mark, in place of any earlier report of that name only
+// once it is whole.
+void WriteReport(const TStringList& ReportText, const std::u16string& FilePath) {
+  const TEncoding& Utf8 = TEncoding::UTF8();
+  const std::string Text = Utf8.GetBytes(ReportText.Text());
+  SaveFileWhole(FilePath, {Utf8.GetPreamble(), Text});
+}
+
 }  // namespace
 
 std::u16string GetDesktopPath() {
@@ -44,7 +53,7 @@ TSavedReport SaveReport(const TStringList& ReportText, const std::u16string& Com
         IncludeTrailingPathDelimiter(*Folder) + ReportFileName(ComputerName);
     const std::u16string Full = ExpandFileName(Path);
     Saved.FilePath = Full.empty() ? Path : Full;
-    ReportText.SaveToFile(Saved.FilePath, &TEncoding::UTF8());
+    WriteReport(ReportText, Saved.FilePath);
     return Saved;
   }
   Saved.DesktopPath = GetDesktopPath();
@@ -53,11 +62,11 @@ TSavedReport SaveReport(const TStringList& ReportText, const std::u16string& Com
   }
   Saved.FilePath = IncludeTrailingPathDelimiter(Saved.DesktopPath) + ReportFileName(ComputerName);
   try {
-    ReportText.SaveToFile(Saved.FilePath, &TEncoding::UTF8());
+    WriteReport(ReportText, Saved.FilePath);
     return Saved;
   } catch (...) {  // NOLINT(bugprone-empty-catch): any failure here means "try next to the exe"
   }
   Saved.FilePath = ExtractFilePath(ParamStr0()) + ReportFileName(ComputerName);
-  ReportText.SaveToFile(Saved.FilePath, &TEncoding::UTF8());
+  WriteReport(ReportText, Saved.FilePath);
   return Saved;
 }

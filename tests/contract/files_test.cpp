@@ -101,9 +101,9 @@ TEST(FilesContract, AFileInAMissingFolderIsAPathError) {
   if (File != InvalidHandleValue) platform::CloseHandle(File);
 }
 
-TEST(FilesContract, FullPathNameResolvesDotsAndReportsTheRoomItNeeds) {
+TEST(FilesContract, FullPathNameResolvesDotsAndDoubledSeparatorsAndReportsTheRoomItNeeds) {
   const std::u16string Folder = platform::testing::MakeScratchDirectory();
-  const std::u16string Given = Folder + u"\\sub\\.\\..\\.\\report.txt";
+  const std::u16string Given = Folder + u"\\sub\\.\\..\\\\.\\report.txt";
   const std::u16string Expected = Folder + u"\\report.txt";
   const auto Length = static_cast<std::uint32_t>(Expected.size());
 
@@ -118,6 +118,38 @@ TEST(FilesContract, FullPathNameResolvesDotsAndReportsTheRoomItNeeds) {
   EXPECT_EQ(platform::GetFullPathNameW(Given.c_str(), Length, Buffer.data(), &FilePart),
             Length + 1);
   EXPECT_EQ(platform::GetFullPathNameW(Given.c_str(), 0, nullptr, nullptr), Length + 1);
+}
+
+// A file is saved as a new one that must not exist yet, then moved over the earlier one.
+TEST(FilesContract, ANewFileIsMovedOverAnEarlierOneOnceClosedAndLetGo) {
+  const std::u16string Final = platform::testing::MakeScratchDirectory() + u"\\report.txt";
+  const std::u16string Temporary = Final + u".1-0.tmp";
+  const auto Move = [&] {
+    const platform::Bool Moved = platform::MoveFileExW(
+        Temporary.c_str(), Final.c_str(),
+        platform::MovefileReplaceExisting | platform::MovefileWriteThrough);
+    return Moved != 0 ? platform::ErrorSuccess : platform::GetLastError();
+  };
+  const auto CreateNew = [&] {
+    return platform::CreateFileW(Temporary.c_str(), platform::GenericWrite, 0, nullptr,
+                                 platform::CreateNew, platform::FileAttributeNormal,
+                                 platform::NullHandle);
+  };
+  const Handle Held = CreateReport(Final);
+  const Handle File = CreateNew();
+  ASSERT_NE(File, InvalidHandleValue);
+  EXPECT_EQ(CreateNew(), InvalidHandleValue);  // a name that is taken is refused, never emptied
+  EXPECT_EQ(platform::GetLastError(), platform::ErrorFileExists);
+  Write(File, "new");
+  EXPECT_NE(platform::FlushFileBuffers(File), 0);
+  EXPECT_EQ(Move(), platform::ErrorSharingViolation);  // still open
+  EXPECT_NE(platform::CloseHandle(File), 0);
+  const std::uint32_t Busy = Move();  // the earlier file is held by someone
+  EXPECT_TRUE(Busy == platform::ErrorAccessDenied || Busy == platform::ErrorSharingViolation) << Busy;
+  EXPECT_NE(platform::CloseHandle(Held), 0);
+  EXPECT_EQ(Move(), platform::ErrorSuccess);
+  EXPECT_EQ(ReadBack(Final), "new");
+  EXPECT_EQ(ReadBack(Temporary), "<cannot open>");
 }
 
 }  // namespace

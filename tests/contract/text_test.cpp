@@ -148,4 +148,22 @@ TEST(TextContract, ASortKeyNeedsRoomForAllOfIt) {
   EXPECT_EQ(SortKey(u"\u2022 PLANILHAS ELETR\u00D4NICAS"), Whole) << "case is ignored";
 }
 
+// File names compare code unit by code unit, each upper-cased alone when case is ignored.
+TEST(TextContract, OrdinalComparisonComparesCodeUnits) {
+  const struct {
+    std::u16string A, B;
+    platform::Bool IgnoreCase;
+    int Expected;
+  } Cases[] = {{u"C:\\Users\\Ana", u"c:\\USERS\\ana", 1, platform::CstrEqual},
+               {u"C:\\Users\\Ana", u"c:\\USERS\\ana", 0, platform::CstrLessThan},
+               {u"\u00C1rea", u"\u00E1REA", 1, platform::CstrEqual},
+               {u"stra\u00DFe", u"STRASSE", 1, platform::CstrGreaterThan},
+               {u"\uFF21", u"a", 1, platform::CstrGreaterThan}};  // no width folding
+  for (const auto& C : Cases) {
+    EXPECT_EQ(platform::CompareStringOrdinal(C.A.data(), static_cast<int>(C.A.size()), C.B.data(),
+                                             static_cast<int>(C.B.size()), C.IgnoreCase),
+              C.Expected);
+  }
+}
+
 }  // namespace

@@ -186,9 +186,16 @@ mounts_writable() { :; }
 mounts_readonly_tools() {
   mount --bind "$tools" "$tools" && mount -o remount,bind,ro "$tools"
 }
-export holder_file resolver_dir tools
+# The Desktop on a file system of one page that holds older_report: no room for a new report.
+mounts_full_desktop() {
+  mount -t tmpfs -o size=4k tmpfs "$desktop" && cp "$older_report" "$desktop/$older_report_name" &&
+    { sleep 1200 </dev/null >/dev/null 2>&1 & echo $! >"$holder_file"; }
+}
+older_report=$work/older-report
+export holder_file resolver_dir tools desktop older_report
 export -f quiet_namespace isolate_peer network_isolated network_loopback network_office \
-  network_unnumbered_first network_loopback_range_first mounts_writable mounts_readonly_tools
+  network_unnumbered_first network_loopback_range_first mounts_writable mounts_readonly_tools \
+  mounts_full_desktop
 
 # use_machine PROFILES [HOSTNAME [NETWORK [MOUNTS]]]: the server runs on the prefix's own registry
 # with fixtures/registry/PROFILE.reg imported into the 64-bit view for each PROFILE of the
@@ -896,7 +903,7 @@ usage_lines=('Uso: inventario.exe [/glpi] [/pasta:PASTA] [/?]'
   '  /glpi         salva tambem o inventario GLPI (relatorio_<NOME>.json) junto ao relatorio'
   '  /pasta:PASTA  salva na PASTA em vez da Area de Trabalho (sem outra pasta se falhar)'
   '  /?, /ajuda    mostra esta ajuda'
-  'Exemplo: inventario.exe /glpi /pasta:\\servidor\inventarios < NUL')
+  'Exemplo: inventario.exe /glpi /pasta:\\servidor\inventarios')
 
 begin_case 'office-pc office-pc-devices office-pc-programs' recepcao-01.escritorio.local office
 case_printers HP-LaserJet-Pro-M404 HP-LaserJet-Pro-M404 'Epson_L3250_Recepção'
@@ -910,8 +917,8 @@ expected_report=$office_pc_report
 expect_status 0
 printf '%s\r\n' 'Coletando informacoes do sistema...' \
   "Sucesso! Relatorio salvo em: C:\\users\\root\\Desktop\\$report_name" \
-  "Inventario GLPI salvo em: C:\\users\\root\\Desktop\\relatorio_$device.json" '' \
-  'Pressione ENTER para sair...' >"$work/expected-stdout"
+  "Inventario GLPI salvo em: C:\\users\\root\\Desktop\\relatorio_$device.json" \
+  >"$work/expected-stdout"
 expect_bytes stdout "$work/stdout" "$work/expected-stdout"
 expect_stderr_empty
 expect_report "$desktop/$report_name" ,
@@ -934,8 +941,8 @@ exe_args=()
 expect_status 0
 printf '%s\r\n' 'Coletando informacoes do sistema...' \
   $'Sucesso! Relatorio salvo em: C:\\Relat\xf3rios Gerais\\'"$report_name" \
-  $'Inventario GLPI salvo em: C:\\Relat\xf3rios Gerais\\'"relatorio_$device.json" '' \
-  'Pressione ENTER para sair...' >"$work/expected-stdout"
+  $'Inventario GLPI salvo em: C:\\Relat\xf3rios Gerais\\'"relatorio_$device.json" \
+  >"$work/expected-stdout"
 expect_bytes stdout "$work/stdout" "$work/expected-stdout"
 expect_stderr_empty
 expect_report "$relatorios/$report_name" ,
@@ -955,8 +962,8 @@ exe_args=()
 runner=()
 expect_status 1
 printf '%s\r\n' 'Coletando informacoes do sistema...' '' 'Ocorreu um erro ao gerar o relatorio:' \
-  "EFCreateError: Cannot create file \"C:\\Ferramentas\\$report_name\". ${refusal%.}" '' \
-  'Pressione ENTER para sair...' >"$work/expected-stdout"
+  "EFCreateError: Cannot create file \"C:\\Ferramentas\\$report_name\". ${refusal%.}" \
+  >"$work/expected-stdout"
 expect_bytes stdout "$work/stdout" "$work/expected-stdout"
 expect_stderr_empty
 expect_files
@@ -983,6 +990,48 @@ expect_bytes stderr "$work/stderr" "$work/expected-stderr"
 [ -s "$work/stdout" ] && reasons+=(" stdout not empty: $(head -c 200 "$work/stdout" | tr '\r\n' '  ')")
 expect_files
 end_case "an unknown switch: named on stderr with the usage, exit code 2, nothing gathered"
+
+# A full Desktop: the older report there stays byte for byte, alone; the new one goes next to the exe.
+cp "$template" "$older_report"
+older_report_name=relatorio_$(computer_name_of "$(hostname)").txt
+export older_report_name
+begin_case windows7 "" isolated full_desktop
+# The program sees the folders as the server does: it looks files up before the server opens them.
+runner=(nsenter -t "$(cat "$holder_file")" -m)
+run_exe pt_BR.UTF-8 /dev/null
+check_result "$tools" 'C:\Ferramentas' ,
+on_desktop=$("${runner[@]}" ls -A "$desktop" 2>&1)
+[ "$on_desktop" = "$report_name" ] || reasons+=(" the full Desktop holds [${on_desktop//$'\n'/ }]")
+"${runner[@]}" cat "$desktop/$report_name" | cmp -s - "$older_report" ||
+  reasons+=(" the older report on the full Desktop was changed")
+runner=()
+end_case "a full Desktop: the older report there stays whole, the new one goes next to the exe"
+
+# A scheduled task or a service: no standard input and no standard output at all.
+begin_case windows7
+relatorios=$drive_c/Relatorios
+mkdir -p "$relatorios"
+LANG=pt_BR.UTF-8 timeout -k 5 "$time_limit" "${offline[@]}" "$WINE" "$win_exe" /glpi \
+  '/pasta:C:\Relatorios' <&- >&- 2>"$work/stderr"
+status=$?
+expect_status 0
+expect_stderr_empty
+expect_files "$relatorios/$report_name" "$relatorios/relatorio_$device.json"
+end_case "/glpi /pasta: with standard input and output closed: exit code 0, both files"
+
+# A remote shell or a task that gives the program a pipe it never writes to nor closes.
+begin_case windows7
+mkfifo "$work/never-written"
+sleep 60 >"$work/never-written" &
+exe_args=('/pasta:C:\users\root\Desktop')
+run_exe pt_BR.UTF-8 "$work/never-written"
+exe_args=()
+kill $! && wait $! 2>/dev/null
+expect_status 0
+printf '%s\r\n' 'Coletando informacoes do sistema...' \
+  "Sucesso! Relatorio salvo em: C:\\users\\root\\Desktop\\$report_name" >"$work/expected-stdout"
+expect_bytes stdout "$work/stdout" "$work/expected-stdout"
+end_case "a switch and an input pipe that never ends: the run ends by itself"
 
 echo "# e2e took $((SECONDS - started))s"
 echo "$passed passed, $failed failed"

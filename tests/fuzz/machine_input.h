@@ -99,9 +99,8 @@ constexpr std::uint8_t MaxPrinters = 40;
 constexpr std::uint8_t MaxDefaultRecords = 3;
 constexpr std::uint16_t MaxRepeat = 2000;  // a name repeated to thousands of characters
 constexpr std::size_t MaxNameUnits = 1 << 16;
-constexpr std::array<const char*, 7> FaultCalls{
-    "EnumPrintersW", "GetDefaultPrinterW", "OpenPrinterW",  "DocumentPropertiesW",
-    "GlobalAlloc",   "GlobalLock",         "CompareStringW"};
+constexpr std::array<const char*, 3> FaultCalls{"EnumPrintersW", "GetDefaultPrinterW",
+                                                "CompareStringW"};
 constexpr std::array<std::uint32_t, 7> FaultErrors{0, 2, 5, 8, 122, 123, 1722};
 
 enum TNameKind : std::uint8_t { Given, Listed, Decorated, Repeated, LastKind = Repeated };
@@ -156,7 +155,6 @@ inline TPrinterInput DecodePrinters(FuzzedDataProvider& In) {
   } else {
     M.DefaultPrinterText.reset();
   }
-  M.DevModeSize = In.ConsumeIntegralInRange<std::int32_t>(-2, 1 << 16);
   if (In.ConsumeBool()) {
     M.FailCall(FaultCalls[In.ConsumeIntegralInRange<std::size_t>(0, FaultCalls.size() - 1)],
                FaultErrors[In.ConsumeIntegralInRange<std::size_t>(0, FaultErrors.size() - 1)],
@@ -168,8 +166,7 @@ inline TPrinterInput DecodePrinters(FuzzedDataProvider& In) {
 
 inline void EncodePrinters(TSeedWriter& Out, const std::vector<std::u16string>& Printers,
                            const std::vector<std::u16string>& DefaultRecords,
-                           const std::optional<std::u16string>& DefaultText,
-                           std::int32_t DevModeSize = 220) {
+                           const std::optional<std::u16string>& DefaultText) {
   using namespace printer_input;
   const auto Name = [&](const std::u16string& Text) {
     Out.Integral<std::uint8_t>(Given, 0, LastKind);
@@ -182,7 +179,6 @@ inline void EncodePrinters(TSeedWriter& Out, const std::vector<std::u16string>& 
   for (const std::u16string& R : DefaultRecords) Name(R);
   Out.Bool(DefaultText.has_value());
   if (DefaultText) Name(*DefaultText);
-  Out.Integral<std::int32_t>(DevModeSize, -2, 1 << 16);
   Out.Bool(false);
 }
 

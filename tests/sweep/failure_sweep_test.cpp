@@ -361,7 +361,10 @@ const std::map<std::string, TCallFacts, std::less<>> CallFacts{
     {"CreateFileW", {TKind::Saving, {5, 32, 3, 123}}},
     {"WriteFile", {TKind::Saving, {112, 5, 109, 232}}},  // stdout or report: told apart below
     {"ReadFile", {TKind::FinalRead, {109, 5, 6, 232}}},
-    {"CloseHandle", {TKind::Closing, {6}}},
+    {"CloseHandle", {TKind::Saving, {6, 112}}},  // a close can report a delayed write that failed
+    {"FlushFileBuffers", {TKind::Saving, {112, 64}}},
+    {"MoveFileExW", {TKind::Saving, {5, 32, 17}}},
+    {"CompareStringOrdinal", {TKind::DesktopLookup, {87}}},
     {"GetFullPathNameW", {TKind::ErrorText, {123}}},
     {"GetEnvironmentVariableW", {TKind::Saving, {203, 8}}},
     {"ExpandEnvironmentStringsW", {TKind::DesktopLookup, {8}}},
@@ -374,11 +377,6 @@ const std::map<std::string, TCallFacts, std::less<>> CallFacts{
     {"GetAdaptersInfo", {TKind::Probe, {111, 232, 8, 50}}},
     {"EnumPrintersW", {TKind::Probe, {122, 123, 5, 1722}}},
     {"GetDefaultPrinterW", {TKind::Probe, {2, 122, 1722}}},
-    {"OpenPrinterW", {TKind::Probe, {1801, 5}}},
-    {"DocumentPropertiesW", {TKind::Probe, {5}}},
-    {"ClosePrinter", {TKind::Closing, {6}}},
-    {"GlobalAlloc", {TKind::Probe, {8}}},
-    {"GlobalLock", {TKind::Probe, {8, 6}}},
     {"GetComputerNameW", {TKind::Probe, {111, 5}}},
     {"RegOpenKeyExW", {TKind::Probe, {2, 5}}},
     {"RegQueryValueExW", {TKind::ProbeRaises, {2, 234}}},

@@ -70,11 +70,6 @@ TEST_F(PrinterProbeTest, SpoolerFailuresBecomeAWarningOrAnEmptyList) {
       {"default query: access denied", "EnumPrintersW", 5, 2,
        Listed + Warning + u"System Error.  Code: 5.\r\nAccess is denied\r\n"},
       {"default query: no reason", "EnumPrintersW", 0, 2, Listed + Warning + u"A call to an OS function failed\r\n"},
-      {"settings cannot be locked", "GlobalLock", 8, 0,
-       Listed + Warning + u"System Error.  Code: 8.\r\nNot enough memory resources are available to process this command\r\n"},
-      {"printer cannot be opened", "OpenPrinterW", 5, 0, Bullet + u"A\r\n" + Bullet + u"B" + Mark + u"\r\n"},
-      {"settings cannot be read", "DocumentPropertiesW", 5, 1, Bullet + u"A\r\n" + Bullet + u"B" + Mark + u"\r\n"},
-      {"no memory for the settings", "GlobalAlloc", 8, 0, Bullet + u"A\r\n" + Bullet + u"B" + Mark + u"\r\n"},
   };
   for (const TCase& C : Cases) {
     ReleasePrinter();
@@ -104,8 +99,6 @@ TEST_F(PrinterProbeTest, ASpoolerThatCannotBeBoundFailsLikeItsCalls) {
       {"no GetDefaultPrinterW",
        [](auto& M) { M.FailCall("GetDefaultPrinterW", platform::ErrorProcNotFound); },
        Bullet + u"A\r\n" + Bullet + u"B\r\n" + Warning + NoDefault + u"\r\n"},
-      {"no OpenPrinterW", [](auto& M) { M.FailCall("OpenPrinterW", platform::ErrorProcNotFound); },
-       Bullet + u"A\r\n" + Bullet + u"B" + Mark + u"\r\n"},
   };
   for (const TCase& C : Cases) {
     ReleasePrinter();
@@ -134,12 +127,10 @@ TEST_F(PrinterProbeTest, ARecordWithoutANameReadsAsAnEmptyName) {
                                         u"B\r\n" + Warning + NoDefault + u"\r\n");
 }
 
-TEST_F(PrinterProbeTest, TheDefaultIsSelectedOncePerInstanceAndItsSettingsKept) {
+TEST_F(PrinterProbeTest, TheDefaultIsSelectedOncePerInstance) {
   Machine().Printers = {u"A", u"B"};
   Machine().DefaultPrinterText = u"B";
   EXPECT_EQ(Printer().PrinterIndex(), 1);
-  EXPECT_EQ(Machine().PrinterHandles.size(), 1U);
-  EXPECT_EQ(Machine().GlobalBlocks.size(), 1U);
   Machine().DefaultPrinterText = u"A";
   Printer().Refresh();
   EXPECT_EQ(Printer().PrinterIndex(), 1);

@@ -170,7 +170,7 @@ TEST_F(ReportTest, FallsBackNextToTheExecutableWhenTheDesktopFails) {
        },
        "open"},
       {"write fails after the byte-order mark", [](auto& M) { M.FailCall("WriteFile", 112, 1, 1); },
-       "\xEF\xBB\xBF"},
+       std::nullopt},
   };
   for (const TCase& C : Cases) {
     platform::simulated::ResetMachine();
@@ -240,6 +240,11 @@ TEST_F(ReportTest, TheDesktopTheUserSeesComesFromTheShellFolderValue) {
       {"same folder, trailing backslash", platform::RegExpandSz, u"%USERPROFILE%\\Desktop\\",
        Profile},
       {"same folder, other case", platform::RegSz, u"C:\\USERS\\ANA\\DESKTOP", Profile},
+      // Windows' own value under a profile path that ends in a backslash expands to a doubled one.
+      {"default, profile ending in a backslash", platform::RegExpandSz, u"%USERPROFILE%\\Desktop",
+       Profile, [](auto& M) { M.SetEnvironmentVariable(u"USERPROFILE", u"C:\\Users\\ana\\"); }},
+      {"comparison fails", platform::RegSz, u"D:\\Pastas\\ana\\Desktop", Profile,
+       [](auto& M) { M.FailCall("CompareStringOrdinal", platform::ErrorInvalidParameter); }},
       {"empty", platform::RegExpandSz, u"", Profile},
       {"wrong type", platform::RegMultiSz, u"D:\\Pastas\\ana\\Desktop", Profile},
       {"value unreadable", platform::RegSz, u"D:\\Pastas\\ana\\Desktop", Profile,

@@ -62,7 +62,7 @@ struct TMessage {
   const char16_t* Text;
 };
 
-constexpr std::array<TMessage, 14> SystemMessages{{
+constexpr std::array<TMessage, 15> SystemMessages{{
     {2, u"The system cannot find the file specified.\r\n"},
     {3, u"The system cannot find the path specified.\r\n"},
     {5, u"Access is denied.\r\n"},
@@ -70,6 +70,7 @@ constexpr std::array<TMessage, 14> SystemMessages{{
     {8, u"Not enough memory resources are available to process this command.\r\n"},
     {32, u"The process cannot access the file because it is being used by another process.\r\n"},
     {53, u"The network path was not found.\r\n"},
+    {64, u"The specified network name is no longer available.\r\n"},
     {87, u"The parameter is incorrect.\r\n"},
     {109, u"The pipe has been ended.\r\n"},
     {112, u"There is not enough space on the disk.\r\n"},
@@ -134,11 +135,13 @@ Handle CreateFileW(const char16_t* FileName, std::uint32_t DesiredAccess, std::u
 
   const auto Existing = Fs.Files.find(Key);
   const bool Exists = Existing != Fs.Files.end();
+  // A name that is taken is refused before anyone's sharing is looked at.
+  if (CreationDisposition == CreateNew && Exists) return Fail(ErrorFileExists), InvalidHandleValue;
   if (Exists && Existing->second.OpenCount > 0 && (Existing->second.Exclusive || ShareMode == 0)) {
     return Fail(ErrorSharingViolation), InvalidHandleValue;
   }
   const bool Writing = (DesiredAccess & GenericWrite) != 0;
-  if (CreationDisposition == CreateAlways) {
+  if (CreationDisposition == CreateAlways || CreationDisposition == CreateNew) {
     if (Fs.ReadOnlyDirectories.contains(Parent)) return Fail(ErrorAccessDenied), InvalidHandleValue;
   } else if (CreationDisposition == OpenExisting) {
     if (!Exists) return Fail(ErrorFileNotFound), InvalidHandleValue;
@@ -233,14 +236,33 @@ Bool ReadFile(Handle File, void* Buffer, std::uint32_t BytesToRead, std::uint32_
 
 Bool CloseHandle(Handle Object) {
   TMachine& M = Machine();
-  if (M.Failing("CloseHandle")) return 0;
-  if (StreamOf(Object) != nullptr) return 1;
+  const bool Failed = M.Failing("CloseHandle");
   const auto Found = M.Handles.find(static_cast<std::uintptr_t>(Object));
+  if (Failed) {
+    // A file's handle is gone even when closing it fails (a delayed write the server refused):
+    // the failure is the data's, not the handle's.
+    if (Found != M.Handles.end()) {
+      const std::uint32_t Error = M.LastError;
+      CloseHandle(Object);
+      M.LastError = Error;
+    }
+    return 0;
+  }
+  if (StreamOf(Object) != nullptr) return 1;
   if (Found == M.Handles.end()) return Fail(ErrorInvalidHandle);
   simulated::TFile& File = M.FileSystem.Files.at(Found->second.Key);
   if (--File.OpenCount == 0) File.Exclusive = false;
   M.Handles.erase(Found);
   return 1;
+}
+
+Bool FlushFileBuffers(Handle File) {
+  TMachine& M = Machine();
+  if (M.Failing("FlushFileBuffers")) return 0;
+  if (StreamOf(File) != nullptr) return 1;
+  const TMachine::TOpenFile* Open = FileOf(File);
+  if (Open == nullptr) return Fail(ErrorInvalidHandle);
+  return Open->CanWrite ? 1 : Fail(ErrorAccessDenied);
 }
 
 std::uint32_t GetFullPathNameW(const char16_t* FileName, std::uint32_t BufferLength,
@@ -275,6 +297,54 @@ Bool DeleteFileW(const char16_t* FileName) {
   Fs.Display.erase(Key);
   return 1;
 }
+
+Bool MoveFileExW(const char16_t* ExistingFileName, const char16_t* NewFileName,
+                 std::uint32_t Flags) {
+  TMachine& M = Machine();
+  if (M.Failing("MoveFileExW")) return 0;
+  if (ExistingFileName == nullptr || NewFileName == nullptr) return Fail(ErrorInvalidParameter);
+  auto& Fs = M.FileSystem;
+  const std::u16string From = simulated::TFileSystem::Key(
+      simulated::FullPathName(ExistingFileName, M.CurrentDirectory));
+  const std::u16string ToFull = simulated::FullPathName(NewFileName, M.CurrentDirectory);
+  const std::u16string To = simulated::TFileSystem::Key(ToFull);
+  const auto ParentOf = [](const std::u16string& K) { return K.substr(0, K.rfind(u'\\')); };
+  const auto Source = Fs.Files.find(From);
+  if (Source == Fs.Files.end()) return Fail(ErrorFileNotFound);
+  if (Source->second.OpenCount > 0) return Fail(ErrorSharingViolation);
+  if (!Fs.Directories.contains(ParentOf(To))) return Fail(ErrorPathNotFound);
+  if (Fs.Directories.contains(To)) return Fail(ErrorAccessDenied);
+  if (Fs.ReadOnlyDirectories.contains(ParentOf(From)) ||
+      Fs.ReadOnlyDirectories.contains(ParentOf(To))) {
+    return Fail(ErrorAccessDenied);
+  }
+  if (From == To) return 1;
+  const auto Target = Fs.Files.find(To);
+  if (Target != Fs.Files.end()) {
+    if ((Flags & MovefileReplaceExisting) == 0) return Fail(ErrorAlreadyExists);
+    if (Target->second.BusyMoves > 0) {
+      --Target->second.BusyMoves;
+      return Fail(ErrorSharingViolation);
+    }
+    // A file someone has open cannot be replaced while it is open.
+    if (Target->second.OpenCount > 0) return Fail(ErrorAccessDenied);
+  }
+  simulated::TFile Moved = std::move(Source->second);
+  Fs.Files.erase(Source);
+  Fs.Display.erase(From);
+  Fs.Files.insert_or_assign(To, std::move(Moved));
+  Fs.Display.insert_or_assign(To, ToFull);
+  M.LastError = ErrorSuccess;
+  return 1;
+}
+
+void Sleep(std::uint32_t Milliseconds) {
+  TMachine& M = Machine();
+  static_cast<void>(M.Failing("Sleep"));  // counted only: a wait cannot fail
+  M.Ticks += Milliseconds;
+}
+
+std::uint32_t GetCurrentProcessId() { return Machine().ProcessId; }
 
 const char16_t* GetCommandLineW() { return Machine().CommandLine.c_str(); }
 

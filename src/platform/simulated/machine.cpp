@@ -54,9 +54,7 @@ void TMachine::FailCall(std::string_view Call, std::uint32_t Error, int Skip, in
 const std::vector<TLateBoundLibrary>& LateBoundLibraries() {
   static const std::vector<TLateBoundLibrary> Libraries{
       {"iphlpapi.dll", {"GetAdaptersInfo"}},
-      {"winspool.drv",
-       {"EnumPrintersW", "GetDefaultPrinterW", "OpenPrinterW", "DocumentPropertiesW",
-        "ClosePrinter"}},
+      {"winspool.drv", {"EnumPrintersW", "GetDefaultPrinterW"}},
   };
   return Libraries;
 }

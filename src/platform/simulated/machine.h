@@ -46,6 +46,9 @@ struct TFile {
   std::string Data;
   int OpenCount = 0;
   bool Exclusive = false;  // open with share mode 0
+  // Another program holds this file for a moment (a scanner, a second run): this many more
+  // attempts to replace it fail with a sharing violation.
+  int BusyMoves = 0;
 };
 
 // Drive-letter file system. Paths are compared case-insensitively, as on Windows.
@@ -120,9 +123,9 @@ class TMachine {
   [[nodiscard]] int CallCount(std::string_view Call) const;
   [[nodiscard]] const std::map<std::string, int, std::less<>>& CallCounts() const { return Calls; }
   [[nodiscard]] std::size_t OpenHandleCount() const {
-    return Handles.size() + RegHandles.size() + PrinterHandles.size();
+    return Handles.size() + RegHandles.size();
   }
-  [[nodiscard]] std::size_t OutstandingBlocks() const { return Blocks.size() + GlobalBlocks.size(); }
+  [[nodiscard]] std::size_t OutstandingBlocks() const { return Blocks.size(); }
 
   void SetEnvironmentVariable(std::u16string_view Name, std::u16string_view Value);
   void RemoveEnvironmentVariable(std::u16string_view Name);
@@ -149,6 +152,7 @@ class TMachine {
   std::uint16_t NativeMachine = ImageFileMachineAmd64;
   std::uint16_t NativeProcessorArchitecture = ProcessorArchitectureAmd64;
   std::u16string CurrentDirectory = u"C:\\";
+  std::uint32_t ProcessId = 0x1234;
   TStream StdIn, StdOut, StdErr;
   TFileSystem FileSystem;
   std::uint64_t TotalPhys = 8ULL << 30;
@@ -167,7 +171,6 @@ class TMachine {
   std::vector<std::u16string> DefaultRecords;  // what the enumeration of the default gives
   bool UnnamedDefault = false;                 // the default's record comes without a name
   std::optional<std::u16string> DefaultPrinterText;  // GetDefaultPrinterW's answer; none: no default
-  std::int32_t DevModeSize = 220;              // the device settings' size DocumentPropertiesW gives
   TRegistryTree Registry;
 
   // Used by the calls themselves.
@@ -182,12 +185,6 @@ class TMachine {
   std::map<std::u16string, std::u16string> Environment;  // upper-cased name -> value
   std::map<std::uintptr_t, TOpenFile> Handles;
   std::map<std::uintptr_t, TRegKey*> RegHandles;
-  std::map<std::uintptr_t, std::u16string> PrinterHandles;
-  struct TGlobalBlock {
-    std::vector<std::uint8_t> Data;
-    int Locks = 0;
-  };
-  std::map<std::uintptr_t, TGlobalBlock> GlobalBlocks;
   std::uintptr_t NextHandle = 0x100;
   std::set<void*> Blocks;
 

@@ -16,7 +16,6 @@ using simulated::TMachine;
 namespace {
 
 constexpr std::uint32_t ErrorInvalidLevel = 124;
-constexpr std::uint32_t ErrorInvalidPrinterName = 1801;
 
 // Records for Names, in order; those at the positions in Unnamed carry a null name pointer.
 template <typename TRecord>
@@ -42,13 +41,6 @@ Bool FillRecords(const std::vector<std::u16string>& Names, const std::set<std::s
   }
   *Returned = static_cast<std::uint32_t>(Names.size());
   return 1;
-}
-
-std::uintptr_t NewHandle() {
-  TMachine& M = Machine();
-  const std::uintptr_t Value = M.NextHandle;
-  M.NextHandle += 4;
-  return Value;
 }
 
 }  // namespace
@@ -85,69 +77,6 @@ Bool GetDefaultPrinterW(char16_t* Buffer, std::uint32_t* Size) {
   Buffer[NeededChars - 1] = u'\0';
   *Size = NeededChars;
   return 1;
-}
-
-Bool OpenPrinterW(const char16_t* PrinterName, Handle* Printer, void* /*Default*/) {
-  TMachine& M = Machine();
-  if (M.Failing("OpenPrinterW")) return 0;
-  const std::u16string Wanted = simulated::ToUpperAscii(PrinterName != nullptr ? PrinterName : u"");
-  const bool Known = std::any_of(M.Printers.begin(), M.Printers.end(), [&](const std::u16string& Name) {
-    return simulated::ToUpperAscii(Name) == Wanted;
-  });
-  if (!Known || Printer == nullptr) return M.LastError = ErrorInvalidPrinterName, 0;
-  const std::uintptr_t Value = NewHandle();
-  M.PrinterHandles.emplace(Value, PrinterName);
-  *Printer = Handle{Value};
-  return 1;
-}
-
-std::int32_t DocumentPropertiesW(Handle /*Window*/, Handle Printer, const char16_t* /*DeviceName*/,
-                                 void* DevModeOutput, void* /*DevModeInput*/, std::uint32_t Mode) {
-  TMachine& M = Machine();
-  if (M.Failing("DocumentPropertiesW")) return -1;
-  if (!M.PrinterHandles.contains(static_cast<std::uintptr_t>(Printer))) return -1;
-  if (Mode == 0) return M.DevModeSize;
-  if ((Mode & DmOutBuffer) == 0 || DevModeOutput == nullptr) return -1;
-  std::memset(DevModeOutput, 0, static_cast<std::size_t>(M.DevModeSize));
-  return 1;
-}
-
-Bool ClosePrinter(Handle Printer) {
-  TMachine& M = Machine();
-  if (M.Failing("ClosePrinter")) return 0;
-  return M.PrinterHandles.erase(static_cast<std::uintptr_t>(Printer)) != 0 ? 1 : (M.LastError = ErrorInvalidHandle, 0);
-}
-
-Handle GlobalAlloc(std::uint32_t /*Flags*/, std::size_t Bytes) {
-  TMachine& M = Machine();
-  if (M.Failing("GlobalAlloc")) return NullHandle;
-  const std::uintptr_t Value = NewHandle();
-  M.GlobalBlocks[Value].Data.assign(Bytes, 0);
-  return Handle{Value};
-}
-
-void* GlobalLock(Handle Memory) {
-  TMachine& M = Machine();
-  if (M.Failing("GlobalLock")) return nullptr;
-  const auto Found = M.GlobalBlocks.find(static_cast<std::uintptr_t>(Memory));
-  if (Found == M.GlobalBlocks.end() || Found->second.Data.empty()) {
-    M.LastError = ErrorInvalidHandle;
-    return nullptr;
-  }
-  ++Found->second.Locks;
-  return Found->second.Data.data();
-}
-
-Bool GlobalUnlock(Handle Memory) {
-  TMachine& M = Machine();
-  const auto Found = M.GlobalBlocks.find(static_cast<std::uintptr_t>(Memory));
-  if (Found == M.GlobalBlocks.end() || Found->second.Locks == 0) return 0;
-  return --Found->second.Locks > 0 ? 1 : 0;
-}
-
-Handle GlobalFree(Handle Memory) {
-  TMachine& M = Machine();
-  return M.GlobalBlocks.erase(static_cast<std::uintptr_t>(Memory)) != 0 ? NullHandle : Memory;
 }
 
 }  // namespace platform

@@ -4,6 +4,7 @@
 // OEM text; a character a code page lacks becomes "?". The comparison is ICU's collation for the
 // user locale, at secondary strength when case is ignored: linguistic, accent-aware, case-blind,
 // with the hyphens and apostrophes that a word sort sets aside taken out first.
+#include <unicode/uchar.h>
 #include <unicode/ucol.h>
 
 #include <algorithm>
@@ -369,6 +370,28 @@ int CompareStringW(Lcid Locale, std::uint32_t CmpFlags, const char16_t* String1,
                                           B.Rest.data(), static_cast<int32_t>(B.Rest.size()));
   if (R == UCOL_EQUAL) return CompareMarks(A, B);
   return R == UCOL_LESS ? CstrLessThan : CstrGreaterThan;
+}
+
+int CompareStringOrdinal(const char16_t* String1, int Count1, const char16_t* String2, int Count2,
+                         Bool IgnoreCase) {
+  auto& M = Machine();
+  if (M.Failing("CompareStringOrdinal")) return 0;
+  if (String1 == nullptr || String2 == nullptr || Count1 < -1 || Count2 < -1) {
+    return M.LastError = ErrorInvalidParameter, 0;
+  }
+  const std::u16string_view First = Counted(String1, Count1);
+  const std::u16string_view Second = Counted(String2, Count2);
+  // Unit by unit, each upper-cased on its own (no unit turns into two), as the file system does.
+  const auto Unit = [IgnoreCase](char16_t C) {
+    return IgnoreCase != 0 ? static_cast<char16_t>(u_toupper(C)) : C;
+  };
+  for (std::size_t I = 0; I < std::min(First.size(), Second.size()); ++I) {
+    const char16_t A = Unit(First[I]);
+    const char16_t B = Unit(Second[I]);
+    if (A != B) return A < B ? CstrLessThan : CstrGreaterThan;
+  }
+  if (First.size() == Second.size()) return CstrEqual;
+  return First.size() < Second.size() ? CstrLessThan : CstrGreaterThan;
 }
 
 int LCMapStringW(Lcid Locale, std::uint32_t MapFlags, const char16_t* Source, int SourceCount,

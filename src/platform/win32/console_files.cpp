@@ -50,7 +50,18 @@ std::uint32_t GetFullPathNameW(const char16_t* FileName, std::uint32_t BufferLen
                             reinterpret_cast<LPWSTR*>(FilePart));
 }
 
+Bool FlushFileBuffers(Handle File) { return ::FlushFileBuffers(ToNative(File)); }
+
 Bool DeleteFileW(const char16_t* FileName) { return ::DeleteFileW(Wide(FileName)); }
+
+Bool MoveFileExW(const char16_t* ExistingFileName, const char16_t* NewFileName,
+                 std::uint32_t Flags) {
+  return ::MoveFileExW(Wide(ExistingFileName), Wide(NewFileName), Flags);
+}
+
+void Sleep(std::uint32_t Milliseconds) { ::Sleep(Milliseconds); }
+
+std::uint32_t GetCurrentProcessId() { return ::GetCurrentProcessId(); }
 
 const char16_t* GetCommandLineW() { return reinterpret_cast<const char16_t*>(::GetCommandLineW()); }
 

@@ -1,5 +1,4 @@
-// The print spooler and global memory: forwarding to winspool, bound on first use from the
-// system folder, and to kernel32.
+// The print spooler: forwarding to winspool, bound on first use from the system folder.
 #include "platform/win32/windows_api.h"
 
 #include <cstddef>
@@ -9,8 +8,6 @@
 
 namespace platform {
 
-using win32::FromNative;
-using win32::ToNative;
 using win32::Wide;
 
 namespace {
@@ -56,43 +53,5 @@ Bool GetDefaultPrinterW(char16_t* Buffer, std::uint32_t* Size) {
   *Size = Length;
   return Result;
 }
-
-Bool OpenPrinterW(const char16_t* PrinterName, Handle* Printer, void* Default) {
-  static const TWinspool<decltype(::OpenPrinterW)> Bound(Winspool, "OpenPrinterW");
-  if (Bound.Get() == nullptr) {
-    *Printer = NullHandle;
-    return Unbound<Bool>(Bound.Error(), 0);
-  }
-  HANDLE Opened = nullptr;
-  const BOOL Result = Bound.Get()(const_cast<LPWSTR>(Wide(PrinterName)), &Opened,
-                                  static_cast<LPPRINTER_DEFAULTSW>(Default));
-  *Printer = FromNative(Result != 0 ? Opened : nullptr);
-  return Result;
-}
-
-std::int32_t DocumentPropertiesW(Handle Window, Handle Printer, const char16_t* DeviceName,
-                                 void* DevModeOutput, void* DevModeInput, std::uint32_t Mode) {
-  static const TWinspool<decltype(::DocumentPropertiesW)> Bound(Winspool, "DocumentPropertiesW");
-  if (Bound.Get() == nullptr) return Unbound<std::int32_t>(Bound.Error(), -1);
-  return Bound.Get()(static_cast<HWND>(ToNative(Window)), ToNative(Printer),
-                     const_cast<LPWSTR>(Wide(DeviceName)), static_cast<PDEVMODEW>(DevModeOutput),
-                     static_cast<PDEVMODEW>(DevModeInput), Mode);
-}
-
-Bool ClosePrinter(Handle Printer) {
-  static const TWinspool<decltype(::ClosePrinter)> Bound(Winspool, "ClosePrinter");
-  if (Bound.Get() == nullptr) return Unbound<Bool>(Bound.Error(), 0);
-  return Bound.Get()(ToNative(Printer));
-}
-
-Handle GlobalAlloc(std::uint32_t Flags, std::size_t Bytes) {
-  return FromNative(::GlobalAlloc(Flags, Bytes));
-}
-
-void* GlobalLock(Handle Memory) { return ::GlobalLock(ToNative(Memory)); }
-
-Bool GlobalUnlock(Handle Memory) { return ::GlobalUnlock(ToNative(Memory)); }
-
-Handle GlobalFree(Handle Memory) { return FromNative(::GlobalFree(ToNative(Memory))); }
 
 }  // namespace platform

@@ -40,6 +40,12 @@ int CompareStringW(Lcid Locale, std::uint32_t CmpFlags, const char16_t* String1,
   return ::CompareStringW(Locale, CmpFlags, Wide(String1), Count1, Wide(String2), Count2);
 }
 
+// kernel32 has it from Windows Vista on, so it is imported like the older calls.
+int CompareStringOrdinal(const char16_t* String1, int Count1, const char16_t* String2, int Count2,
+                         Bool IgnoreCase) {
+  return ::CompareStringOrdinal(Wide(String1), Count1, Wide(String2), Count2, IgnoreCase);
+}
+
 int LCMapStringW(Lcid Locale, std::uint32_t MapFlags, const char16_t* Source, int SourceCount,
                  std::uint8_t* Key, int KeySize) {
   // A sort key is bytes, passed through the wide-text parameter with its size in bytes.
