@@ -16,6 +16,8 @@
 #                                  outlives the certificate
 #   INVENTARIO_SIGN_CA             the CA file the signatures must verify against (default: the
 #                                  system's, /etc/ssl/certs/ca-certificates.crt)
+#   INVENTARIO_SIGN_TIMESTAMP_CA   the CA file the time stamps must verify against (default: the
+#                                  system's)
 # A signed archive's SHA256SUMS also lists, as sem-assinatura/<exe>, each exe with its signature
 # removed: the exe a rebuild of the commit gives. Both signatures are verified, and their removal
 # checked to give back the built exes, before the archive is written; any failure stops the
@@ -42,6 +44,7 @@ done
 pfx=${INVENTARIO_SIGN_PFX:-}
 [ -z "$pfx" ] || pfx=$(realpath -m "$pfx")
 ca=$(realpath -m "${INVENTARIO_SIGN_CA:-/etc/ssl/certs/ca-certificates.crt}")
+timestamp_ca=$(realpath -m "${INVENTARIO_SIGN_TIMESTAMP_CA:-/etc/ssl/certs/ca-certificates.crt}")
 # Kept out of the environment of everything started from here on.
 password=${INVENTARIO_SIGN_PASSWORD-}
 unset INVENTARIO_SIGN_PASSWORD
@@ -116,14 +119,24 @@ unsigned_sums=()
 if [ -n "$pfx" ]; then
   signing=(-pkcs12 "$pfx" -readpass /dev/fd/3 -h sha256 -n "${INVENTARIO_SIGN_NAME:-Inventario}")
   [ -z "${INVENTARIO_SIGN_URL:-}" ] || signing+=(-i "$INVENTARIO_SIGN_URL")
-  [ -z "${INVENTARIO_SIGN_TIMESTAMP_URL:-}" ] || signing+=(-ts "$INVENTARIO_SIGN_TIMESTAMP_URL")
+  verifying=(-CAfile "$ca")
+  if [ -n "${INVENTARIO_SIGN_TIMESTAMP_URL:-}" ]; then
+    signing+=(-ts "$INVENTARIO_SIGN_TIMESTAMP_URL")
+    verifying+=(-TSA-CAfile "$timestamp_ca")
+  fi
   mkdir "$work/signed" "$work/sem-assinatura"
   for exe in inventario.exe inventario-x64.exe; do
     echo "release: signing $exe as \"$signer\""
     osslsigncode sign "${signing[@]}" -in "$stage/$exe" -out "$work/signed/$exe" \
       3< <(send_password) >"$work/sign.log" 2>&1 || fail "signing $exe failed: $(reason "$work/sign.log")"
-    osslsigncode verify -CAfile "$ca" -in "$work/signed/$exe" >"$work/verify.log" 2>&1 ||
+    osslsigncode verify "${verifying[@]}" -in "$work/signed/$exe" >"$work/verify.log" 2>&1 ||
       fail "the signature on $exe does not verify against $ca: $(reason "$work/verify.log")"
+    # osslsigncode passes a signature whose time stamp fails, judging it at the current time; the
+    # time stamp asked for must hold, or the signature dies with the certificate.
+    if [ -n "${INVENTARIO_SIGN_TIMESTAMP_URL:-}" ] &&
+      ! grep -q '^Timestamp Server Signature verification: ok' "$work/verify.log"; then
+      fail "the time stamp on $exe does not verify against $timestamp_ca: $(reason "$work/verify.log")"
+    fi
     osslsigncode remove-signature -in "$work/signed/$exe" -out "$work/sem-assinatura/$exe" >"$work/remove.log" 2>&1 ||
       fail "removing the signature from $exe failed: $(reason "$work/remove.log")"
     # What a rebuild of the commit is compared with: it must be the built exe, byte for byte.
