@@ -87,7 +87,7 @@ if [ -n "$pfx" ]; then
     ! openssl pkcs12 -legacy -in "$pfx" -passin fd:3 -nokeys -clcerts -out "$work/signer.pem" 3< <(send_password) 2>/dev/null; then
     fail "cannot open $pfx: wrong INVENTARIO_SIGN_PASSWORD, or not a PKCS#12 file"
   fi
-  signer=$(openssl x509 -in "$work/signer.pem" -noout -subject -nameopt oneline,-esc_msb | sed 's/^subject= *//') ||
+  signer=$(openssl x509 -in "$work/signer.pem" -noout -subject -nameopt oneline,-esc_msb 2>/dev/null | sed 's/^subject= *//') ||
     fail "no certificate with its private key in $pfx"
   openssl x509 -in "$work/signer.pem" -noout -checkend 0 >/dev/null ||
     fail "the certificate \"$signer\" expired on $(openssl x509 -in "$work/signer.pem" -noout -enddate | cut -d= -f2)"
