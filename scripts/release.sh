@@ -83,16 +83,19 @@ if [ -n "$pfx" ]; then
   [ -r "$pfx" ] || fail "cannot read INVENTARIO_SIGN_PFX $pfx"
   [ -r "$ca" ] || fail "cannot read INVENTARIO_SIGN_CA $ca"
   # PKCS#12 files exported by older Windows use ciphers OpenSSL 3 keeps in its legacy provider.
-  if ! openssl pkcs12 -in "$pfx" -passin fd:3 -nokeys -clcerts -out "$work/signer.pem" 3< <(send_password) 2>/dev/null &&
-    ! openssl pkcs12 -legacy -in "$pfx" -passin fd:3 -nokeys -clcerts -out "$work/signer.pem" 3< <(send_password) 2>/dev/null; then
+  signer_certificate() {
+    openssl pkcs12 "$@" -in "$pfx" -passin fd:3 -nokeys -clcerts -out "$work/signer.pem" 3< <(send_password) 2>/dev/null
+  }
+  if ! signer_certificate && ! signer_certificate -legacy; then
     fail "cannot open $pfx: wrong INVENTARIO_SIGN_PASSWORD, or not a PKCS#12 file"
   fi
-  signer=$(openssl x509 -in "$work/signer.pem" -noout -subject -nameopt oneline,-esc_msb 2>/dev/null | sed 's/^subject= *//') ||
+  signer=$(openssl x509 -in "$work/signer.pem" -noout -subject -nameopt oneline,-esc_msb 2>/dev/null |
+    sed 's/^subject= *//') ||
     fail "no certificate with its private key in $pfx"
   openssl x509 -in "$work/signer.pem" -noout -checkend 0 >/dev/null ||
     fail "the certificate \"$signer\" expired on $(openssl x509 -in "$work/signer.pem" -noout -enddate | cut -d= -f2)"
   # A certificate without extended key usage is good for any purpose, code signing included.
-  purposes=$(openssl x509 -in "$work/signer.pem" -noout -ext extendedKeyUsage 2>/dev/null | sed -n '2,$p' | sed 's/^ *//')
+  purposes=$(openssl x509 -in "$work/signer.pem" -noout -ext extendedKeyUsage 2>/dev/null | sed -n 's/^ *//; 2,$p')
   if [ -n "$purposes" ] && ! grep -q "Code Signing" <<<"$purposes"; then
     fail "the certificate \"$signer\" is not for code signing (it is for: $purposes)"
   fi
@@ -137,11 +140,13 @@ if [ -n "$pfx" ]; then
       ! grep -q '^Timestamp Server Signature verification: ok' "$work/verify.log"; then
       fail "the time stamp on $exe does not verify against $timestamp_ca: $(reason "$work/verify.log")"
     fi
-    osslsigncode remove-signature -in "$work/signed/$exe" -out "$work/sem-assinatura/$exe" >"$work/remove.log" 2>&1 ||
+    osslsigncode remove-signature -in "$work/signed/$exe" -out "$work/sem-assinatura/$exe" \
+      >"$work/remove.log" 2>&1 ||
       fail "removing the signature from $exe failed: $(reason "$work/remove.log")"
     # What a rebuild of the commit is compared with: it must be the built exe, byte for byte.
     cmp -s "$stage/$exe" "$work/sem-assinatura/$exe" ||
-      fail "$exe with its signature removed differs from the exe built: $(cmp "$stage/$exe" "$work/sem-assinatura/$exe" | sed 's/.*: //')"
+      fail "$exe with its signature removed differs from the exe built:" \
+        "$(cmp "$stage/$exe" "$work/sem-assinatura/$exe" | sed 's/.*: //')"
     mv "$work/signed/$exe" "$stage/$exe"
   done
   unsigned_sums=(sem-assinatura/inventario.exe sem-assinatura/inventario-x64.exe)

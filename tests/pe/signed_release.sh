@@ -1,10 +1,8 @@
 #!/usr/bin/env bash
 # signed_release.sh I686_EXE X86_64_EXE: signs the two exes into a release with a throwaway CA and
-# code-signing certificate (made here, gone with the temporary folder); checks that both
-# signatures verify and carry the description given, that SHA256SUMS holds, and that removing the
-# signatures gives back the exes byte for byte; then that a wrong password, a certificate for
-# another purpose, an expired one or an unknown CA each stop the release with one line and no
-# archive.
+# certificates made here; the signatures must verify, carry the description, match SHA256SUMS and
+# come off to give back the exes byte for byte; a wrong password, a certificate for another
+# purpose, an expired one or an unknown CA must stop the release with one line and no archive.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 work=$(mktemp -d)
@@ -12,19 +10,18 @@ trap 'rm -rf "$work"' EXIT
 mkdir "$work/exes" "$work/unpacked"
 cp "$1" "$work/exes/inventario.exe" && cp "$2" "$work/exes/inventario-x64.exe" && cd "$work" || exit 1
 export PASSWORD=segredo
-if ! (
+(
   set -e
   openssl req -x509 -newkey rsa:2048 -nodes -keyout ca.key -out ca.pem -days 2 -subj /CN=Teste-CA
   openssl req -newkey rsa:2048 -nodes -keyout signer.key -out signer.csr -subj /CN=Teste
   for certificate in code:codeSigning:1 web:serverAuth:1 old:codeSigning:-1; do
     IFS=: read -r name purpose days <<<"$certificate"
     printf 'keyUsage=digitalSignature\nextendedKeyUsage=%s\n' "$purpose" >"$name.ext"
-    openssl x509 -req -in signer.csr -CA ca.pem -CAkey ca.key -CAcreateserial -days "$days" -extfile "$name.ext" -out "$name.pem"
+    openssl x509 -req -in signer.csr -CA ca.pem -CAkey ca.key -CAcreateserial -days "$days" \
+      -extfile "$name.ext" -out "$name.pem"
     openssl pkcs12 -export -inkey signer.key -in "$name.pem" -certfile ca.pem -passout env:PASSWORD -out "$name.pfx"
   done
-) >openssl.log 2>&1; then
-  echo "not ok - openssl could not make the certificates" && sed 's/^/#   /' openssl.log && exit 1
-fi
+) >openssl.log 2>&1 || { echo "not ok - openssl could not make the certificates" && cat openssl.log && exit 1; }
 
 # release PFX PASSWORD CA: signs exes/ into dist/; its progress goes to out.log, its complaints to err.log.
 release() {
@@ -53,8 +50,8 @@ done
 check $? "SHA256SUMS holds the signed exes, LEIA-ME.txt and the exes without their signatures"
 
 while read -r pfx password ca expected; do
-  ! release "$pfx" "$password" "$ca" && [ "$(grep -vc '^release: packing the exes' err.log)" = 1 ] && grep -q "$expected" err.log &&
-    ! ls dist/*.zip >/dev/null 2>&1
+  ! release "$pfx" "$password" "$ca" && [ "$(grep -vc '^release: packing the exes' err.log)" = 1 ] &&
+    grep -q "$expected" err.log && ! ls dist/*.zip >/dev/null 2>&1
   check $? "$pfx certificate, password $password, CA $ca: the release stops with one line and no archive"
 done <<'CASES'
 code errada ca.pem wrong INVENTARIO_SIGN_PASSWORD
