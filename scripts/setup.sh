@@ -15,6 +15,7 @@ required=(
   g++-mingw-w64-i686-posix binutils-mingw-w64-i686
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   nlohmann-json3-dev python3 python3-jsonschema zip
+  osslsigncode openssl
   wine wine64
   cups cups-client libcups2
   locales iproute2 util-linux file

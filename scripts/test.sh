@@ -2,8 +2,9 @@
 # Builds everything and runs every test tier: native unit and contract tests on the simulated
 # machine (with AddressSanitizer and UBSan), then, for each Windows build (i686 and x86_64), the
 # exe's shape and, where this host can run that build under Wine, its contract tests and the
-# end-to-end tests of inventario.exe, then whether both exes rebuild bit for bit elsewhere, and
-# last the static checks of the whole tree.
+# end-to-end tests of inventario.exe, then whether both exes rebuild bit for bit elsewhere (and
+# sign into a release whose signatures come off to give them back), and last the static checks of
+# the whole tree.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
@@ -42,7 +43,8 @@ fi
   ctest --preset windows-x64
 )
 
-# Two builds of this tree in two other folders give the same exes, byte for byte.
+# Two builds of this tree in two other folders give the same exes, byte for byte; a release signed
+# with a throwaway certificate verifies and gives them back once its signatures are removed.
 bash tests/pe/reproducible.sh
 
 bash scripts/lint.sh

@@ -12,7 +12,7 @@
   or code change that adds an import fails here until someone has checked it and listed it;
 - the manifest: asInvoker, the build's own processorArchitecture (Windows refuses to start a
   program whose manifest names another), no active code page;
-- the version resource, carrying VERSION.
+- the version resource, carrying VERSION and the name the build is released as.
 Prints one line per finding and exits 1 when there is any.
 """
 import os
@@ -20,7 +20,8 @@ import re
 import subprocess
 import sys
 
-KINDS = {"i686": ("pei-i386", "010b", "x86"), "x86_64": ("pei-x86-64", "020b", "amd64")}
+KINDS = {"i686": ("pei-i386", "010b", "x86", "inventario.exe"),
+         "x86_64": ("pei-x86-64", "020b", "amd64", "inventario-x64.exe")}
 KNOWN_DLLS = {"kernel32.dll", "advapi32.dll", "msvcrt.dll"}
 
 
@@ -58,7 +59,7 @@ def listed_functions(arch):
 
 def main():
     objdump, arch, version, exe = sys.argv[1:5]
-    file_format, magic, manifest_arch = KINDS[arch]
+    file_format, magic, manifest_arch, release_name = KINDS[arch]
     headers = subprocess.run([objdump, "-p", exe], capture_output=True, text=True, check=True).stdout
     image = open(exe, "rb").read()
     problems = []
@@ -95,17 +96,18 @@ def main():
         problems.append("manifest does not ask to run asInvoker")
     if b"activeCodePage" in image:
         problems.append("manifest sets an active code page")
-    for name in ("FileVersion", "ProductVersion"):
+    for name, expected in (("FileVersion", version), ("ProductVersion", version),
+                           ("OriginalFilename", release_name)):
         value = version_value(image, name)
-        if value != version:
-            problems.append(f"version resource {name} is {value!r}, expected {version!r}")
+        if value != expected:
+            problems.append(f"version resource {name} is {value!r}, expected {expected!r}")
 
     for problem in problems:
         print(f"{exe}: {problem}")
     if not problems:
         print(f"{exe}: {arch} console program, known DLLs only ({', '.join(dlls)}), "
               f"{len(imported)} reviewed imports, "
-              f"manifest for {manifest_arch}, version {version}")
+              f"manifest for {manifest_arch}, version {version} of {release_name}")
     return 1 if problems else 0
 
 
