@@ -55,6 +55,16 @@ struct TLocalBlockTraits {
 
 using ScopedLocalBlock = TScopedResource<TLocalBlockTraits>;
 
+// A block the network management calls allocated (NetGetJoinInformation's name).
+struct TNetApiBlockTraits {
+  using TValue = char16_t*;
+  static TValue Invalid() { return nullptr; }
+  static bool IsValid(TValue Value) { return Value != nullptr; }
+  static void Close(TValue Value) { NetApiBufferFree(Value); }
+};
+
+using ScopedNetApiBlock = TScopedResource<TNetApiBlockTraits>;
+
 struct TPrinterHandleTraits {
   using TValue = Handle;
   static TValue Invalid() { return NullHandle; }

@@ -57,6 +57,7 @@ const std::vector<TLateBoundLibrary>& LateBoundLibraries() {
       {"winspool.drv",
        {"EnumPrintersW", "GetDefaultPrinterW", "OpenPrinterW", "DocumentPropertiesW",
         "ClosePrinter"}},
+      {"netapi32.dll", {"NetGetJoinInformation", "NetApiBufferFree"}},
   };
   return Libraries;
 }
