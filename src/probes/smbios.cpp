@@ -236,8 +236,11 @@ void Read(const TStructure& S, TSmbiosFacts& F, std::array<bool, 4>& Seen) {
 std::u16string SmbiosValue(std::u16string Text) {
   while (!Text.empty() && Text.back() <= u' ') Text.pop_back();
   if (Text.empty()) return Text;
-  // One character over and over: "0000000", "FFFFFFFF", "XXXXXXXX".
-  if (std::all_of(Text.begin(), Text.end(), [&](char16_t C) { return C == Text[0]; })) return {};
+  // One character over and over: "0000000", "FFFFFFFF", "XXXXXXXX". A single one may be a real
+  // version or slot name ("1", "A"); the single "0" is in the list.
+  if (Text.size() > 1 &&
+      std::all_of(Text.begin(), Text.end(), [&](char16_t C) { return C == Text[0]; }))
+    return {};
   for (const std::string_view Placeholder : Placeholders) {
     if (SameAsciiText(Text, Placeholder)) return {};
   }

@@ -179,7 +179,8 @@ inline std::string Laptop() {
 }
 
 // A board as it left the factory of a maker who fills nothing in: every text a placeholder, the
-// sample UUID, a memory device of unknown size; the table ends in the middle of a structure.
+// sample UUID, a memory device of unknown size; only the board has a serial. The table ends in
+// the middle of a structure.
 inline std::string Placeholders() {
   const TBytes Sample{0x00, 0x02, 0x00, 0x03, 0x00, 0x04, 0x00, 0x05,
                       0x00, 0x06, 0x00, 0x07, 0x00, 0x08, 0x00, 0x09};
@@ -187,7 +188,7 @@ inline std::string Placeholders() {
                 System({"To Be Filled By O.E.M.", "To Be Filled By O.E.M.", "System Version",
                         "System Serial Number", "Default string", "To be filled by O.E.M."},
                        Sample),
-                Board({"ASRock", "H310CM-HDV", "", "      ", "Default string"}),
+                Board({"ASRock", "H310CM-HDV", "", "M80-B4012345678", "Default string"}),
                 Chassis(0x03, {"To Be Filled By O.E.M.", "", "Chassis Serial Number", "0"}),
                 Module({0xFFFF, 0x1A, 2400, 0}, {"DIMM 0", "BANK 0", "", "", ""}),
                 EmptySlot("DIMM 1"), Bios({"truncated"})},
