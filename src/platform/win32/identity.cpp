@@ -2,6 +2,7 @@
 // domain: forwarding to kernel32, and to netapi32 bound on first use from the system folder.
 #include "platform/win32/windows_api.h"
 
+#include <lmcons.h>  // before the others: it defines their result type
 #include <lmapibuf.h>
 #include <lmjoin.h>
 
@@ -43,7 +44,7 @@ std::uint32_t NetGetJoinInformation(const char16_t* Server, char16_t** NameBuffe
       L"netapi32.dll", "NetGetJoinInformation");
   if (Bound.Get() == nullptr) return Bound.Error();
   LPWSTR Name = nullptr;
-  NETSETUP_JOIN_STATUS Status = NetSetupUnknownStatus;
+  NETSETUP_JOIN_STATUS Status = ::NetSetupUnknownStatus;
   const NET_API_STATUS Result = Bound.Get()(Wide(Server), &Name, &Status);
   *NameBuffer = reinterpret_cast<char16_t*>(Name);
   *BufferType = static_cast<std::uint32_t>(Status);
