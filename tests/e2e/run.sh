@@ -189,8 +189,8 @@ mounts_readonly_tools() {
 # The firmware of a Dell desktop, for the program's own mount namespace. Wine builds its SMBIOS
 # table from /sys/class/dmi/id, which many VMs lack, and takes the system UUID from the bytes of
 # /etc/machine-id: a tmpfs over /sys/class holds links back to the real classes and a dmi/id folder
-# of the case's files, and the case's machine-id is bound over the host's. Nothing leaves the
-# namespace.
+# of the case's files, and the case's machine-id is bound over the host's (D-Bus's copy too, which
+# Wine reads first). Nothing leaves the namespace.
 dmi_dir=$work/dmi
 mounts_dmi() {
   mkdir -p "$dmi_dir/classes" && mount --bind /sys/class "$dmi_dir/classes" &&
@@ -199,8 +199,11 @@ mounts_dmi() {
   for class in "$dmi_dir/classes"/*; do
     [ "${class##*/}" = dmi ] || ln -s "$class" "/sys/class/${class##*/}" || return 1
   done
-  mkdir -p /sys/class/dmi/id && cp "$dmi_dir/id/"* /sys/class/dmi/id/ &&
-    mount --bind "$dmi_dir/machine-id" /etc/machine-id
+  mkdir -p /sys/class/dmi/id && cp "$dmi_dir/id/"* /sys/class/dmi/id/ || return 1
+  local id
+  for id in /etc/machine-id /var/lib/dbus/machine-id; do
+    [ ! -f "$id" ] || mount --bind "$dmi_dir/machine-id" "$id" || return 1
+  done
 }
 export holder_file resolver_dir tools dmi_dir
 export -f quiet_namespace isolate_peer network_isolated network_loopback network_office \
@@ -967,8 +970,10 @@ chassis_version=Not Specified
 chassis_serial=7XK2M93
 chassis_asset_tag=PAT-00417
 DMI
-printf '4c4c45440058104b8032b7c04f4d3933\n' >"$dmi_dir/machine-id"
-begin_case 'office-pc office-pc-devices office-pc-programs' recepcao-01.escritorio.local office
+# Stored as a Dell board stores its UUID, the first three fields little-endian.
+printf '44454c4c5800104b8032b7c04f4d3933\n' >"$dmi_dir/machine-id"
+begin_case 'office-pc office-pc-devices office-pc-programs' recepcao-01.escritorio.local office dmi
+case_printers HP-LaserJet-Pro-M404 HP-LaserJet-Pro-M404 'Epson_L3250_Recepção'
 # shellcheck disable=SC2016 # expanded by the inner shell
 runner=(unshare -m -u bash -c 'hostname "$0" && mounts_dmi && exec "$@"' recepcao-01.escritorio.local)
 exe_args=(/glpi)
@@ -984,7 +989,7 @@ expect_glpi "$desktop/relatorio_$device.json" "$desktop/$report_name" , MEMORY=O
   FIELD=bios.skunumber=09D3 FIELD=bios.bmanufacturer='Dell Inc.' FIELD=bios.bversion=2.19.0 \
   FIELD=bios.bdate=2023-08-14 FIELD=bios.mmanufacturer='Dell Inc.' FIELD=bios.mmodel=0J37VM \
   FIELD=bios.msn=/7XK2M93/CNFCW0012300AB/ FIELD=bios.enclosureserial=7XK2M93 \
-  FIELD=bios.assettag=PAT-00417 FIELD=hardware.chassis_type=Desktop \
+  FIELD=hardware.chassis_type=Desktop \
   FIELD=hardware.uuid=4C4C4544-0058-4B10-8032-B7C04F4D3933 FIELD=hardware.lastloggeduser=ana \
   FIELD=hardware.name=recepcao-01 FIELD=operatingsystem.kernel_version=10.0.22631 \
   FIELD=operatingsystem.install_date="$(TZ=${TZ:-} date -d @1705059000 '+%Y-%m-%d %H:%M:%S')"
