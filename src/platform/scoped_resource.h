@@ -57,7 +57,7 @@ using ScopedLocalBlock = TScopedResource<TLocalBlockTraits>;
 
 // A block the network management calls allocated (NetGetJoinInformation's name).
 struct TNetApiBlockTraits {
-  using TValue = char16_t*;
+  using TValue = void*;
   static TValue Invalid() { return nullptr; }
   static bool IsValid(TValue Value) { return Value != nullptr; }
   static void Close(TValue Value) { NetApiBufferFree(Value); }

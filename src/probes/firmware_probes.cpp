@@ -8,7 +8,8 @@
 
 namespace {
 
-constexpr std::u16string_view CurrentVersionKey = u"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion";
+constexpr std::u16string_view CurrentVersionKey =
+    u"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion";
 constexpr std::u16string_view LogonUiKey =
     u"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Authentication\\LogonUI";
 // Far beyond any real table (a few KiB), and small enough to be had on any machine.
@@ -93,7 +94,7 @@ std::u16string GetJoinedDomain() {
   if (Block.Get() == nullptr ||
       (Type != platform::NetSetupWorkgroupName && Type != platform::NetSetupDomainName))
     return {};
-  return Block.Get();
+  return static_cast<const char16_t*>(Block.Get());
 }
 
 std::u16string GetLastLoggedUser() {

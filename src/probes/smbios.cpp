@@ -15,33 +15,87 @@ constexpr std::uint8_t MemoryDevice = 17;
 constexpr std::uint8_t EndOfTable = 127;
 
 // Enclosure types by their number, from 0x03 on (0x01 "Other" and 0x02 "Unknown" say nothing).
-constexpr std::array<std::u16string_view, 34> ChassisTypes{
-    u"Desktop",          u"Low Profile Desktop", u"Pizza Box",
-    u"Mini Tower",       u"Tower",               u"Portable",
-    u"Laptop",           u"Notebook",            u"Hand Held",
-    u"Docking Station",  u"All in One",          u"Sub Notebook",
-    u"Space-saving",     u"Lunch Box",           u"Main Server Chassis",
-    u"Expansion Chassis", u"SubChassis",         u"Bus Expansion Chassis",
-    u"Peripheral Chassis", u"RAID Chassis",      u"Rack Mount Chassis",
-    u"Sealed-case PC",   u"Multi-system chassis", u"Compact PCI",
-    u"Advanced TCA",     u"Blade",               u"Blade Enclosure",
-    u"Tablet",           u"Convertible",         u"Detachable",
-    u"IoT Gateway",      u"Embedded PC",         u"Mini PC",
-    u"Stick PC"};
+constexpr std::array<std::u16string_view, 34> ChassisTypes{u"Desktop",
+                                                           u"Low Profile Desktop",
+                                                           u"Pizza Box",
+                                                           u"Mini Tower",
+                                                           u"Tower",
+                                                           u"Portable",
+                                                           u"Laptop",
+                                                           u"Notebook",
+                                                           u"Hand Held",
+                                                           u"Docking Station",
+                                                           u"All in One",
+                                                           u"Sub Notebook",
+                                                           u"Space-saving",
+                                                           u"Lunch Box",
+                                                           u"Main Server Chassis",
+                                                           u"Expansion Chassis",
+                                                           u"SubChassis",
+                                                           u"Bus Expansion Chassis",
+                                                           u"Peripheral Chassis",
+                                                           u"RAID Chassis",
+                                                           u"Rack Mount Chassis",
+                                                           u"Sealed-case PC",
+                                                           u"Multi-system chassis",
+                                                           u"Compact PCI",
+                                                           u"Advanced TCA",
+                                                           u"Blade",
+                                                           u"Blade Enclosure",
+                                                           u"Tablet",
+                                                           u"Convertible",
+                                                           u"Detachable",
+                                                           u"IoT Gateway",
+                                                           u"Embedded PC",
+                                                           u"Mini PC",
+                                                           u"Stick PC"};
 
 // Memory types by their number, from 0x03 on; empty where the number is reserved.
-constexpr std::array<std::u16string_view, 34> MemoryTypes{
-    u"DRAM",  u"EDRAM", u"VRAM",  u"SRAM",   u"RAM",    u"ROM",          u"Flash",
-    u"EEPROM", u"FEPROM", u"EPROM", u"CDRAM", u"3DRAM",  u"SDRAM",        u"SGRAM",
-    u"RDRAM", u"DDR",   u"DDR2",  u"DDR2 FB-DIMM", u"", u"",           u"",
-    u"DDR3",  u"FBD2",  u"DDR4",  u"LPDDR",  u"LPDDR2", u"LPDDR3",       u"LPDDR4",
-    u"Logical non-volatile device", u"HBM", u"HBM2", u"DDR5", u"LPDDR5", u"HBM3"};
+constexpr std::array<std::u16string_view, 34> MemoryTypes{u"DRAM",
+                                                          u"EDRAM",
+                                                          u"VRAM",
+                                                          u"SRAM",
+                                                          u"RAM",
+                                                          u"ROM",
+                                                          u"Flash",
+                                                          u"EEPROM",
+                                                          u"FEPROM",
+                                                          u"EPROM",
+                                                          u"CDRAM",
+                                                          u"3DRAM",
+                                                          u"SDRAM",
+                                                          u"SGRAM",
+                                                          u"RDRAM",
+                                                          u"DDR",
+                                                          u"DDR2",
+                                                          u"DDR2 FB-DIMM",
+                                                          u"",
+                                                          u"",
+                                                          u"",
+                                                          u"DDR3",
+                                                          u"FBD2",
+                                                          u"DDR4",
+                                                          u"LPDDR",
+                                                          u"LPDDR2",
+                                                          u"LPDDR3",
+                                                          u"LPDDR4",
+                                                          u"Logical non-volatile device",
+                                                          u"HBM",
+                                                          u"HBM2",
+                                                          u"DDR5",
+                                                          u"LPDDR5",
+                                                          u"HBM3"};
 
-constexpr std::array<std::string_view, 10> Placeholders{
-    "To Be Filled By O.E.M.", "Default string",   "System Serial Number",
-    "System Product Name",    "Not Specified",    "Not Applicable",
-    "None",                   "0",                "Chassis Serial Number",
-    "Base Board Serial Number"};
+constexpr std::array<std::string_view, 10> Placeholders{"To Be Filled By O.E.M.",
+                                                        "Default string",
+                                                        "System Serial Number",
+                                                        "System Product Name",
+                                                        "Not Specified",
+                                                        "Not Applicable",
+                                                        "None",
+                                                        "0",
+                                                        "Chassis Serial Number",
+                                                        "Base Board Serial Number"};
 
 bool SameAsciiText(std::u16string_view Text, std::string_view Ascii) {
   if (Text.size() != Ascii.size()) return false;
@@ -62,10 +116,11 @@ std::u16string Decode(std::string_view Bytes) {
   std::size_t I = 0;
   while (I < Bytes.size()) {
     const auto Lead = static_cast<unsigned char>(Bytes[I]);
-    const std::size_t Extra = Lead < 0x80 ? 0 : Lead >= 0xC2 && Lead <= 0xDF ? 1
-                              : Lead >= 0xE0 && Lead <= 0xEF               ? 2
-                              : Lead >= 0xF0 && Lead <= 0xF4               ? 3
-                                                                           : 4;
+    const std::size_t Extra = Lead < 0x80                    ? 0
+                              : Lead >= 0xC2 && Lead <= 0xDF ? 1
+                              : Lead >= 0xE0 && Lead <= 0xEF ? 2
+                              : Lead >= 0xF0 && Lead <= 0xF4 ? 3
+                                                             : 4;
     char32_t Code = Extra == 0 ? Lead : Lead & (0x3F >> Extra);
     bool Valid = Extra < 4 && Bytes.size() - I > Extra;
     for (std::size_t K = 1; Valid && K <= Extra; ++K) {
@@ -136,7 +191,8 @@ std::u16string IsoDate(std::u16string_view Date) {
   const int Month = (Date[0] - u'0') * 10 + (Date[1] - u'0');
   const int Day = (Date[3] - u'0') * 10 + (Date[4] - u'0');
   if (Month < 1 || Month > 12 || Day < 1 || Day > 31) return {};
-  const std::u16string Year = LongYear ? std::u16string(Date.substr(6)) : u"19" + std::u16string(Date.substr(6));
+  const std::u16string Year =
+      LongYear ? std::u16string(Date.substr(6)) : u"19" + std::u16string(Date.substr(6));
   return Year + u"-" + std::u16string(Date.substr(0, 2)) + u"-" + std::u16string(Date.substr(3, 2));
 }
 
@@ -250,8 +306,8 @@ std::u16string SmbiosValue(std::u16string Text) {
 TSmbiosFacts ParseSmbios(const std::uint8_t* Data, std::size_t Size) {
   TSmbiosFacts F;
   if (Data == nullptr || Size < HeaderSize) return F;
-  const std::uint32_t Length = Data[4] | (Data[5] << 8) | (Data[6] << 16) |
-                               (static_cast<std::uint32_t>(Data[7]) << 24);
+  const std::uint32_t Length =
+      Data[4] | (Data[5] << 8) | (Data[6] << 16) | (static_cast<std::uint32_t>(Data[7]) << 24);
   const std::size_t End = HeaderSize + std::min<std::size_t>(Length, Size - HeaderSize);
   std::array<bool, 4> Seen{};
   std::size_t At = HeaderSize;

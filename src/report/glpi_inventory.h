@@ -65,8 +65,9 @@ struct TGlpiIdentity {
 // What the run found. An empty text or an absent number was not found, and its field is left
 // out of the document: a placeholder would be imported as if it were the machine's value.
 struct TGlpiInventory {
-  std::u16string DeviceName;        // names the device even at its fallback, as it names the report
-  platform::TSystemTime RunTime{};  // local; names the device where the installation's date is unknown
+  std::u16string DeviceName;  // names the device even at its fallback, as it names the report
+  // Local; names the device where the installation's date is unknown.
+  platform::TSystemTime RunTime{};
   std::u16string VersionClient;
 
   std::u16string Name;

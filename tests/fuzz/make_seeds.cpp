@@ -14,11 +14,11 @@
 #include <string>
 #include <vector>
 
+#include "../unit/smbios_tables.h"
 #include "fuzz_support.h"
 #include "machine_input.h"
 #include "registry_input.h"
 #include "seed_writer.h"
-#include "../unit/smbios_tables.h"
 
 namespace {
 

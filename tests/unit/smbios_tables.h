@@ -148,18 +148,17 @@ inline TStructure EmptySlot(const std::string& Locator) {
 inline std::string OfficeDesktop() {
   const TBytes Uuid{0x44, 0x45, 0x4C, 0x4C, 0x58, 0x00, 0x10, 0x4B,
                     0x80, 0x32, 0xB7, 0xC0, 0x4F, 0x4D, 0x39, 0x33};
-  return Table({Bios({"Dell Inc.", "2.19.0", "08/14/2023"}),
-                System({"Dell Inc.", "OptiPlex 7080", "Not Specified", "7XK2M93", "09D3",
-                        "OptiPlex"},
-                       Uuid),
-                Board({"Dell Inc.", "0J37VM", "A01", "/7XK2M93/CNFCW0012300AB/", ""}),
-                Chassis(0x03, {"Dell Inc.", "", "7XK2M93", "PAT-00417"}),
-                Module({8192, 0x1A, 2933, 2666}, {"DIMM1", "BANK 0", "SK Hynix", "2A3B4C5D",
-                                                  "HMA81GU6DJR8N-XN    "}),
-                EmptySlot("DIMM2"),
-                Module({8192, 0x1A, 2933, 2666}, {"DIMM3", "BANK 2", "Samsung", "H0123456",
-                                                  "M378A1K43EB2-CWE"}),
-                EmptySlot("DIMM4")});
+  return Table(
+      {Bios({"Dell Inc.", "2.19.0", "08/14/2023"}),
+       System({"Dell Inc.", "OptiPlex 7080", "Not Specified", "7XK2M93", "09D3", "OptiPlex"}, Uuid),
+       Board({"Dell Inc.", "0J37VM", "A01", "/7XK2M93/CNFCW0012300AB/", ""}),
+       Chassis(0x03, {"Dell Inc.", "", "7XK2M93", "PAT-00417"}),
+       Module({8192, 0x1A, 2933, 2666},
+              {"DIMM1", "BANK 0", "SK Hynix", "2A3B4C5D", "HMA81GU6DJR8N-XN    "}),
+       EmptySlot("DIMM2"),
+       Module({8192, 0x1A, 2933, 2666},
+              {"DIMM3", "BANK 2", "Samsung", "H0123456", "M378A1K43EB2-CWE"}),
+       EmptySlot("DIMM4")});
 }
 
 // A notebook on SMBIOS 3.3: soldered LPDDR4 whose sizes and speeds need the extended fields.

@@ -110,7 +110,8 @@ TEST(SmbiosTest, TablesGiveTheirFieldsAndNothingPastTheirBytes) {
     EXPECT_EQ(Described(ParseSmbios(Bytes, C.Table.size())), C.Expected) << C.Name;
     // Every shorter piece of the table parses too, within its own bytes (ASan watches).
     for (std::size_t Size = 0; Size < C.Table.size(); ++Size) {
-      const std::vector<std::uint8_t> Piece(C.Table.begin(), C.Table.begin() + Size);
+      const std::vector<std::uint8_t> Piece(C.Table.begin(),
+                                            C.Table.begin() + static_cast<std::ptrdiff_t>(Size));
       static_cast<void>(ParseSmbios(Piece.data(), Piece.size()));
     }
   }

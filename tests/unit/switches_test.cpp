@@ -172,10 +172,10 @@ TEST_F(SwitchesTest, OnlyGlpiReadsWhatOnlyTheInventoryNeeds) {
     return Machine().CallCounts();
   };
   const auto Plain = Queries({});
-  for (const char* Call : {"GetLocalTime", "GetSystemWindowsDirectoryW", "IsWow64Process2",
-                           "GetNativeSystemInfo", "DeleteFileW", "GetSystemFirmwareTable",
-                           "GetPhysicallyInstalledSystemMemory", "GetComputerNameExW",
-                           "NetGetJoinInformation", "SystemTimeToTzSpecificLocalTime"}) {
+  for (const char* Call :
+       {"GetLocalTime", "GetSystemWindowsDirectoryW", "IsWow64Process2", "GetNativeSystemInfo",
+        "DeleteFileW", "GetSystemFirmwareTable", "GetPhysicallyInstalledSystemMemory",
+        "GetComputerNameExW", "NetGetJoinInformation", "SystemTimeToTzSpecificLocalTime"}) {
     EXPECT_FALSE(Plain.contains(Call)) << Call;
   }
   const auto Glpi = Queries({u"/glpi"});

@@ -63,8 +63,8 @@ Bool SystemTimeToTzSpecificLocalTime(const void* /*TimeZone*/, const TSystemTime
   const year_month_day Date{year{U.Year}, month{U.Month}, day{U.Day}};
   if (!Date.ok() || U.Hour > 23 || U.Minute > 59 || U.Second > 59)
     return M.LastError = ErrorInvalidParameter, 0;
-  const sys_seconds Local = sys_days{Date} + hours{U.Hour} + minutes{U.Minute} +
-                            seconds{U.Second} + minutes{M.UtcOffsetMinutes};
+  const sys_seconds Local = sys_days{Date} + hours{U.Hour} + minutes{U.Minute} + seconds{U.Second} +
+                            minutes{M.UtcOffsetMinutes};
   const sys_days Day = floor<days>(Local);
   const year_month_day LocalDate{Day};
   const hh_mm_ss<seconds> Clock{Local - Day};

@@ -2,8 +2,8 @@
 // domain: forwarding to kernel32, and to netapi32 bound on first use from the system folder.
 #include "platform/win32/windows_api.h"
 
-#include <lmcons.h>  // before the others: it defines their result type
 #include <lmapibuf.h>
+#include <lmcons.h>  // before the others: it defines their result type
 #include <lmjoin.h>
 
 #include "platform/win32/system_library.h"
