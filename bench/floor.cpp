@@ -5,9 +5,7 @@
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 #include <iphlpapi.h>
-#include <lmcons.h>
-#include <lmapibuf.h>
-#include <lmjoin.h>
+#include <lm.h>
 #include <winspool.h>
 
 #include <initializer_list>

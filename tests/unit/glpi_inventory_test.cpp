@@ -143,62 +143,6 @@ TEST_F(GlpiInventoryTest, DocumentsOfSimulatedMachinesMatchTheirGoldens) {
   }
 }
 
-// What only the inventory asks for may fail anywhere: the fields it would have given are left out,
-// and nothing else changes, the report least of all.
-TEST_F(GlpiInventoryTest, EachIdentityCallFailingLeavesOutOnlyItsFields) {
-  struct TCase {
-    const char* Call;
-    int Skip;
-    std::vector<const char*> Gone;  // top-level sections or "section.key"
-    bool WholeMemory = false;       // the modules give way to one entry of the whole memory
-  };
-  const std::vector<TCase> Cases{
-      {"GetSystemFirmwareTable", 0, {"bios", "hardware.uuid", "hardware.chassis_type"}, true},
-      {"GetSystemFirmwareTable", 1, {"bios", "hardware.uuid", "hardware.chassis_type"}, true},
-      {"GetComputerNameExW", 0, {}},
-      {"NetGetJoinInformation", 0, {"hardware.workgroup"}},
-      {"NetApiBufferFree", 0, {}},
-      {"SystemTimeToTzSpecificLocalTime", 0, {"operatingsystem.install_date"}},
-  };
-  std::string Report;
-  nlohmann::json Normal;
-  for (std::size_t I = 0; I <= Cases.size(); ++I) {
-    SetUp();
-    OfficePc(Machine());
-    if (I > 0) Machine().FailCall(Cases[I - 1].Call, 5, Cases[I - 1].Skip, 1);
-    const char* Name = I > 0 ? Cases[I - 1].Call : "none";
-    EXPECT_EQ(RunInventario({u"/glpi"}), 0) << Name;
-    const auto Json = Machine().FileSystem.FileData(DesktopJson);
-    const auto Text =
-        Machine().FileSystem.FileData(u"C:\\Users\\ana\\Desktop\\relatorio_ESCRITORIO-01.txt");
-    ASSERT_TRUE(Json && Text) << Name;
-    // A block the failed free kept is the system's to lose, not the program's to leak.
-    EXPECT_EQ(Machine().OutstandingBlocks(), std::string(Name) == "NetApiBufferFree" ? 1U : 0U);
-    nlohmann::json Doc = nlohmann::json::parse(*Json);
-    if (I == 0) {
-      Report = *Text;
-      Normal = Doc;
-      continue;
-    }
-    EXPECT_EQ(*Text, Report) << Name;
-    nlohmann::json Expected = Normal;
-    for (const std::string Gone : Cases[I - 1].Gone) {
-      const std::size_t Dot = Gone.find('.');
-      if (Dot == std::string::npos) {
-        Expected["content"].erase(Gone);
-      } else {
-        Expected["content"][Gone.substr(0, Dot)].erase(Gone.substr(Dot + 1));
-      }
-    }
-    if (Cases[I - 1].WholeMemory) Expected["content"]["memories"] = {{{"capacity", 16220}}};
-    if (std::string(Name) == "GetComputerNameExW") {  // the report's name stands in
-      Expected["content"]["hardware"]["name"] = "ESCRITORIO-01";
-      Expected["deviceid"] = "ESCRITORIO-01-2024-01-12-11-30-00";
-    }
-    EXPECT_EQ(Doc, Expected) << Name;
-  }
-}
-
 TEST_F(GlpiInventoryTest, BootTimeIsTheRunTimeMinusTheUptimeAcrossDaysAndYears) {
   struct TCase {
     platform::TSystemTime Now;

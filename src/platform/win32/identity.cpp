@@ -2,9 +2,7 @@
 // domain: forwarding to kernel32, and to netapi32 bound on first use from the system folder.
 #include "platform/win32/windows_api.h"
 
-#include <lmapibuf.h>
-#include <lmcons.h>  // before the others: it defines their result type
-#include <lmjoin.h>
+#include <lm.h>  // the network management calls, with their result type
 
 #include "platform/win32/system_library.h"
 
