@@ -89,10 +89,10 @@ void GlpiCalls() {
   USHORT Process = 0;
   USHORT Native = 0;
   if (Wow64 != nullptr) Wow64(GetCurrentProcess(), &Process, &Native);
-  const UINT TableSize = GetSystemFirmwareTable('RSMB', 0, nullptr, 0);
+  const UINT TableSize = GetSystemFirmwareTable(0x52534D42, 0, nullptr, 0);  // 'RSMB'
   if (TableSize > 0) {
     std::vector<BYTE> Table(TableSize);
-    GetSystemFirmwareTable('RSMB', 0, Table.data(), TableSize);
+    GetSystemFirmwareTable(0x52534D42, 0, Table.data(), TableSize);
   }
   ULONGLONG Installed = 0;
   GetPhysicallyInstalledSystemMemory(&Installed);
