@@ -1,9 +1,11 @@
 // The floor for a run's time: the system calls inventario.exe makes, in the same order and
 // number for the same machine, with none of its own work (no formatting, sorting, duplicate
 // checks or text conversions beyond what the calls need). A run of the program cannot be faster.
+// With /glpi it also makes the calls the GLPI inventory adds, and writes a file as large.
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 #include <iphlpapi.h>
+#include <lm.h>
 #include <winspool.h>
 
 #include <initializer_list>
@@ -37,7 +39,9 @@ void ReadKey(HKEY Root, const wchar_t* Path, std::initializer_list<const wchar_t
   RegCloseKey(Key);
 }
 
-void ReadUninstall(HKEY Root, const wchar_t* Path) {
+std::size_t Entries = 0;  // the Uninstall entries seen
+
+void ReadUninstall(HKEY Root, const wchar_t* Path, bool Glpi) {
   HKEY Key = nullptr;
   if (RegOpenKeyExW(Root, Path, 0, Read64, &Key) != ERROR_SUCCESS) return;
   DWORD Count = 0;
@@ -57,6 +61,7 @@ void ReadUninstall(HKEY Root, const wchar_t* Path) {
     // An entry: its name, the kind of its system-component mark, its parent key.
     HKEY Entry = nullptr;
     if (RegOpenKeyExW(Root, Full.c_str(), 0, Read64, &Entry) != ERROR_SUCCESS) continue;
+    ++Entries;
     BYTE Data[512];
     DWORD Type = 0;
     DWORD Size = sizeof Data;
@@ -64,13 +69,53 @@ void ReadUninstall(HKEY Root, const wchar_t* Path) {
     RegQueryValueExW(Entry, L"SystemComponent", nullptr, &Type, nullptr, &Size);
     Size = sizeof Data;
     RegQueryValueExW(Entry, L"ParentKeyName", nullptr, &Type, Data, &Size);
+    if (Glpi) {
+      for (const wchar_t* Name : {L"DisplayVersion", L"Publisher"}) ReadValue(Entry, Name);
+    }
     RegCloseKey(Entry);
   }
+}
+
+// What only the GLPI inventory asks for: the clock, the system folder and width, the firmware
+// table, the installed memory, the DNS name, the domain, the last user and the installation.
+void GlpiCalls() {
+  SYSTEMTIME Now;
+  GetLocalTime(&Now);
+  wchar_t Windows[MAX_PATH];
+  GetSystemWindowsDirectoryW(Windows, MAX_PATH);
+  using TWow64 = BOOL(WINAPI*)(HANDLE, USHORT*, USHORT*);
+  const auto Wow64 = reinterpret_cast<TWow64>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "IsWow64Process2")));
+  USHORT Process = 0;
+  USHORT Native = 0;
+  if (Wow64 != nullptr) Wow64(GetCurrentProcess(), &Process, &Native);
+  const UINT TableSize = GetSystemFirmwareTable(0x52534D42, 0, nullptr, 0);  // 'RSMB'
+  if (TableSize > 0) {
+    std::vector<BYTE> Table(TableSize);
+    GetSystemFirmwareTable(0x52534D42, 0, Table.data(), TableSize);
+  }
+  ULONGLONG Installed = 0;
+  GetPhysicallyInstalledSystemMemory(&Installed);
+  wchar_t Name[64];
+  DWORD NameSize = 64;
+  GetComputerNameExW(ComputerNameDnsHostname, Name, &NameSize);
+  LPWSTR Domain = nullptr;
+  NETSETUP_JOIN_STATUS Status = NetSetupUnknownStatus;
+  if (NetGetJoinInformation(nullptr, &Domain, &Status) == NERR_Success) NetApiBufferFree(Domain);
+  ReadKey(Hklm, L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Authentication\\LogonUI",
+          {L"LastLoggedOnSAMUser"});
+  ReadKey(Hklm, L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion",
+          {L"CurrentMajorVersionNumber", L"CurrentMinorVersionNumber", L"CurrentBuildNumber", L"UBR",
+           L"InstallDate"});
+  SYSTEMTIME Utc{2024, 1, 5, 12, 11, 30, 0, 0};
+  SYSTEMTIME Local;
+  SystemTimeToTzSpecificLocalTime(nullptr, &Utc, &Local);
 }
 
 }  // namespace
 
 int main() {
+  const bool Glpi = wcsstr(GetCommandLineW(), L"/glpi") != nullptr;
   SetErrorMode(GetErrorMode() | SEM_FAILCRITICALERRORS);
   GetThreadLocale();
   IsValidLocale(GetThreadLocale(), LCID_INSTALLED);
@@ -127,9 +172,10 @@ int main() {
     GetDefaultPrinterW(Name.data(), &Length);
   }
 
-  ReadUninstall(Hklm, L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall");
-  ReadUninstall(Hklm, L"Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall");
-  ReadUninstall(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall");
+  ReadUninstall(Hklm, L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall", Glpi);
+  ReadUninstall(Hklm, L"Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall", Glpi);
+  ReadUninstall(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall", Glpi);
+  if (Glpi) GlpiCalls();
 
   wchar_t Profile[261];
   GetEnvironmentVariableW(L"USERPROFILE", Profile, 260);
@@ -157,7 +203,21 @@ int main() {
     CloseHandle(File);
     MoveFileExW(Temporary.c_str(), Path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
   }
-  Say(Out, "Sucesso! Relatorio salvo em: C:\\relatorio_floor.txt\r\n\r\nPressione ENTER para sair...\r\n");
+  Say(Out, "Sucesso! Relatorio salvo em: C:\\relatorio_floor.txt\r\n");
+  if (Glpi) {
+    // As large as the program's inventory: a few hundred bytes of its own, some per program.
+    const std::wstring Json = std::wstring(Profile) + L"\\Desktop\\relatorio_floor.json";
+    HANDLE Inventory = CreateFileW(Json.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                   CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (Inventory != INVALID_HANDLE_VALUE) {
+      const std::string Text(2048 + 96 * Entries, ' ');
+      DWORD Written = 0;
+      WriteFile(Inventory, Text.data(), static_cast<DWORD>(Text.size()), &Written, nullptr);
+      CloseHandle(Inventory);
+    }
+    Say(Out, "Inventario GLPI salvo em: C:\\relatorio_floor.json\r\n");
+  }
+  Say(Out, "\r\nPressione ENTER para sair...\r\n");
   char Line[128];
   DWORD Read = 0;
   ReadFile(GetStdHandle(STD_INPUT_HANDLE), Line, sizeof Line, &Read, nullptr);

@@ -3,6 +3,8 @@
 #include <string_view>
 #include <utility>
 
+#include "report/glpi_inventory.h"
+
 namespace {
 
 // A report text, or nothing when it is its probe's fallback.
@@ -10,19 +12,90 @@ std::u16string Found(const std::u16string& Text, std::u16string_view Fallback) {
   return Text == Fallback ? std::u16string{} : Text;
 }
 
+constexpr std::u16string_view Microsoft = u"Microsoft";
+constexpr std::uint64_t BytesPerMiB = 1048576;
+
+// GLPI's own agent names Windows as its caption does, "Microsoft Windows 11 Pro"; a second
+// spelling would open a second operating-system entry beside it.
+std::u16string AgentsOSName(const std::u16string& Edition) {
+  if (Edition.empty() || Edition.starts_with(Microsoft)) return Edition;
+  return std::u16string(Microsoft) + u" " + Edition;
+}
+
+TGlpiBios BiosOf(const TSmbiosFacts& F) {
+  TGlpiBios B;
+  B.SystemManufacturer = F.SystemManufacturer;
+  B.SystemModel = F.SystemProduct;
+  // As GLPI's agent does: the serial GLPI matches PCs by, from wherever the firmware keeps it.
+  B.SystemSerial = !F.SystemSerial.empty()    ? F.SystemSerial
+                   : !F.ChassisSerial.empty() ? F.ChassisSerial
+                                              : F.BoardSerial;
+  B.SkuNumber = F.SystemSku;
+  B.BiosManufacturer = F.BiosVendor;
+  B.BiosVersion = F.BiosVersion;
+  B.BiosDate = F.BiosDate;
+  B.BoardManufacturer = F.BoardManufacturer;
+  B.BoardModel = F.BoardProduct;
+  B.BoardSerial = F.BoardSerial;
+  B.EnclosureSerial = F.ChassisSerial;
+  B.AssetTag = F.ChassisAssetTag;
+  return B;
+}
+
+TGlpiIdentity IdentityOf(TMachineIdentity& M, std::uint64_t TotalMemoryBytes) {
+  TGlpiIdentity I;
+  I.Bios = BiosOf(M.Firmware);
+  I.Uuid = M.Firmware.SystemUuid;
+  I.ChassisType = M.Firmware.ChassisType;
+  I.LastLoggedUser = std::move(M.LastLoggedUser);
+  I.Workgroup = std::move(M.Domain);
+  for (TSmbiosMemory& Module : M.Firmware.Memories) {
+    I.Memories.push_back({Module.CapacityMiB, Module.SpeedMTs, std::move(Module.Type),
+                          std::move(Module.Manufacturer), std::move(Module.SerialNumber),
+                          std::move(Module.PartNumber), std::move(Module.Locator), Module.Slot});
+  }
+  // GLPI shows a computer's memory only through its modules: one of the whole memory, at least.
+  if (I.Memories.empty()) {
+    const std::uint64_t Bytes =
+        M.InstalledMemoryBytes != 0 ? M.InstalledMemoryBytes : TotalMemoryBytes;
+    if (Bytes >= BytesPerMiB) {
+      TGlpiMemory Whole;
+      Whole.CapacityMiB = Bytes / BytesPerMiB;
+      I.Memories.push_back(std::move(Whole));
+    }
+  }
+  I.ServicePack = std::move(M.Installation.ServicePack);
+  I.InstalledUtc = M.Installation.InstalledUtc;
+  I.InstalledLocal = M.Installation.InstalledLocal;
+  return I;
+}
+
 }  // namespace
+
+TMachineIdentity GetMachineIdentity() {
+  TMachineIdentity M;
+  M.Firmware = GetFirmwareFacts();
+  if (M.Firmware.Memories.empty()) M.InstalledMemoryBytes = GetInstalledMemoryBytes();
+  M.DnsHostName = GetDnsHostName();
+  M.Domain = GetJoinedDomain();
+  M.LastLoggedUser = GetLastLoggedUser();
+  M.Installation = GetWindowsInstallation();
+  return M;
+}
 
 TGlpiInventory GlpiInventoryOf(const TReportFields& F, TProbeExtras& X) {
   TGlpiInventory Inv;
-  Inv.DeviceName = F.ComputerName;
+  // The name the PC calls itself by, as GLPI's agent sends it; the report's where it is unknown.
+  Inv.DeviceName = !X.Identity.DnsHostName.empty() ? X.Identity.DnsHostName : F.ComputerName;
   Inv.RunTime = X.RunTime;
   Inv.VersionClient = u"inventario-" INVENTARIO_VERSION;
-  Inv.Name = Found(F.ComputerName, UnknownComputerName);
+  Inv.Name = !X.Identity.DnsHostName.empty() ? X.Identity.DnsHostName
+                                             : Found(F.ComputerName, UnknownComputerName);
   if (X.MemoryBytes != 0) Inv.MemoryBytes = X.MemoryBytes;
   Inv.WinProdId = Found(F.ProductID, ProductIdNotFound);
-  Inv.OSFullName = Found(F.OSName, UnknownOSName);
+  Inv.OSFullName = AgentsOSName(Found(F.OSName, UnknownOSName));
   Inv.OSVersion = F.OSVer;
-  Inv.KernelVersion = F.OSBuild;
+  Inv.KernelVersion = X.Identity.Installation.KernelVersion;
   Inv.UptimeMilliseconds = X.UptimeMilliseconds;
   Inv.Arch = X.Arch;
   Inv.CpuName = Found(F.CPU, UnknownCPUName);
@@ -41,6 +114,7 @@ TGlpiInventory GlpiInventoryOf(const TReportFields& F, TProbeExtras& X) {
     Inv.Softwares.push_back(
         {std::move(Program.Name), std::move(Program.Version), std::move(Program.Publisher)});
   }
+  Inv.Identity = IdentityOf(X.Identity, X.MemoryBytes);
   return Inv;
 }
 

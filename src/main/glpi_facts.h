@@ -7,9 +7,22 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "probes/firmware_probes.h"
 #include "probes/probes.h"
 #include "report/glpi_inventory.h"
 #include "report/report_fields.h"
+
+// What tells the PC apart, asked of the system only for the GLPI inventory.
+struct TMachineIdentity {
+  TSmbiosFacts Firmware;
+  std::uint64_t InstalledMemoryBytes = 0;  // asked for only when the table lists no module
+  std::u16string DnsHostName;
+  std::u16string Domain;
+  std::u16string LastLoggedUser;
+  TWindowsInstallation Installation;
+};
+
+TMachineIdentity GetMachineIdentity();
 
 // What only the GLPI inventory needs, taken from the same probe calls as the report's texts
 // (and three calls of its own).
@@ -22,6 +35,7 @@ struct TProbeExtras {
   std::vector<TInstalledProgram> Programs;
   char16_t SystemDrive = 0;
   std::u16string Arch;
+  TMachineIdentity Identity;
 };
 
 // The inventory of a run: every report field the machine gave, none at its probe's fallback text

@@ -37,6 +37,7 @@ void RunProbes(TReportFields& F, TProbeExtras* X) {
   if (X != nullptr) {
     X->SystemDrive = GetSystemDriveLetter();
     X->Arch = GetWindowsArchitecture();
+    X->Identity = GetMachineIdentity();
   }
 }
 

@@ -295,6 +295,34 @@ void GetNativeSystemInfo(TSystemInfo* SystemInfo);
 // The computer's NetBIOS name.
 Bool GetComputerNameW(char16_t* Buffer, std::uint32_t* Size);
 
+// What tells this PC apart from every other, read only for the GLPI inventory.
+//
+// The SMBIOS table (provider 'RSMB', table 0) as a RawSMBIOSData block: the call answers the bytes
+// copied into Buffer, or, when BufferSize is too small, the size needed with nothing copied; 0 on
+// failure.
+constexpr std::uint32_t FirmwareTableProviderRsmb = 0x52534D42;
+std::uint32_t GetSystemFirmwareTable(std::uint32_t ProviderSignature, std::uint32_t TableId,
+                                     void* Buffer, std::uint32_t BufferSize);
+// The memory the firmware says is installed, in KiB (more than the system can use).
+Bool GetPhysicallyInstalledSystemMemory(std::uint64_t* TotalMemoryInKilobytes);
+// The host name the PC calls itself by in DNS, case kept: Size is in UTF-16 units; on success it
+// receives the length without the NUL, with ErrorMoreData the size needed with it.
+constexpr std::uint32_t ComputerNameDnsHostname = 1;
+Bool GetComputerNameExW(std::uint32_t NameType, char16_t* Buffer, std::uint32_t* Size);
+// UTC to the local time of the time zone in force (TimeZone nullptr), daylight saving included.
+Bool SystemTimeToTzSpecificLocalTime(const void* TimeZone, const TSystemTime* UniversalTime,
+                                     TSystemTime* LocalTime);
+// The domain or workgroup the PC belongs to (netapi32, bound on first use from the system folder).
+// The answer is a Win32 result code; on success NameBuffer receives a block that the caller
+// releases with NetApiBufferFree, and BufferType what the name is.
+constexpr std::uint32_t NetSetupUnknownStatus = 0;
+constexpr std::uint32_t NetSetupUnjoined = 1;
+constexpr std::uint32_t NetSetupWorkgroupName = 2;
+constexpr std::uint32_t NetSetupDomainName = 3;
+std::uint32_t NetGetJoinInformation(const char16_t* Server, char16_t** NameBuffer,
+                                    std::uint32_t* BufferType);
+std::uint32_t NetApiBufferFree(void* Buffer);
+
 // The registry, read-only. Each call answers a Win32 result code; 0 is success.
 std::int32_t RegOpenKeyExW(Hkey Key, const char16_t* SubKey, std::uint32_t Options,
                            std::uint32_t Desired, Hkey* Result);

@@ -55,6 +55,16 @@ struct TLocalBlockTraits {
 
 using ScopedLocalBlock = TScopedResource<TLocalBlockTraits>;
 
+// A block the network management calls allocated (NetGetJoinInformation's name).
+struct TNetApiBlockTraits {
+  using TValue = void*;
+  static TValue Invalid() { return nullptr; }
+  static bool IsValid(TValue Value) { return Value != nullptr; }
+  static void Close(TValue Value) { NetApiBufferFree(Value); }
+};
+
+using ScopedNetApiBlock = TScopedResource<TNetApiBlockTraits>;
+
 struct TRegKeyTraits {
   using TValue = Hkey;
   static TValue Invalid() { return Hkey{0}; }

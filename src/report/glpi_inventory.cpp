@@ -30,11 +30,23 @@ std::string Padded(long long Value, std::size_t Width) {
   return Text.size() < Width ? std::string(Width - Text.size(), '0') + Text : Text;
 }
 
+// GLPI keeps one agent record per deviceid: the installation's date keeps it the same run after
+// run; a PC that does not say when Windows was installed gets a new one per run.
 std::string DeviceId(const TGlpiInventory& Inv) {
-  const platform::TSystemTime& T = Inv.RunTime;
+  const platform::TSystemTime& T = Inv.Identity.InstalledUtc.value_or(Inv.RunTime);
   return U8(Inv.DeviceName) + "-" + Padded(T.Year, 4) + "-" + Padded(T.Month, 2) + "-" +
          Padded(T.Day, 2) + "-" + Padded(T.Hour, 2) + "-" + Padded(T.Minute, 2) + "-" +
          Padded(T.Second, 2);
+}
+
+// "YYYY-MM-DD hh:mm:ss"; nothing for a time that is not one.
+std::optional<std::string> DateTime(const platform::TSystemTime& T) {
+  const std::chrono::year_month_day Date{std::chrono::year{T.Year}, std::chrono::month{T.Month},
+                                         std::chrono::day{T.Day}};
+  if (!Date.ok() || T.Year > 9999 || T.Hour > 23 || T.Minute > 59 || T.Second > 59)
+    return std::nullopt;
+  return Padded(T.Year, 4) + "-" + Padded(T.Month, 2) + "-" + Padded(T.Day, 2) + " " +
+         Padded(T.Hour, 2) + ":" + Padded(T.Minute, 2) + ":" + Padded(T.Second, 2);
 }
 
 // The run's time minus the uptime, as "YYYY-MM-DD hh:mm:ss"; nothing when either is not a date
@@ -94,6 +106,39 @@ TJson Hardware(const TGlpiInventory& Inv) {
   if (Inv.MemoryBytes) Object["memory"] = *Inv.MemoryBytes / BytesPerMiB;
   PutText(Object, "winprodid", Inv.WinProdId);
   PutText(Object, "defaultgateway", Inv.IpGateway);
+  PutText(Object, "uuid", Inv.Identity.Uuid);
+  PutText(Object, "chassis_type", Inv.Identity.ChassisType);
+  PutText(Object, "lastloggeduser", Inv.Identity.LastLoggedUser);
+  PutText(Object, "workgroup", Inv.Identity.Workgroup);
+  return Object;
+}
+
+TJson Bios(const TGlpiBios& B) {
+  TJson Object = TJson::object();
+  PutText(Object, "smanufacturer", B.SystemManufacturer);
+  PutText(Object, "smodel", B.SystemModel);
+  PutText(Object, "ssn", B.SystemSerial);
+  PutText(Object, "skunumber", B.SkuNumber);
+  PutText(Object, "bmanufacturer", B.BiosManufacturer);
+  PutText(Object, "bversion", B.BiosVersion);
+  PutText(Object, "bdate", B.BiosDate);
+  PutText(Object, "mmanufacturer", B.BoardManufacturer);
+  PutText(Object, "mmodel", B.BoardModel);
+  PutText(Object, "msn", B.BoardSerial);
+  PutText(Object, "enclosureserial", B.EnclosureSerial);
+  PutText(Object, "assettag", B.AssetTag);
+  return Object;
+}
+
+TJson Memory(const TGlpiMemory& M) {
+  TJson Object = {{"capacity", M.CapacityMiB}};
+  if (M.SpeedMTs) Object["speed"] = std::to_string(*M.SpeedMTs);  // as GLPI's agent sends it
+  PutText(Object, "type", M.Type);
+  PutText(Object, "manufacturer", M.Manufacturer);
+  PutText(Object, "serialnumber", M.SerialNumber);
+  PutText(Object, "model", M.Model);
+  PutText(Object, "caption", M.Caption);
+  if (M.Slot) Object["numslots"] = *M.Slot;
   return Object;
 }
 
@@ -109,6 +154,11 @@ TJson OperatingSystem(const TGlpiInventory& Inv) {
     }
   }
   PutText(Object, "arch", Inv.Arch);
+  PutText(Object, "service_pack", Inv.Identity.ServicePack);
+  if (Inv.Identity.InstalledLocal) {
+    if (const std::optional<std::string> Date = DateTime(*Inv.Identity.InstalledLocal))
+      Object["install_date"] = *Date;
+  }
   return Object;
 }
 
@@ -126,7 +176,11 @@ TJson Content(const TGlpiInventory& Inv) {
   TJson Content = TJson::object();
   Content["versionclient"] = U8(Inv.VersionClient);
   if (TJson Object = Hardware(Inv); !Object.empty()) Content["hardware"] = std::move(Object);
+  if (TJson Object = Bios(Inv.Identity.Bios); !Object.empty()) Content["bios"] = std::move(Object);
   Content["operatingsystem"] = OperatingSystem(Inv);
+  for (const TGlpiMemory& Module : Inv.Identity.Memories) {
+    if (Module.CapacityMiB != 0) Content["memories"].push_back(Memory(Module));
+  }
   if (!Inv.CpuName.empty()) Content["cpus"] = TJson::array({TJson{{"name", U8(Inv.CpuName)}}});
   for (const TGlpiDrive& Drive : Inv.Drives) {
     Content["drives"].push_back({{"letter", U8(std::u16string{Drive.Letter, u':'})},

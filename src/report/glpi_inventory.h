@@ -22,11 +22,52 @@ struct TGlpiSoftware {
   std::u16string Publisher;  // empty: not known
 };
 
+// What tells one PC apart from another: the firmware's identity, the memory modules, who uses
+// it, where it belongs and when Windows was installed. Empty texts were not found.
+struct TGlpiBios {
+  std::u16string SystemManufacturer;
+  std::u16string SystemModel;
+  std::u16string SystemSerial;  // the chassis's or the board's where the system has none
+  std::u16string SkuNumber;
+  std::u16string BiosManufacturer;
+  std::u16string BiosVersion;
+  std::u16string BiosDate;  // "YYYY-MM-DD"
+  std::u16string BoardManufacturer;
+  std::u16string BoardModel;
+  std::u16string BoardSerial;
+  std::u16string EnclosureSerial;
+  std::u16string AssetTag;
+};
+
+struct TGlpiMemory {
+  std::uint64_t CapacityMiB = 0;
+  std::optional<std::uint32_t> SpeedMTs;
+  std::u16string Type;
+  std::u16string Manufacturer;
+  std::u16string SerialNumber;
+  std::u16string Model;    // the part number
+  std::u16string Caption;  // where it sits: "DIMM 1"
+  std::optional<std::uint32_t> Slot;
+};
+
+struct TGlpiIdentity {
+  TGlpiBios Bios;
+  std::u16string Uuid;
+  std::u16string ChassisType;
+  std::u16string LastLoggedUser;
+  std::u16string Workgroup;
+  std::vector<TGlpiMemory> Memories;
+  std::u16string ServicePack;
+  std::optional<platform::TSystemTime> InstalledUtc;  // names the device: the same on every run
+  std::optional<platform::TSystemTime> InstalledLocal;
+};
+
 // What the run found. An empty text or an absent number was not found, and its field is left
 // out of the document: a placeholder would be imported as if it were the machine's value.
 struct TGlpiInventory {
-  std::u16string DeviceName;        // names the device even at its fallback, as it names the report
-  platform::TSystemTime RunTime{};  // local
+  std::u16string DeviceName;  // names the device even at its fallback, as it names the report
+  // Local; names the device where the installation's date is unknown.
+  platform::TSystemTime RunTime{};
   std::u16string VersionClient;
 
   std::u16string Name;
@@ -49,6 +90,8 @@ struct TGlpiInventory {
 
   std::vector<std::u16string> Printers;
   std::vector<TGlpiSoftware> Softwares;
+
+  TGlpiIdentity Identity;
 };
 
 // The document as UTF-8 JSON text without a byte-order mark. Raises EOutOfMemory, or

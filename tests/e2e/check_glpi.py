@@ -1,16 +1,21 @@
 #!/usr/bin/env python3
 """Holds a GLPI inventory file to the report the same run saved, field by field:
 
-  check_glpi.py INVENTORY REPORT SEPARATOR [SOFTWARE=NAME|VERSION|PUBLISHER...]
+  check_glpi.py INVENTORY REPORT SEPARATOR [SOFTWARE=NAME|VERSION|PUBLISHER...] [FIELD=PATH=VALUE...]
+                [MEMORY=ONE]
 
 SEPARATOR is the report's decimal separator. Each SOFTWARE names a program whose version and
-publisher the inventory must carry. Sizes agree when the inventory's whole MiB, in GB, round to the
-report's two decimals. Prints one line per difference and exits 1 when there is any.
+publisher the inventory must carry. Each FIELD names a value the inventory must hold at PATH
+("bios.ssn", "hardware.uuid"; an empty VALUE: none at all). MEMORY=ONE: the memories are one entry
+holding nothing but the whole memory. Sizes agree when the inventory's whole MiB, in GB, round to
+the report's two decimals. The run's time is the inventory file's. Prints one line per difference
+and exits 1 when there is any.
 """
+import os
 import json
 import re
 import sys
-from datetime import datetime
+from datetime import datetime, timezone
 
 problems = []
 
@@ -43,7 +48,7 @@ def found(text, *fallbacks):
     return None if text in fallbacks else text
 
 
-def main(inventory_path, report_path, separator, softwares):
+def main(inventory_path, report_path, separator, softwares, fields, one_memory):
     with open(inventory_path, encoding="utf-8") as f:
         doc = json.load(f)
     with open(report_path, encoding="utf-8-sig", newline="") as f:
@@ -57,11 +62,20 @@ def main(inventory_path, report_path, separator, softwares):
     hardware = content.get("hardware", {})
     system = content.get("operatingsystem", {})
 
+    # The report shows the NetBIOS name: the DNS host name up to its first dot, upper case, at
+    # most 15 characters. The inventory names the PC by its DNS host name.
     name = field["Dispositivo"]
-    expect("hardware.name", hardware.get("name"), found(name, "DESCONHECIDO"))
-    match = re.fullmatch(re.escape(name) + r"-(\d{4}-\d\d-\d\d-\d\d-\d\d-\d\d)", doc.get("deviceid", ""))
+    dns_name = hardware.get("name")
+    if dns_name is None or dns_name.split(".")[0].upper()[:15] != name:
+        problems.append(f"hardware.name {dns_name!r} is not the DNS form of {name!r}")
+    match = re.fullmatch(re.escape(dns_name or name) + r"-(\d{4}-\d\d-\d\d-\d\d-\d\d-\d\d)",
+                         doc.get("deviceid", ""))
     if not match:
-        problems.append(f"deviceid {doc.get('deviceid')!r} is not {name}-YYYY-MM-DD-hh-mm-ss")
+        problems.append(f"deviceid {doc.get('deviceid')!r} is not {dns_name}-YYYY-MM-DD-hh-mm-ss")
+    elif "install_date" in system:
+        # The installation's time in UTC, so that it is the same whatever the time zone.
+        installed = datetime.strptime(system["install_date"], "%Y-%m-%d %H:%M:%S").astimezone(timezone.utc)
+        expect("deviceid's time", match.group(1), installed.strftime("%Y-%m-%d-%H-%M-%S"))
     expect("action", doc.get("action"), "inventory")
     expect("itemtype", doc.get("itemtype"), "Computer")
     if not re.fullmatch(r"inventario-\d+\.\d+\.\d+", content.get("versionclient", "")):
@@ -71,13 +85,20 @@ def main(inventory_path, report_path, separator, softwares):
 
     os_name, version, build = re.fullmatch(r"(.*) \(Versão: (.*) \| Build:(.*)\)", field["Sistema"]).groups()
     expect("operatingsystem.name", system.get("name"), "Windows")
-    expect("operatingsystem.full_name", system.get("full_name"), found(os_name, "Windows Desconhecido"))
+    os_name = found(os_name, "Windows Desconhecido")
+    expect("operatingsystem.full_name", system.get("full_name"),
+           os_name if os_name is None or os_name.startswith("Microsoft") else "Microsoft " + os_name)
     expect("operatingsystem.version", system.get("version"), found(version, ""))
-    expect("operatingsystem.kernel_version", system.get("kernel_version"), found(build, ""))
+    bare_build = build.split(".")[0]
+    kernel = system.get("kernel_version", "")
+    if bare_build and not re.fullmatch(r"\d+\.\d+\." + re.escape(bare_build), kernel):
+        problems.append(f"operatingsystem.kernel_version {kernel!r} is not major.minor.{bare_build}")
+    if "." in build:
+        expect("operatingsystem.service_pack", system.get("service_pack"), build)
     expect("operatingsystem.arch", system.get("arch"), "64-bit")
     days, hours = map(int, re.fullmatch(r"(\d+) dias, (\d+) horas", field["Tempo ligado"]).groups())
-    if match and "boot_time" in system:
-        run = datetime.strptime(match.group(1), "%Y-%m-%d-%H-%M-%S")
+    if "boot_time" in system:
+        run = datetime.fromtimestamp(int(os.path.getmtime(inventory_path)))
         up = (run - datetime.strptime(system["boot_time"], "%Y-%m-%d %H:%M:%S")).total_seconds()
         if days * 24 + hours not in {int((up - 1) // 3600), int((up + 1) // 3600)}:
             problems.append(f"boot_time {system['boot_time']} is {up}s before the run, report says {days}d {hours}h")
@@ -120,6 +141,17 @@ def main(inventory_path, report_path, separator, softwares):
         expect(f"{program} version", entry.get("version"), version or None)
         expect(f"{program} publisher", entry.get("publisher"), publisher or None)
 
+    for wanted in fields:
+        path, value = wanted.split("=", 1)
+        section, key = path.split(".")
+        got = content.get(section, {}).get(key)
+        expect(path, None if got is None else str(got), value or None)
+    if one_memory:
+        memories = content.get("memories", [])
+        if len(memories) != 1 or set(memories[0]) != {"capacity"} or \
+                memories[0]["capacity"] < hardware.get("memory", 0):
+            problems.append(f"memories {memories} are not one entry of the whole memory")
+
     for problem in problems:
         print(problem)
     return 1 if problems else 0
@@ -128,5 +160,8 @@ def main(inventory_path, report_path, separator, softwares):
 if __name__ == "__main__":
     if len(sys.argv) < 4:
         sys.exit(__doc__)
+    extra = sys.argv[4:]
     sys.exit(main(sys.argv[1], sys.argv[2], sys.argv[3],
-                  [arg.removeprefix("SOFTWARE=") for arg in sys.argv[4:]]))
+                  [arg.removeprefix("SOFTWARE=") for arg in extra if arg.startswith("SOFTWARE=")],
+                  [arg.removeprefix("FIELD=") for arg in extra if arg.startswith("FIELD=")],
+                  "MEMORY=ONE" in extra))

@@ -192,10 +192,29 @@ mounts_full_desktop() {
     { sleep 1200 </dev/null >/dev/null 2>&1 & echo $! >"$holder_file"; }
 }
 older_report=$work/older-report
-export holder_file resolver_dir tools desktop older_report
+# The firmware of a Dell desktop, for the program's own mount namespace. Wine builds its SMBIOS
+# table from /sys/class/dmi/id, which many VMs lack, and takes the system UUID from the bytes of
+# /etc/machine-id: a tmpfs over /sys/class holds links back to the real classes and a dmi/id folder
+# of the case's files, and the case's machine-id is bound over the host's (D-Bus's copy too, which
+# Wine reads first). Nothing leaves the namespace.
+dmi_dir=$work/dmi
+mounts_dmi() {
+  mkdir -p "$dmi_dir/classes" && mount --bind /sys/class "$dmi_dir/classes" &&
+    mount -t tmpfs -o size=256k,mode=755 dmi-classes /sys/class || return 1
+  local class
+  for class in "$dmi_dir/classes"/*; do
+    [ "${class##*/}" = dmi ] || ln -s "$class" "/sys/class/${class##*/}" || return 1
+  done
+  mkdir -p /sys/class/dmi/id && cp "$dmi_dir/id/"* /sys/class/dmi/id/ || return 1
+  local id
+  for id in /etc/machine-id /var/lib/dbus/machine-id; do
+    [ ! -f "$id" ] || mount --bind "$dmi_dir/machine-id" "$id" || return 1
+  done
+}
+export holder_file resolver_dir tools desktop older_report dmi_dir
 export -f quiet_namespace isolate_peer network_isolated network_loopback network_office \
   network_unnumbered_first network_loopback_range_first mounts_writable mounts_readonly_tools \
-  mounts_full_desktop
+  mounts_full_desktop mounts_dmi
 
 # use_machine PROFILES [HOSTNAME [NETWORK [MOUNTS]]]: the server runs on the prefix's own registry
 # with fixtures/registry/PROFILE.reg imported into the 64-bit view for each PROFILE of the
@@ -930,6 +949,58 @@ fi
 expect_files "$desktop/$report_name" "$desktop/relatorio_$device.json"
 end_case "/glpi on the office PC: the inventory passes GLPI's schema and agrees with the report"
 
+# The same office PC with its firmware: the inventory carries the table's maker, model, serial,
+# BIOS, board and chassis, the UUID as Windows shows it, and, since Wine's table lists no memory
+# devices, one memory entry of the whole memory.
+mkdir -p "$dmi_dir/id"
+while IFS='=' read -r file value; do
+  printf '%s\n' "$value" >"$dmi_dir/id/$file"
+done <<'DMI'
+bios_vendor=Dell Inc.
+bios_version=2.19.0
+bios_date=08/14/2023
+sys_vendor=Dell Inc.
+product_name=OptiPlex 7080
+product_version=Not Specified
+product_serial=System Serial Number
+product_sku=09D3
+product_family=OptiPlex
+board_vendor=Dell Inc.
+board_name=0J37VM
+board_version=A01
+board_serial=/7XK2M93/CNFCW0012300AB/
+board_asset_tag=Default string
+chassis_vendor=Dell Inc.
+chassis_type=3
+chassis_version=Not Specified
+chassis_serial=7XK2M93
+chassis_asset_tag=PAT-00417
+DMI
+# Stored as a Dell board stores its UUID, the first three fields little-endian.
+printf '44454c4c5800104b8032b7c04f4d3933\n' >"$dmi_dir/machine-id"
+begin_case 'office-pc office-pc-devices office-pc-programs' recepcao-01.escritorio.local office dmi
+case_printers HP-LaserJet-Pro-M404 HP-LaserJet-Pro-M404 'Epson_L3250_Recepção'
+# shellcheck disable=SC2016 # expanded by the inner shell
+runner=(unshare -m -u bash -c 'hostname "$0" && mounts_dmi && exec "$@"' recepcao-01.escritorio.local)
+exe_args=(/glpi)
+run_exe pt_BR.UTF-8 /dev/null
+exe_args=()
+runner=()
+expected_report=$office_pc_report
+expect_status 0
+expect_report "$desktop/$report_name" ,
+# The system serial is a placeholder: the chassis's stands in for it.
+expect_glpi "$desktop/relatorio_$device.json" "$desktop/$report_name" , MEMORY=ONE \
+  FIELD=bios.smanufacturer='Dell Inc.' FIELD=bios.smodel='OptiPlex 7080' FIELD=bios.ssn=7XK2M93 \
+  FIELD=bios.skunumber=09D3 FIELD=bios.bmanufacturer='Dell Inc.' FIELD=bios.bversion=2.19.0 \
+  FIELD=bios.bdate=2023-08-14 FIELD=bios.mmanufacturer='Dell Inc.' FIELD=bios.mmodel=0J37VM \
+  FIELD=bios.msn=/7XK2M93/CNFCW0012300AB/ FIELD=bios.enclosureserial=7XK2M93 \
+  FIELD=hardware.chassis_type=Desktop \
+  FIELD=hardware.uuid=4C4C4544-0058-4B10-8032-B7C04F4D3933 FIELD=hardware.lastloggeduser=ana \
+  FIELD=hardware.name=recepcao-01 FIELD=operatingsystem.kernel_version=10.0.22631 \
+  FIELD=operatingsystem.install_date="$(TZ=${TZ:-} date -d @1705059000 '+%Y-%m-%d %H:%M:%S')"
+end_case "/glpi with the firmware of a Dell desktop: its identity in the inventory, one memory entry"
+
 # A folder named with a space and an accent, given as a script would: quoted, trailing backslash.
 begin_case windows7
 relatorios="$drive_c/Relatórios Gerais"
@@ -946,7 +1017,8 @@ printf '%s\r\n' 'Coletando informacoes do sistema...' \
 expect_bytes stdout "$work/stdout" "$work/expected-stdout"
 expect_stderr_empty
 expect_report "$relatorios/$report_name" ,
-expect_glpi "$relatorios/relatorio_$device.json" "$relatorios/$report_name" ,
+expect_glpi "$relatorios/relatorio_$device.json" "$relatorios/$report_name" , \
+  FIELD=operatingsystem.service_pack='Service Pack 1'
 expect_files "$relatorios/$report_name" "$relatorios/relatorio_$device.json"
 rm -rf "$relatorios"
 end_case "/pasta: into a folder with a non-ASCII name, with /glpi"

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "../unit/smbios_tables.h"
 #include "fuzz_support.h"
 #include "machine_input.h"
 #include "registry_input.h"
@@ -316,6 +317,15 @@ void TextSeeds(const fs::path& Fixtures) {
 
 }  // namespace
 
+// ---- smbios ----------------------------------------------------------------------------------
+
+// The simulated machines' tables: a desktop, a notebook and a board of placeholders cut short.
+void SmbiosSeeds() {
+  Save("smbios", "office-desktop", smbios_tables::OfficeDesktop());
+  Save("smbios", "laptop", smbios_tables::Laptop());
+  Save("smbios", "placeholders", smbios_tables::Placeholders());
+}
+
 int main(int Argc, char** Argv) {
   if (Argc != 3) {
     std::cerr << "usage: make_seeds FIXTURES_DIR CORPUS_DIR\n";
@@ -328,6 +338,7 @@ int main(int Argc, char** Argv) {
     NetworkSeeds();
     PrinterSeeds();
     TextSeeds(Fixtures);
+    SmbiosSeeds();
     ReleasePrinter();
   } catch (const std::exception& E) {
     Fail(E.what());

@@ -8,6 +8,7 @@
 #include "main/program_flow.h"
 #include "report/glpi_inventory.h"
 #include "simulated_machine.h"
+#include "smbios_tables.h"
 
 namespace {
 
@@ -40,9 +41,35 @@ void OfficePc(sim::TMachine& M) {
   M.Adapters = {Ethernet};
   M.Printers = {u"HP LaserJet Pro M404", u"Microsoft Print to PDF"};
   M.DefaultPrinterText = u"HP LaserJet Pro M404,winspool,Ne01:";
+  M.FirmwareTable = smbios_tables::OfficeDesktop();
+}
+
+// A notebook joined to a domain, with a DNS name longer than NetBIOS keeps; the installation's
+// date is unknown.
+void Laptop(sim::TMachine& M) {
+  Import("windows10-1909.reg");
+  auto& Cv = M.Registry.Key(platform::HkeyLocalMachine,
+                            u"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion");
+  Cv.SetDword(u"CurrentMajorVersionNumber", 10);
+  Cv.SetDword(u"CurrentMinorVersionNumber", 0);
+  Cv.SetString(u"InstallDate", u"1705059000");  // of the wrong type: no date, no error
+  M.Registry
+      .Key(platform::HkeyLocalMachine,
+           u"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Authentication\\LogonUI")
+      .SetString(u"LastLoggedOnSAMUser", u"ESCRITORIO\\maria.souza");
+  M.ComputerName = u"NB-FINANCEIRO-M";
+  M.DnsHostName = u"nb-financeiro-maria-02";
+  M.JoinName = u"ESCRITORIO";
+  M.JoinStatus = platform::NetSetupDomainName;
+  M.TotalPhys = 33554432ULL << 10;
+  M.FirmwareTable = smbios_tables::Laptop();
 }
 
 void NothingFound(sim::TMachine& M) {
+  for (const char* Call : {"GetSystemFirmwareTable", "GetPhysicallyInstalledSystemMemory",
+                           "GetComputerNameExW", "NetGetJoinInformation"}) {
+    M.FailCall(Call, 5);
+  }
   M.FailCall("GetComputerNameW", 5);
   M.FailCall("GlobalMemoryStatusEx", 5);
   M.FailCall("GetSystemWindowsDirectoryW", 5);
@@ -74,6 +101,13 @@ void HostileNames(sim::TMachine& M) {
   M.Adapters = {Odd};
   M.Printers = {u"\xDFFF\xD800", u"Impressora\r\nfalsa"};
   M.DefaultPrinterText = u"Impressora\r\nfalsa";
+  // Firmware that fills nothing in, on a Windows that still numbers itself as 7 does.
+  M.FirmwareTable = smbios_tables::Placeholders();
+  M.InstalledMemoryKiB = 8ULL << 20;
+  M.JoinStatus = platform::NetSetupUnjoined;
+  Cv.SetString(u"CurrentVersion", u"6.1");
+  Cv.SetString(u"CSDVersion", u"Service Pack 1");
+  M.DnsHostName = u"Esta\u00E7\u00E3o\xD800";
 }
 
 std::string ReadText(const std::string& Path) {
@@ -91,6 +125,7 @@ TEST_F(GlpiInventoryTest, DocumentsOfSimulatedMachinesMatchTheirGoldens) {
   };
   const std::vector<TCase> Cases{
       {"office-pc.json", OfficePc, DesktopJson},
+      {"laptop.json", Laptop, u"C:\\Users\\ana\\Desktop\\relatorio_NB-FINANCEIRO-M.json"},
       {"nothing-found.json", NothingFound, u"C:\\Users\\ana\\Desktop\\relatorio_DESCONHECIDO.json"},
       {"hostile-names.json", HostileNames, DesktopJson},
   };

@@ -177,13 +177,16 @@ TEST_F(SwitchesTest, OnlyGlpiReadsWhatOnlyTheInventoryNeeds) {
     return Machine().CallCounts();
   };
   const auto Plain = Queries({});
-  for (const char* Call : {"GetLocalTime", "GetSystemWindowsDirectoryW", "IsWow64Process2",
-                           "GetNativeSystemInfo", "DeleteFileW"}) {
+  for (const char* Call :
+       {"GetLocalTime", "GetSystemWindowsDirectoryW", "IsWow64Process2", "GetNativeSystemInfo",
+        "DeleteFileW", "GetSystemFirmwareTable", "GetPhysicallyInstalledSystemMemory",
+        "GetComputerNameExW", "NetGetJoinInformation", "SystemTimeToTzSpecificLocalTime"}) {
     EXPECT_FALSE(Plain.contains(Call)) << Call;
   }
   const auto Glpi = Queries({u"/glpi"});
-  // DisplayVersion and Publisher of each listed entry, nothing more: the office PC lists 11.
-  EXPECT_EQ(Glpi.at("RegQueryValueExW") - Plain.at("RegQueryValueExW"), 2 * 11);
+  // DisplayVersion and Publisher of each listed entry (the office PC lists 11), and six values
+  // of the installation and its last user, each asked for its type, then read; nothing more.
+  EXPECT_EQ(Glpi.at("RegQueryValueExW") - Plain.at("RegQueryValueExW"), 2 * 11 + 2 * 6);
 }
 
 }  // namespace

@@ -55,6 +55,7 @@ const std::vector<TLateBoundLibrary>& LateBoundLibraries() {
   static const std::vector<TLateBoundLibrary> Libraries{
       {"iphlpapi.dll", {"GetAdaptersInfo"}},
       {"winspool.drv", {"EnumPrintersW", "GetDefaultPrinterW"}},
+      {"netapi32.dll", {"NetGetJoinInformation", "NetApiBufferFree"}},
   };
   return Libraries;
 }

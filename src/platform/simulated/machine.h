@@ -172,6 +172,16 @@ class TMachine {
   bool UnnamedDefault = false;                 // the default's record comes without a name
   std::optional<std::u16string> DefaultPrinterText;  // GetDefaultPrinterW's answer; none: no default
   TRegistryTree Registry;
+  // What tells the PC apart, for the GLPI inventory: the SMBIOS table as a RawSMBIOSData block
+  // (empty: the system has none, and asking for it fails), the memory the firmware says is
+  // installed (none: that call fails), the DNS host name, the domain or workgroup and the time
+  // zone's distance from UTC.
+  std::string FirmwareTable;
+  std::optional<std::uint64_t> InstalledMemoryKiB;
+  std::u16string DnsHostName = u"escritorio-01";
+  std::u16string JoinName = u"WORKGROUP";
+  std::uint32_t JoinStatus = NetSetupWorkgroupName;
+  int UtcOffsetMinutes = -180;
 
   // Used by the calls themselves.
   struct TOpenFile {
