@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "main/glpi_devices.h"
 #include "platform/platform.h"
 #include "probes/probes.h"
 #include "report/glpi_inventory.h"
@@ -22,6 +23,7 @@ struct TProbeExtras {
   std::vector<TInstalledProgram> Programs;
   char16_t SystemDrive = 0;
   std::u16string Arch;
+  TDeviceExtras Devices;
 };
 
 // The inventory of a run: every report field the machine gave, none at its probe's fallback text

@@ -31,13 +31,40 @@ void OfficePc(sim::TMachine& M) {
   M.Drives[u'D'] =
       sim::TDrive{platform::DriveFixed, 1000204886016ULL, 612345678912ULL, 612345678912ULL, 0};
   M.Drives[u'E'] = sim::TDrive{2, 32ULL << 30, 1ULL << 30, 1ULL << 30, 0};  // removable: not listed
+  M.Drives[u'F'] = sim::TDrive{platform::DriveFixed, 64ULL << 30, 8ULL << 30, 8ULL << 30, 0};
+  M.Volumes[u'C'] = {u"Windows", u"NTFS", 0x1A2B3C4D, 0};
+  M.Volumes[u'D'] = {u"Dados", u"NTFS", 0x0BADF00D, 0};
+  M.Volumes[u'F'] = {u"", u"exFAT", 0, 21};  // cannot be asked: its sizes alone
+  M.Processors.CoresPerPackage = 6;
   M.Ticks = ((3ULL * 24 + 5) * 60 + 17) * 60 * 1000 + 12345;
+  sim::TAdapter Wifi;  // not connected: listed first, and the report passes it by
+  Wifi.Description = "Intel(R) Wi-Fi 6 AX201 160MHz";
+  Wifi.Type = 71;
+  Wifi.Address = {0x70, 0x9C, 0xD1, 0x4E, 0x5F, 0x60, 0, 0};
+  Wifi.IpAddress = "0.0.0.0";
+  Wifi.IpMask = "0.0.0.0";
   sim::TAdapter Ethernet;
   Ethernet.Description = "Intel(R) Ethernet Connection (7) I219-LM";
   Ethernet.Address = {0x3C, 0x52, 0x82, 0x1A, 0x2B, 0x3C, 0, 0};
   Ethernet.IpAddress = "192.168.10.23";
+  Ethernet.IpMask = "255.255.255.0";
   Ethernet.Gateway = "192.168.10.1";
-  M.Adapters = {Ethernet};
+  Ethernet.DhcpServer = "192.168.10.1";
+  sim::TAdapter Vpn;  // a point-to-point link with a fixed address, of no type GLPI names
+  Vpn.Description = "TAP-Windows Adapter V9";
+  Vpn.Type = 23;
+  Vpn.DhcpEnabled = 0;
+  Vpn.Address = {0x00, 0xFF, 0x6B, 0x2A, 0x11, 0x05, 0, 0};
+  Vpn.IpAddress = "10.8.0.6";
+  Vpn.IpMask = "255.255.255.252";
+  Vpn.DhcpServer = "10.8.0.5";  // not sent: DHCP is off
+  sim::TAdapter Loopback;
+  Loopback.Description = "Software Loopback Interface 1";
+  Loopback.Type = 24;
+  Loopback.AddressLength = 0;
+  Loopback.IpAddress = "127.0.0.1";
+  Loopback.IpMask = "255.0.0.0";
+  M.Adapters = {Wifi, Ethernet, Vpn, Loopback};
   M.Printers = {u"HP LaserJet Pro M404", u"Microsoft Print to PDF"};
   M.DefaultPrinterText = u"HP LaserJet Pro M404,winspool,Ne01:";
 }
@@ -47,6 +74,7 @@ void NothingFound(sim::TMachine& M) {
   M.FailCall("GlobalMemoryStatusEx", 5);
   M.FailCall("GetSystemWindowsDirectoryW", 5);
   M.Drives.clear();
+  M.FailCall("GetLogicalProcessorInformation", 5);
   M.HasIsWow64Process2 = false;
   M.NativeProcessorArchitecture = platform::ProcessorArchitectureIntel;
 }

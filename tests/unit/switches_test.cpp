@@ -173,12 +173,15 @@ TEST_F(SwitchesTest, OnlyGlpiReadsWhatOnlyTheInventoryNeeds) {
   };
   const auto Plain = Queries({});
   for (const char* Call : {"GetLocalTime", "GetSystemWindowsDirectoryW", "IsWow64Process2",
-                           "GetNativeSystemInfo", "DeleteFileW"}) {
+                           "GetNativeSystemInfo", "DeleteFileW", "GetVolumeInformationW",
+                           "GetLogicalProcessorInformation"}) {
     EXPECT_FALSE(Plain.contains(Call)) << Call;
   }
   const auto Glpi = Queries({u"/glpi"});
-  // DisplayVersion and Publisher of each listed entry, nothing more: the office PC lists 11.
-  EXPECT_EQ(Glpi.at("RegQueryValueExW") - Plain.at("RegQueryValueExW"), 2 * 11);
+  // Of each listed entry, its seven descriptive values (DisplayVersion, Publisher, InstallDate,
+  // UninstallString, URLInfoAbout, HelpLink, Comments), one query each, nothing more: the office
+  // PC lists 11, and these two files hold no processor, display or monitor keys.
+  EXPECT_EQ(Glpi.at("RegQueryValueExW") - Plain.at("RegQueryValueExW"), 7 * 11);
 }
 
 }  // namespace

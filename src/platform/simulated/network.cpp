@@ -46,6 +46,10 @@ std::uint32_t GetAdaptersInfo(std::uint8_t* AdapterInfo, std::uint32_t* SizePoin
     PutWord(Record, adapter_record::DhcpEnabled, A.DhcpEnabled);
     PutText(Record, adapter_record::IpAddress, adapter_record::AddressTextSize - 1, A.IpAddress);
     PutText(Record, adapter_record::GatewayAddress, adapter_record::AddressTextSize - 1, A.Gateway);
+    PutWord(Record, adapter_record::Index, A.Index);
+    PutWord(Record, adapter_record::Type, A.Type);
+    PutText(Record, adapter_record::IpMask, adapter_record::AddressTextSize - 1, A.IpMask);
+    PutText(Record, adapter_record::DhcpServer, adapter_record::AddressTextSize - 1, A.DhcpServer);
   }
   return 0;
 }
