@@ -2,6 +2,7 @@
 #include <cstring>
 #include <optional>
 #include <set>
+#include <string>
 #include <vector>
 
 #include "platform/platform.h"
@@ -111,7 +112,7 @@ std::vector<TVideoController> GetVideoControllers() {
 
 std::vector<TEdidMonitor> GetMonitors() {
   std::vector<TEdidMonitor> Monitors;
-  std::set<std::vector<std::uint8_t>> Seen;
+  std::set<std::string> Seen;  // the EDIDs met, as bytes
   TRegistry Reg(RegistryReadAccess);
   Reg.SetRootKey(platform::HkeyLocalMachine);
   const TStringList Models = SubKeys(Reg, DisplayEnumKey);
@@ -123,9 +124,11 @@ std::vector<TEdidMonitor> GetMonitors() {
         continue;
       std::optional<TRawValue> Edid = RawValue(Reg, u"EDID");
       Reg.CloseKey();
-      if (!Edid || Edid->Type != platform::RegBinary || Seen.contains(Edid->Data)) continue;
+      if (!Edid || Edid->Type != platform::RegBinary) continue;
+      std::string Key(Edid->Data.begin(), Edid->Data.end());
+      if (Seen.contains(Key)) continue;
       if (std::optional<TEdidMonitor> Monitor = ParseEdid(Edid->Data)) {
-        Seen.insert(std::move(Edid->Data));
+        Seen.insert(std::move(Key));
         Monitors.push_back(std::move(*Monitor));
       }
     }

@@ -166,4 +166,95 @@ TEST_F(GlpiInventoryTest, BootTimeIsTheRunTimeMinusTheUptimeAcrossDaysAndYears) 
   }
 }
 
+TEST_F(GlpiInventoryTest, EachAdapterOfTheTableBecomesANetworkEntry) {
+  const auto Adapter = [](std::uint32_t Type, std::string Ip, std::string Mask, std::string Gateway,
+                          std::uint32_t Dhcp, std::string Server) {
+    sim::TAdapter A;
+    A.Description = "Rede";
+    A.Type = Type;
+    A.IpAddress = std::move(Ip);
+    A.IpMask = std::move(Mask);
+    A.Gateway = std::move(Gateway);
+    A.DhcpEnabled = Dhcp;
+    A.DhcpServer = std::move(Server);
+    A.Address = {0xAA, 0xBB, 0xCC, 0xDD, 0xEE, 0xFF, 0x01, 0x02};
+    return A;
+  };
+  struct TCase {
+    sim::TAdapter Adapter;
+    const char* Expected;
+  };
+  sim::TAdapter Eight = Adapter(6, "0.0.0.0", "", "", 1, "");
+  Eight.AddressLength = 8;
+  sim::TAdapter NoMac = Adapter(24, "", "", "", 1, "");
+  NoMac.AddressLength = 0;
+  const std::vector<TCase> Cases{
+      {Adapter(71, "172.16.5.130", "255.255.255.128", "172.16.5.129", 1, "172.16.5.1"),
+       R"({"description":"Rede","mac":"aa:bb:cc:dd:ee:ff","type":"wifi","ipaddress":"172.16.5.130",)"
+       R"("ipmask":"255.255.255.128","ipsubnet":"172.16.5.128","ipgateway":"172.16.5.129",)"
+       R"("ipdhcp":"172.16.5.1","status":"up"})"},
+      // DHCP on with no server yet, and a gateway that is none.
+      {Adapter(6, "169.254.7.9", "255.255.0.0", "0.0.0.0", 1, "0.0.0.0"),
+       R"({"description":"Rede","mac":"aa:bb:cc:dd:ee:ff","type":"ethernet","ipaddress":"169.254.7.9",)"
+       R"("ipmask":"255.255.0.0","ipsubnet":"169.254.0.0","status":"up"})"},
+      // A mask that is no address gives no subnet; DHCP off hides the server's address.
+      {Adapter(243, "203.0.113.9", "255.255.255", "", 2, "203.0.113.1"),
+       R"({"description":"Rede","mac":"aa:bb:cc:dd:ee:ff","ipaddress":"203.0.113.9","status":"up"})"},
+      // The report's unusable addresses: the adapter is listed, down, without them.
+      {Adapter(6, "127.0.0.2", "255.0.0.0", "", 1, ""),
+       R"({"description":"Rede","mac":"aa:bb:cc:dd:ee:ff","type":"ethernet","status":"down"})"},
+      {Adapter(6, "10.0.0.256", "255.0.0.0", "10.0.0.1", 0, ""),
+       R"({"description":"Rede","mac":"aa:bb:cc:dd:ee:ff","type":"ethernet","ipgateway":"10.0.0.1",)"
+       R"("status":"down"})"},
+      {Eight, R"({"description":"Rede","mac":"aa:bb:cc:dd:ee:ff:01:02","type":"ethernet","status":"down"})"},
+      {NoMac, R"({"description":"Rede","type":"loopback","status":"down"})"},
+  };
+  for (const TCase& C : Cases) {
+    SetUp();
+    Machine().Adapters = {C.Adapter};
+    EXPECT_EQ(RunInventario({u"/glpi"}), 0) << C.Expected;
+    const std::optional<std::string> Json = Machine().FileSystem.FileData(DesktopJson);
+    ASSERT_TRUE(Json.has_value()) << C.Expected;
+    const nlohmann::ordered_json Doc = nlohmann::ordered_json::parse(*Json);
+    EXPECT_EQ(Doc["content"]["networks"].dump(), "[" + std::string(C.Expected) + "]");
+  }
+}
+
+TEST_F(GlpiInventoryTest, ProcessorDetailsGiveOneEntryPerPackage) {
+  struct TCase {
+    TGlpiCpuDetails Cpu;
+    std::u16string Name;
+    std::uint16_t Machine;
+    const char* Expected;  // the cpus section; "null" when left out
+  };
+  const std::vector<TCase> Cases{
+      {{u"AuthenticAMD", u"AMD64 Family 25 Model 80 Stepping 0", 3901, 2, 16, 32}, u"Ryzen",
+       platform::ImageFileMachineAmd64,
+       R"([{"name":"Ryzen","manufacturer":"AMD","speed":3901,"core":8,"thread":16,"arch":"x86_64",)"
+       R"("familynumber":"25","model":"80","stepping":0},{"name":"Ryzen","manufacturer":"AMD",)"
+       R"("speed":3901,"core":8,"thread":16,"arch":"x86_64","familynumber":"25","model":"80",)"
+       R"("stepping":0}])"},
+      // An ARM processor's identifier has a hexadecimal model: that much is left out.
+      {{u"Qualcomm Technologies Inc ", u"ARMv8 (64-bit) Family 8 Model D4B Revision   0", 0, 1, 8,
+        8},
+       u"", platform::ImageFileMachineArm64,
+       R"([{"manufacturer":"Qualcomm Technologies Inc","core":8,"thread":8,"arch":"arm64",)"
+       R"("familynumber":"8"}])"},
+      {{u"GenuineIntel", u"x86 Family 6 Model 99999999999 Stepping 1", 0, 0, 0, 0}, u"",
+       platform::ImageFileMachineI386,
+       R"([{"manufacturer":"Intel","arch":"i386","familynumber":"6","stepping":1}])"},
+      // Counts and the installation's architecture alone describe no processor.
+      {{u"", u"", 0, 1, 4, 8}, u"", platform::ImageFileMachineAmd64, "null"},
+  };
+  for (const TCase& C : Cases) {
+    TGlpiInventory Inv;
+    Inv.DeviceName = u"PC";
+    Inv.CpuName = C.Name;
+    Inv.Devices.Cpu = C.Cpu;
+    Inv.Devices.Machine = C.Machine;
+    const auto Doc = nlohmann::ordered_json::parse(GlpiInventoryJson(Inv));
+    EXPECT_EQ(Doc["content"].value("cpus", nlohmann::ordered_json()).dump(), C.Expected);
+  }
+}
+
 }  // namespace
