@@ -1,6 +1,7 @@
 // The floor for a run's time: the system calls inventario.exe makes, in the same order and
-// number for the same machine, with none of its own work (no formatting, sorting, duplicate
-// checks or text conversions beyond what the calls need). A run of the program cannot be faster.
+// number for the same machine (given /glpi, those of a run with /glpi), with none of its own work
+// (no formatting, sorting, duplicate checks or text conversions beyond what the calls need). A run
+// of the program cannot be faster.
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 #include <iphlpapi.h>
@@ -37,6 +38,70 @@ void ReadKey(HKEY Root, const wchar_t* Path, std::initializer_list<const wchar_t
   RegCloseKey(Key);
 }
 
+// With /glpi: the calls only the GLPI inventory makes.
+bool Glpi = false;
+
+// A value's size, then its data into a buffer of that size.
+void ReadBinary(HKEY Key, const wchar_t* Name) {
+  DWORD Type = 0;
+  DWORD Size = 0;
+  if (RegQueryValueExW(Key, Name, nullptr, &Type, nullptr, &Size) != ERROR_SUCCESS) return;
+  std::vector<BYTE> Data(Size + 1);
+  RegQueryValueExW(Key, Name, nullptr, &Type, Data.data(), &Size);
+}
+
+std::vector<std::wstring> SubKeys(HKEY Root, const std::wstring& Path) {
+  std::vector<std::wstring> Names;
+  HKEY Key = nullptr;
+  if (RegOpenKeyExW(Root, Path.c_str(), 0, Read64, &Key) != ERROR_SUCCESS) return Names;
+  DWORD Count = 0;
+  DWORD Longest = 0;
+  RegQueryInfoKeyW(Key, nullptr, nullptr, nullptr, &Count, &Longest, nullptr, nullptr, nullptr,
+                   nullptr, nullptr, nullptr);
+  std::vector<wchar_t> Name(2 * Longest + 1);
+  for (DWORD I = 0; I < Count; ++I) {
+    auto Length = static_cast<DWORD>(Name.size());
+    if (RegEnumKeyExW(Key, I, Name.data(), &Length, nullptr, nullptr, nullptr, nullptr) ==
+        ERROR_SUCCESS) {
+      Names.emplace_back(Name.data(), Length);
+    }
+  }
+  RegCloseKey(Key);
+  return Names;
+}
+
+// The processor's layout, the graphics adapters and the monitors' EDIDs.
+void ReadDevices() {
+  DWORD Length = 0;
+  GetLogicalProcessorInformation(nullptr, &Length);
+  std::vector<BYTE> Processors(Length);
+  GetLogicalProcessorInformation(
+      reinterpret_cast<PSYSTEM_LOGICAL_PROCESSOR_INFORMATION>(Processors.data()), &Length);
+  const std::wstring Class =
+      L"SYSTEM\\CurrentControlSet\\Control\\Class\\{4d36e968-e325-11ce-bfc1-08002be10318}";
+  for (const std::wstring& Adapter : SubKeys(Hklm, Class)) {
+    if (Adapter.find_first_not_of(L"0123456789") != std::wstring::npos) continue;
+    HKEY Key = nullptr;
+    if (RegOpenKeyExW(Hklm, (Class + L"\\" + Adapter).c_str(), 0, Read64, &Key) != ERROR_SUCCESS)
+      continue;
+    for (const wchar_t* Name :
+         {L"DriverDesc", L"HardwareInformation.ChipType", L"HardwareInformation.qwMemorySize"}) {
+      ReadBinary(Key, Name);
+    }
+    RegCloseKey(Key);
+  }
+  const std::wstring Display = L"SYSTEM\\CurrentControlSet\\Enum\\DISPLAY";
+  for (const std::wstring& Model : SubKeys(Hklm, Display)) {
+    for (const std::wstring& Instance : SubKeys(Hklm, Display + L"\\" + Model)) {
+      HKEY Key = nullptr;
+      const std::wstring Path = Display + L"\\" + Model + L"\\" + Instance + L"\\Device Parameters";
+      if (RegOpenKeyExW(Hklm, Path.c_str(), 0, Read64, &Key) != ERROR_SUCCESS) continue;
+      ReadBinary(Key, L"EDID");
+      RegCloseKey(Key);
+    }
+  }
+}
+
 void ReadUninstall(HKEY Root, const wchar_t* Path) {
   HKEY Key = nullptr;
   if (RegOpenKeyExW(Root, Path, 0, Read64, &Key) != ERROR_SUCCESS) return;
@@ -64,13 +129,21 @@ void ReadUninstall(HKEY Root, const wchar_t* Path) {
     RegQueryValueExW(Entry, L"SystemComponent", nullptr, &Type, nullptr, &Size);
     Size = sizeof Data;
     RegQueryValueExW(Entry, L"ParentKeyName", nullptr, &Type, Data, &Size);
+    if (Glpi) {
+      for (const wchar_t* Name : {L"DisplayVersion", L"Publisher", L"InstallDate",
+                                  L"UninstallString", L"URLInfoAbout", L"HelpLink", L"Comments"}) {
+        Size = sizeof Data;
+        RegQueryValueExW(Entry, Name, nullptr, &Type, Data, &Size);
+      }
+    }
     RegCloseKey(Entry);
   }
 }
 
 }  // namespace
 
-int main() {
+int main(int Argc, char** Argv) {
+  Glpi = Argc > 1 && lstrcmpiA(Argv[1], "/glpi") == 0;
   SetErrorMode(GetErrorMode() | SEM_FAILCRITICALERRORS);
   GetThreadLocale();
   IsValidLocale(GetThreadLocale(), LCID_INSTALLED);
@@ -87,6 +160,10 @@ int main() {
   const wchar_t* CurrentVersion = L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion";
   ReadKey(Hklm, CurrentVersion, {L"ProductName", L"DisplayVersion", L"ReleaseId", L"CurrentBuildNumber", L"UBR"});
   ReadKey(Hklm, L"HARDWARE\\DESCRIPTION\\System\\CentralProcessor\\0", {L"ProcessorNameString"});
+  if (Glpi) {
+    ReadKey(Hklm, L"HARDWARE\\DESCRIPTION\\System\\CentralProcessor\\0",
+            {L"VendorIdentifier", L"Identifier", L"~MHz"});
+  }
   MEMORYSTATUSEX Memory{};
   Memory.dwLength = sizeof Memory;
   GlobalMemoryStatusEx(&Memory);
@@ -96,7 +173,15 @@ int main() {
     ULARGE_INTEGER Free;
     ULARGE_INTEGER Total;
     ULARGE_INTEGER TotalFree;
-    if (GetDriveTypeW(Root) == DRIVE_FIXED) GetDiskFreeSpaceExW(Root, &Free, &Total, &TotalFree);
+    if (GetDriveTypeW(Root) != DRIVE_FIXED) continue;
+    GetDiskFreeSpaceExW(Root, &Free, &Total, &TotalFree);
+    if (Glpi) {
+      wchar_t Label[MAX_PATH + 1];
+      wchar_t FileSystem[MAX_PATH + 1];
+      DWORD Serial = 0;
+      GetVolumeInformationW(Root, Label, MAX_PATH + 1, &Serial, nullptr, nullptr, FileSystem,
+                            MAX_PATH + 1);
+    }
   }
   using TTicks = ULONGLONG(WINAPI*)();
   const auto Ticks = reinterpret_cast<TTicks>(
@@ -143,6 +228,20 @@ int main() {
   ReadUninstall(Hklm, L"Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall");
   ReadUninstall(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall");
 
+  if (Glpi) {
+    SYSTEMTIME Now;
+    GetLocalTime(&Now);
+    wchar_t Windows[261];
+    GetSystemWindowsDirectoryW(Windows, 261);
+    using TWow64 = BOOL(WINAPI*)(HANDLE, USHORT*, USHORT*);
+    const auto Wow64 = reinterpret_cast<TWow64>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "IsWow64Process2")));
+    USHORT Process = 0;
+    USHORT Native = 0;
+    if (Wow64 != nullptr) Wow64(GetCurrentProcess(), &Process, &Native);
+    ReadDevices();
+  }
+
   wchar_t Profile[261];
   GetEnvironmentVariableW(L"USERPROFILE", Profile, 260);
   HKEY Folders = nullptr;
@@ -165,6 +264,15 @@ int main() {
     static const char Report[2048] = "\xEF\xBB\xBF";
     Say(File, Report);
     CloseHandle(File);
+  }
+  if (Glpi) {
+    const std::wstring Inventory = std::wstring(Profile) + L"\\Desktop\\relatorio_floor.json";
+    HANDLE Json = CreateFileW(Inventory.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                              CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (Json != INVALID_HANDLE_VALUE) {
+      Say(Json, "{}\n");
+      CloseHandle(Json);
+    }
   }
   Say(Out, "Sucesso! Relatorio salvo em: C:\\relatorio_floor.txt\r\n\r\nPressione ENTER para sair...\r\n");
   char Line[128];

@@ -11,7 +11,7 @@
 #include "report/glpi_inventory.h"
 
 struct TDeviceExtras {
-  std::uint16_t Machine = 0;  // the installation's IMAGE_FILE_MACHINE_*
+  std::uint16_t Machine = 0;              // the installation's IMAGE_FILE_MACHINE_*
   std::vector<TAdapterDetails> Adapters;  // filled by the network probe's own call
   TProcessorDetails Processor;
   std::vector<TVideoController> Videos;

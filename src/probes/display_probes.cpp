@@ -65,7 +65,8 @@ std::optional<std::uint64_t> Number(const std::optional<TRawValue>& Value, std::
 std::u16string Chipset(const TRegistry& Reg) {
   const std::optional<TRawValue> Value = RawValue(Reg, u"HardwareInformation.ChipType");
   if (!Value) return {};
-  if (Value->Type == platform::RegBinary || Value->Type == platform::RegSz) return Utf16Text(Value->Data);
+  if (Value->Type == platform::RegBinary || Value->Type == platform::RegSz)
+    return Utf16Text(Value->Data);
   return {};
 }
 

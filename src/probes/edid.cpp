@@ -14,7 +14,7 @@ constexpr std::size_t DescriptorSize = 18;
 constexpr std::size_t Descriptors = 4;
 constexpr std::uint8_t NameTag = 0xFC;
 constexpr std::uint8_t SerialTag = 0xFF;
-constexpr int FirstYear = 1990;
+constexpr unsigned long FirstYear = 1990;
 
 struct TMaker {
   std::u16string_view Id;
@@ -109,14 +109,13 @@ std::optional<TEdidMonitor> ParseEdid(std::span<const std::uint8_t> Bytes) {
   Monitor.Manufacturer = MakerName(PnpId(Block[8], Block[9]));
   Monitor.Name = Descriptor(Block, NameTag);
   Monitor.Serial = Descriptor(Block, SerialTag);
-  const unsigned long Numeric = static_cast<unsigned long>(Block[12]) |
-                                static_cast<unsigned long>(Block[13]) << 8 |
-                                static_cast<unsigned long>(Block[14]) << 16 |
-                                static_cast<unsigned long>(Block[15]) << 24;
+  const unsigned long Numeric =
+      static_cast<unsigned long>(Block[12]) | static_cast<unsigned long>(Block[13]) << 8 |
+      static_cast<unsigned long>(Block[14]) << 16 | static_cast<unsigned long>(Block[15]) << 24;
   if (Monitor.Serial.empty() && Numeric != 0) Monitor.Serial = Number(Numeric);
   // Week 0 leaves the week unsaid; 0xFF makes the year a model year (EDID 1.4): the year alone.
   const unsigned Week = Block[16];
-  const std::u16string Year = Number(static_cast<unsigned long>(FirstYear + Block[17]));
+  const std::u16string Year = Number(FirstYear + Block[17]);
   Monitor.Description = Week >= 1 && Week <= 54 ? Number(Week) + u"/" + Year : Year;
   Monitor.Base64 = Base64(Bytes.first(BlockSize));
   return Monitor;

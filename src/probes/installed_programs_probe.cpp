@@ -57,7 +57,8 @@ bool IsGuid(std::u16string_view Name) {
   if (Name.size() != Shape.size()) return false;
   for (std::size_t I = 0; I < Name.size(); ++I) {
     const char16_t C = Name[I];
-    const bool Hex = (C >= u'0' && C <= u'9') || (C >= u'a' && C <= u'f') || (C >= u'A' && C <= u'F');
+    const bool Hex =
+        (C >= u'0' && C <= u'9') || (C >= u'a' && C <= u'f') || (C >= u'A' && C <= u'F');
     if (Shape[I] == u'0' ? !Hex : C != Shape[I]) return false;
   }
   return true;
@@ -130,8 +131,8 @@ std::u16string GetInstalledPrograms(std::vector<TInstalledProgram>* Details) {
     TRegistry Reg(RegistryReadAccess);
     ReadUninstallKey(Reg, Keys, ProgramsList, Described, platform::HkeyLocalMachine, UninstallKey,
                      true);
-    ReadUninstallKey(Reg, Keys, ProgramsList, Described, platform::HkeyLocalMachine,
-                     Uninstall32Key, false);
+    ReadUninstallKey(Reg, Keys, ProgramsList, Described, platform::HkeyLocalMachine, Uninstall32Key,
+                     false);
     ReadUninstallKey(Reg, Keys, ProgramsList, Described, platform::HkeyCurrentUser, UninstallKey,
                      true);
   }

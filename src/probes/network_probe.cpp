@@ -75,7 +75,8 @@ void GetNetworkDetails(std::u16string& NetName, std::u16string& IPLocal, std::u1
   std::vector<std::uint8_t> AdapterInfo(BufLen);
   if (platform::GetAdaptersInfo(AdapterInfo.data(), &BufLen) != 0) return;
   if (Adapters != nullptr) {
-    for (const std::uint8_t* Ptr = AdapterInfo.data(); Ptr != nullptr; Ptr = platform::NextAdapter(Ptr))
+    for (const std::uint8_t* Ptr = AdapterInfo.data(); Ptr != nullptr;
+         Ptr = platform::NextAdapter(Ptr))
       Adapters->push_back(AdapterDetails(Ptr));
   }
 

@@ -70,7 +70,7 @@ struct TGlpiMonitor {
 
 // What a run found of the machine's devices beyond the report's fields.
 struct TGlpiDevices {
-  std::uint16_t Machine = 0;  // what the installation is built for: IMAGE_FILE_MACHINE_*
+  std::uint16_t Machine = 0;           // what the installation is built for: IMAGE_FILE_MACHINE_*
   std::vector<TGlpiNetwork> Networks;  // all of the adapter table, when it could be read
   TGlpiCpuDetails Cpu;
   std::vector<TGlpiVideo> Videos;

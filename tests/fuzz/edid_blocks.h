@@ -11,14 +11,14 @@
 namespace edid {
 
 struct TBlockSpec {
-  std::string Pnp = "DEL";         // three letters A to Z
+  std::string Pnp = "DEL";  // three letters A to Z
   std::uint16_t Product = 0xA0F4;
-  std::uint32_t Serial = 0;        // the numeric serial
+  std::uint32_t Serial = 0;  // the numeric serial
   std::uint8_t Week = 12;
-  std::uint8_t Year = 31;          // since 1990
-  std::uint8_t Revision = 4;       // EDID 1.Revision
-  std::string Name;                // a monitor-name descriptor when not empty
-  std::string SerialText;          // a serial-number descriptor when not empty
+  std::uint8_t Year = 31;     // since 1990
+  std::uint8_t Revision = 4;  // EDID 1.Revision
+  std::string Name;           // a monitor-name descriptor when not empty
+  std::string SerialText;     // a serial-number descriptor when not empty
 };
 
 // A display descriptor: 0, 0, 0, Tag, 0, then 13 bytes of text ended by a line feed and padded
@@ -35,7 +35,8 @@ inline void PutDescriptor(std::uint8_t* D, std::uint8_t Tag, const std::string& 
 // The last byte makes the block's bytes sum to 0 modulo 256.
 inline void FixChecksum(std::vector<std::uint8_t>& Block) {
   Block[127] = 0;
-  Block[127] = static_cast<std::uint8_t>(256 - std::accumulate(Block.begin(), Block.end(), 0U) % 256);
+  Block[127] =
+      static_cast<std::uint8_t>(256 - std::accumulate(Block.begin(), Block.end(), 0U) % 256);
 }
 
 inline std::vector<std::uint8_t> Block(const TBlockSpec& Spec) {
@@ -57,7 +58,7 @@ inline std::vector<std::uint8_t> Block(const TBlockSpec& Spec) {
   B[20] = 0xA5;  // digital input, 8 bits per colour, DisplayPort
   B[21] = 53;    // 53 cm by 30 cm
   B[22] = 30;
-  B[23] = 120;   // gamma 2.2
+  B[23] = 120;  // gamma 2.2
   B[24] = 0x3A;
   // Descriptor 1: the preferred timing, 1920x1080 at 60 Hz (pixel clock 148.5 MHz).
   const std::array<std::uint8_t, 18> Timing{0x02, 0x3A, 0x80, 0x18, 0x71, 0x38, 0x2D, 0x40, 0x58,

@@ -50,9 +50,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
   fuzz::Check(Monitor.has_value() == Sound, "exactly the sound blocks are parsed");
   if (!Monitor) return 0;
   fuzz::Check(Monitor->Base64.size() == 172, "128 bytes are 172 base64 characters");
-  fuzz::Check(Decoded(Monitor->Base64) ==
-                  std::vector<std::uint8_t>(Bytes.begin(), Bytes.begin() + 128),
-              "base64 of the base block");
+  fuzz::Check(
+      Decoded(Monitor->Base64) == std::vector<std::uint8_t>(Bytes.begin(), Bytes.begin() + 128),
+      "base64 of the base block");
   CheckText(Monitor->Name, 13, "name");
   CheckText(Monitor->Serial, 13, "serial");
   CheckText(Monitor->Manufacturer, 9, "manufacturer");

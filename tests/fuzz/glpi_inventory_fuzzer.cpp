@@ -70,8 +70,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
   Inv.Arch = Text();
   Inv.CpuName = Text();
   for (int I = In.ConsumeIntegralInRange(0, 3); I > 0; --I) {
-    Inv.Drives.push_back({In.ConsumeIntegral<char16_t>(), In.ConsumeIntegral<std::uint64_t>(),
-                          In.ConsumeIntegral<std::uint64_t>(), In.ConsumeBool(), {}, {}, {}});
+    Inv.Drives.push_back({In.ConsumeIntegral<char16_t>(),
+                          In.ConsumeIntegral<std::uint64_t>(),
+                          In.ConsumeIntegral<std::uint64_t>(),
+                          In.ConsumeBool(),
+                          {},
+                          {},
+                          {}});
   }
   Inv.NetDescription = Text();
   Inv.IpAddress = Text();

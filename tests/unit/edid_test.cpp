@@ -45,11 +45,9 @@ TEST(EdidTest, BaseBlocksGiveTheMonitorOrNothing) {
   };
   const std::vector<TCase> Cases{
       {"descriptors", Dell, TEdidMonitor{u"Dell", u"DELL P2419H", u"7MT0186S1HVL", u"12/2021", {}}},
-      {"numeric serial, week 0",
-       edid::Block(edid::OfficeSamsung()),
+      {"numeric serial, week 0", edid::Block(edid::OfficeSamsung()),
        TEdidMonitor{u"Samsung", u"S24F350", u"1515008072", u"2019", {}}},
-      {"no serial at all, model year",
-       edid::Block({"LEN", 2, 0, 0xFF, 30, 4, "", ""}),
+      {"no serial at all, model year", edid::Block({"LEN", 2, 0, 0xFF, 30, 4, "", ""}),
        TEdidMonitor{u"Lenovo", u"", u"", u"2020", {}}},
       {"unknown maker, full and odd text", OddName,
        TEdidMonitor{u"ZZZ", u"A??DEFGHIJKLM", u"", u"2025", {}}},

@@ -206,7 +206,8 @@ TEST_F(GlpiInventoryTest, EachAdapterOfTheTableBecomesANetworkEntry) {
       {Adapter(6, "10.0.0.256", "255.0.0.0", "10.0.0.1", 0, ""),
        R"({"description":"Rede","mac":"aa:bb:cc:dd:ee:ff","type":"ethernet","ipgateway":"10.0.0.1",)"
        R"("status":"down"})"},
-      {Eight, R"({"description":"Rede","mac":"aa:bb:cc:dd:ee:ff:01:02","type":"ethernet","status":"down"})"},
+      {Eight,
+       R"({"description":"Rede","mac":"aa:bb:cc:dd:ee:ff:01:02","type":"ethernet","status":"down"})"},
       {NoMac, R"({"description":"Rede","type":"loopback","status":"down"})"},
   };
   for (const TCase& C : Cases) {
@@ -228,7 +229,8 @@ TEST_F(GlpiInventoryTest, ProcessorDetailsGiveOneEntryPerPackage) {
     const char* Expected;  // the cpus section; "null" when left out
   };
   const std::vector<TCase> Cases{
-      {{u"AuthenticAMD", u"AMD64 Family 25 Model 80 Stepping 0", 3901, 2, 16, 32}, u"Ryzen",
+      {{u"AuthenticAMD", u"AMD64 Family 25 Model 80 Stepping 0", 3901, 2, 16, 32},
+       u"Ryzen",
        platform::ImageFileMachineAmd64,
        R"([{"name":"Ryzen","manufacturer":"AMD","speed":3901,"core":8,"thread":16,"arch":"x86_64",)"
        R"("familynumber":"25","model":"80","stepping":0},{"name":"Ryzen","manufacturer":"AMD",)"
@@ -237,10 +239,12 @@ TEST_F(GlpiInventoryTest, ProcessorDetailsGiveOneEntryPerPackage) {
       // An ARM processor's identifier has a hexadecimal model: that much is left out.
       {{u"Qualcomm Technologies Inc ", u"ARMv8 (64-bit) Family 8 Model D4B Revision   0", 0, 1, 8,
         8},
-       u"", platform::ImageFileMachineArm64,
+       u"",
+       platform::ImageFileMachineArm64,
        R"([{"manufacturer":"Qualcomm Technologies Inc","core":8,"thread":8,"arch":"arm64",)"
        R"("familynumber":"8"}])"},
-      {{u"GenuineIntel", u"x86 Family 6 Model 99999999999 Stepping 1", 0, 0, 0, 0}, u"",
+      {{u"GenuineIntel", u"x86 Family 6 Model 99999999999 Stepping 1", 0, 0, 0, 0},
+       u"",
        platform::ImageFileMachineI386,
        R"([{"manufacturer":"Intel","arch":"i386","familynumber":"6","stepping":1}])"},
       // Counts and the installation's architecture alone describe no processor.

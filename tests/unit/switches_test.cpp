@@ -172,9 +172,9 @@ TEST_F(SwitchesTest, OnlyGlpiReadsWhatOnlyTheInventoryNeeds) {
     return Machine().CallCounts();
   };
   const auto Plain = Queries({});
-  for (const char* Call : {"GetLocalTime", "GetSystemWindowsDirectoryW", "IsWow64Process2",
-                           "GetNativeSystemInfo", "DeleteFileW", "GetVolumeInformationW",
-                           "GetLogicalProcessorInformation"}) {
+  for (const char* Call :
+       {"GetLocalTime", "GetSystemWindowsDirectoryW", "IsWow64Process2", "GetNativeSystemInfo",
+        "DeleteFileW", "GetVolumeInformationW", "GetLogicalProcessorInformation"}) {
     EXPECT_FALSE(Plain.contains(Call)) << Call;
   }
   const auto Glpi = Queries({u"/glpi"});
