@@ -70,6 +70,13 @@ std::vector<std::wstring> SubKeys(HKEY Root, const std::wstring& Path) {
   return Names;
 }
 
+// Parent\Child.
+std::wstring Below(std::wstring Parent, const std::wstring& Child) {
+  Parent += L'\\';
+  Parent += Child;
+  return Parent;
+}
+
 // The processor's layout, the graphics adapters and the monitors' EDIDs.
 void ReadDevices() {
   DWORD Length = 0;
@@ -82,8 +89,7 @@ void ReadDevices() {
   for (const std::wstring& Adapter : SubKeys(Hklm, Class)) {
     if (Adapter.find_first_not_of(L"0123456789") != std::wstring::npos) continue;
     HKEY Key = nullptr;
-    if (RegOpenKeyExW(Hklm, (Class + L"\\" + Adapter).c_str(), 0, Read64, &Key) != ERROR_SUCCESS)
-      continue;
+    if (RegOpenKeyExW(Hklm, Below(Class, Adapter).c_str(), 0, Read64, &Key) != ERROR_SUCCESS) continue;
     for (const wchar_t* Name :
          {L"DriverDesc", L"HardwareInformation.ChipType", L"HardwareInformation.qwMemorySize"}) {
       ReadBinary(Key, Name);
@@ -92,9 +98,10 @@ void ReadDevices() {
   }
   const std::wstring Display = L"SYSTEM\\CurrentControlSet\\Enum\\DISPLAY";
   for (const std::wstring& Model : SubKeys(Hklm, Display)) {
-    for (const std::wstring& Instance : SubKeys(Hklm, Display + L"\\" + Model)) {
+    const std::wstring ModelPath = Below(Display, Model);
+    for (const std::wstring& Instance : SubKeys(Hklm, ModelPath)) {
       HKEY Key = nullptr;
-      const std::wstring Path = Display + L"\\" + Model + L"\\" + Instance + L"\\Device Parameters";
+      const std::wstring Path = Below(Below(ModelPath, Instance), L"Device Parameters");
       if (RegOpenKeyExW(Hklm, Path.c_str(), 0, Read64, &Key) != ERROR_SUCCESS) continue;
       ReadBinary(Key, L"EDID");
       RegCloseKey(Key);
