@@ -89,7 +89,8 @@ void ReadDevices() {
   for (const std::wstring& Adapter : SubKeys(Hklm, Class)) {
     if (Adapter.find_first_not_of(L"0123456789") != std::wstring::npos) continue;
     HKEY Key = nullptr;
-    if (RegOpenKeyExW(Hklm, Below(Class, Adapter).c_str(), 0, Read64, &Key) != ERROR_SUCCESS) continue;
+    if (RegOpenKeyExW(Hklm, Below(Class, Adapter).c_str(), 0, Read64, &Key) != ERROR_SUCCESS)
+      continue;
     for (const wchar_t* Name :
          {L"DriverDesc", L"HardwareInformation.ChipType", L"HardwareInformation.qwMemorySize"}) {
       ReadBinary(Key, Name);

@@ -227,6 +227,11 @@ constexpr std::size_t Index = WidePointers ? 416 : 412;  // unsigned 32-bit
 constexpr std::size_t Type = WidePointers ? 420 : 416;   // unsigned 32-bit, MIB_IF_TYPE_*
 constexpr std::size_t IpMask = IpAddress + AddressTextSize;
 constexpr std::size_t DhcpServer = WidePointers ? 544 : 512;  // its first address text
+// The address list's first entry, an IP_ADDR_STRING: a link to the next entry, then the address
+// and mask texts. NextAddress walks the list.
+constexpr std::size_t IpAddressList = WidePointers ? 440 : 428;
+constexpr std::size_t EntryAddress = WidePointers ? 8 : 4;  // within an entry
+constexpr std::size_t EntryMask = EntryAddress + AddressTextSize;
 constexpr std::uint32_t TypeEthernet = 6;
 constexpr std::uint32_t TypeLoopback = 24;
 constexpr std::uint32_t TypeWireless = 71;
@@ -235,6 +240,9 @@ constexpr std::uint32_t TypeWireless = 71;
 std::uint32_t GetAdaptersInfo(std::uint8_t* AdapterInfo, std::uint32_t* SizePointer);
 // The record after Record in a block GetAdaptersInfo filled; nullptr after the last one.
 const std::uint8_t* NextAdapter(const std::uint8_t* Record);
+// The address-list entry after Entry (one at IpAddressList, or one this gave); nullptr after the
+// last one.
+const std::uint8_t* NextAddress(const std::uint8_t* Entry);
 
 // The print spooler. Enumeration fills a buffer with fixed-size records followed by the texts
 // they point at, as the system does; these are the records of the levels the program asks for.

@@ -51,8 +51,17 @@ TAdapterDetails AdapterDetails(const std::uint8_t* Record) {
                      Record + record::Address + std::min<std::size_t>(Length, record::AddressSize));
   Details.Type = WordField(Record, record::Type);
   Details.DhcpEnabled = WordField(Record, record::DhcpEnabled);
-  Details.IpAddress = TextField(Record, record::IpAddress, record::AddressTextSize);
-  Details.IpMask = TextField(Record, record::IpMask, record::AddressTextSize);
+  // The first usable address of the list, else its first entry.
+  for (const std::uint8_t* Entry = Record + record::IpAddressList; Entry != nullptr;
+       Entry = platform::NextAddress(Entry)) {
+    std::u16string Address = TextField(Entry, record::EntryAddress, record::AddressTextSize);
+    const bool First = Entry == Record + record::IpAddressList;
+    if (First || !Unusable(Address)) {
+      Details.IpAddress = std::move(Address);
+      Details.IpMask = TextField(Entry, record::EntryMask, record::AddressTextSize);
+    }
+    if (!Unusable(Details.IpAddress)) break;
+  }
   Details.Gateway = TextField(Record, record::GatewayAddress, record::AddressTextSize);
   Details.DhcpServer = TextField(Record, record::DhcpServer, record::AddressTextSize);
   return Details;

@@ -188,6 +188,9 @@ TEST_F(GlpiInventoryTest, EachAdapterOfTheTableBecomesANetworkEntry) {
   Eight.AddressLength = 8;
   sim::TAdapter NoMac = Adapter(24, "", "", "", 1, "");
   NoMac.AddressLength = 0;
+  sim::TAdapter Second = Adapter(6, "0.0.0.0", "0.0.0.0", "", 0, "");  // usable further down
+  Second.MoreAddresses = {
+      {"127.0.0.9", "255.0.0.0"}, {"192.0.2.9", "255.255.255.0"}, {"192.0.2.10", ""}};
   const std::vector<TCase> Cases{
       {Adapter(71, "172.16.5.130", "255.255.255.128", "172.16.5.129", 1, "172.16.5.1"),
        R"({"description":"Rede","mac":"aa:bb:cc:dd:ee:ff","type":"wifi","ipaddress":"172.16.5.130",)"
@@ -209,6 +212,9 @@ TEST_F(GlpiInventoryTest, EachAdapterOfTheTableBecomesANetworkEntry) {
       {Eight,
        R"({"description":"Rede","mac":"aa:bb:cc:dd:ee:ff:01:02","type":"ethernet","status":"down"})"},
       {NoMac, R"({"description":"Rede","type":"loopback","status":"down"})"},
+      {Second,
+       R"({"description":"Rede","mac":"aa:bb:cc:dd:ee:ff","type":"ethernet","ipaddress":"192.0.2.9",)"
+       R"("ipmask":"255.255.255.0","ipsubnet":"192.0.2.0","status":"up"})"},
   };
   for (const TCase& C : Cases) {
     SetUp();

@@ -13,6 +13,7 @@
 #include <set>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "platform/platform.h"
@@ -108,6 +109,8 @@ struct TAdapter {
   std::uint32_t Index = 0;
   std::string IpMask;
   std::string DhcpServer;
+  // The address list's further entries, address and mask, after IpAddress and IpMask.
+  std::vector<std::pair<std::string, std::string>> MoreAddresses;
 };
 
 // A system DLL that the program binds on first use, and the calls it makes into it.
