@@ -1,7 +1,7 @@
 // The floor for a run's time: the system calls inventario.exe makes, in the same order and
-// number for the same machine, with none of its own work (no formatting, sorting, duplicate
-// checks or text conversions beyond what the calls need). A run of the program cannot be faster.
-// With /glpi it also makes the calls the GLPI inventory adds, and writes a file as large.
+// number for the same machine (given /glpi, those of a run with /glpi), with none of its own work
+// (no formatting, sorting, duplicate checks or text conversions beyond what the calls need). A run
+// of the program cannot be faster. With /glpi it also writes a file as large as the inventory.
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 #include <iphlpapi.h>
@@ -10,6 +10,7 @@
 
 #include <initializer_list>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace {
@@ -41,7 +42,79 @@ void ReadKey(HKEY Root, const wchar_t* Path, std::initializer_list<const wchar_t
 
 std::size_t Entries = 0;  // the Uninstall entries seen
 
-void ReadUninstall(HKEY Root, const wchar_t* Path, bool Glpi) {
+// With /glpi: the calls only the GLPI inventory makes.
+bool Glpi = false;
+
+// A value's size, then its data into a buffer of that size.
+void ReadBinary(HKEY Key, const wchar_t* Name) {
+  DWORD Type = 0;
+  DWORD Size = 0;
+  if (RegQueryValueExW(Key, Name, nullptr, &Type, nullptr, &Size) != ERROR_SUCCESS) return;
+  std::vector<BYTE> Data(Size + 1);
+  RegQueryValueExW(Key, Name, nullptr, &Type, Data.data(), &Size);
+}
+
+std::vector<std::wstring> SubKeys(HKEY Root, const std::wstring& Path) {
+  std::vector<std::wstring> Names;
+  HKEY Key = nullptr;
+  if (RegOpenKeyExW(Root, Path.c_str(), 0, Read64, &Key) != ERROR_SUCCESS) return Names;
+  DWORD Count = 0;
+  DWORD Longest = 0;
+  RegQueryInfoKeyW(Key, nullptr, nullptr, nullptr, &Count, &Longest, nullptr, nullptr, nullptr,
+                   nullptr, nullptr, nullptr);
+  std::vector<wchar_t> Name(2 * Longest + 1);
+  for (DWORD I = 0; I < Count; ++I) {
+    auto Length = static_cast<DWORD>(Name.size());
+    if (RegEnumKeyExW(Key, I, Name.data(), &Length, nullptr, nullptr, nullptr, nullptr) ==
+        ERROR_SUCCESS) {
+      Names.emplace_back(Name.data(), Length);
+    }
+  }
+  RegCloseKey(Key);
+  return Names;
+}
+
+// Parent\Child.
+std::wstring Below(std::wstring Parent, const std::wstring& Child) {
+  Parent += L'\\';
+  Parent += Child;
+  return Parent;
+}
+
+// The processor's layout, the graphics adapters and the monitors' EDIDs.
+void ReadDevices() {
+  DWORD Length = 0;
+  GetLogicalProcessorInformation(nullptr, &Length);
+  std::vector<BYTE> Processors(Length);
+  GetLogicalProcessorInformation(
+      reinterpret_cast<PSYSTEM_LOGICAL_PROCESSOR_INFORMATION>(Processors.data()), &Length);
+  const std::wstring Class =
+      L"SYSTEM\\CurrentControlSet\\Control\\Class\\{4d36e968-e325-11ce-bfc1-08002be10318}";
+  for (const std::wstring& Adapter : SubKeys(Hklm, Class)) {
+    if (Adapter.find_first_not_of(L"0123456789") != std::wstring::npos) continue;
+    HKEY Key = nullptr;
+    if (RegOpenKeyExW(Hklm, Below(Class, Adapter).c_str(), 0, Read64, &Key) != ERROR_SUCCESS)
+      continue;
+    for (const wchar_t* Name :
+         {L"DriverDesc", L"HardwareInformation.ChipType", L"HardwareInformation.qwMemorySize"}) {
+      ReadBinary(Key, Name);
+    }
+    RegCloseKey(Key);
+  }
+  const std::wstring Display = L"SYSTEM\\CurrentControlSet\\Enum\\DISPLAY";
+  for (const std::wstring& Model : SubKeys(Hklm, Display)) {
+    const std::wstring ModelPath = Below(Display, Model);
+    for (const std::wstring& Instance : SubKeys(Hklm, ModelPath)) {
+      HKEY Key = nullptr;
+      const std::wstring Path = Below(Below(ModelPath, Instance), L"Device Parameters");
+      if (RegOpenKeyExW(Hklm, Path.c_str(), 0, Read64, &Key) != ERROR_SUCCESS) continue;
+      ReadBinary(Key, L"EDID");
+      RegCloseKey(Key);
+    }
+  }
+}
+
+void ReadUninstall(HKEY Root, const wchar_t* Path) {
   HKEY Key = nullptr;
   if (RegOpenKeyExW(Root, Path, 0, Read64, &Key) != ERROR_SUCCESS) return;
   DWORD Count = 0;
@@ -70,7 +143,10 @@ void ReadUninstall(HKEY Root, const wchar_t* Path, bool Glpi) {
     Size = sizeof Data;
     RegQueryValueExW(Entry, L"ParentKeyName", nullptr, &Type, Data, &Size);
     if (Glpi) {
-      for (const wchar_t* Name : {L"DisplayVersion", L"Publisher"}) ReadValue(Entry, Name);
+      for (const wchar_t* Name : {L"DisplayVersion", L"Publisher", L"InstallDate",
+                                  L"UninstallString", L"URLInfoAbout", L"HelpLink", L"Comments"}) {
+        ReadValue(Entry, Name);
+      }
     }
     RegCloseKey(Entry);
   }
@@ -112,10 +188,23 @@ void GlpiCalls() {
   SystemTimeToTzSpecificLocalTime(nullptr, &Utc, &Local);
 }
 
+// A file as the program saves one: a new file beside it, flushed, then moved into place.
+void SaveWhole(const std::wstring& Path, std::string_view Bytes) {
+  const std::wstring Temporary = Path + L".floor.tmp";
+  HANDLE File = CreateFileW(Temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (File == INVALID_HANDLE_VALUE) return;
+  DWORD Written = 0;
+  WriteFile(File, Bytes.data(), static_cast<DWORD>(Bytes.size()), &Written, nullptr);
+  FlushFileBuffers(File);
+  CloseHandle(File);
+  MoveFileExW(Temporary.c_str(), Path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+}
+
 }  // namespace
 
-int main() {
-  const bool Glpi = wcsstr(GetCommandLineW(), L"/glpi") != nullptr;
+int main(int Argc, char** Argv) {
+  Glpi = Argc > 1 && lstrcmpiA(Argv[1], "/glpi") == 0;
   SetErrorMode(GetErrorMode() | SEM_FAILCRITICALERRORS);
   GetThreadLocale();
   IsValidLocale(GetThreadLocale(), LCID_INSTALLED);
@@ -132,6 +221,10 @@ int main() {
   const wchar_t* CurrentVersion = L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion";
   ReadKey(Hklm, CurrentVersion, {L"ProductName", L"DisplayVersion", L"ReleaseId", L"CurrentBuildNumber", L"UBR"});
   ReadKey(Hklm, L"HARDWARE\\DESCRIPTION\\System\\CentralProcessor\\0", {L"ProcessorNameString"});
+  if (Glpi) {
+    ReadKey(Hklm, L"HARDWARE\\DESCRIPTION\\System\\CentralProcessor\\0",
+            {L"VendorIdentifier", L"Identifier", L"~MHz"});
+  }
   MEMORYSTATUSEX Memory{};
   Memory.dwLength = sizeof Memory;
   GlobalMemoryStatusEx(&Memory);
@@ -141,7 +234,15 @@ int main() {
     ULARGE_INTEGER Free;
     ULARGE_INTEGER Total;
     ULARGE_INTEGER TotalFree;
-    if (GetDriveTypeW(Root) == DRIVE_FIXED) GetDiskFreeSpaceExW(Root, &Free, &Total, &TotalFree);
+    if (GetDriveTypeW(Root) != DRIVE_FIXED) continue;
+    GetDiskFreeSpaceExW(Root, &Free, &Total, &TotalFree);
+    if (Glpi) {
+      wchar_t Label[MAX_PATH + 1];
+      wchar_t FileSystem[MAX_PATH + 1];
+      DWORD Serial = 0;
+      GetVolumeInformationW(Root, Label, MAX_PATH + 1, &Serial, nullptr, nullptr, FileSystem,
+                            MAX_PATH + 1);
+    }
   }
   using TTicks = ULONGLONG(WINAPI*)();
   const auto Ticks = reinterpret_cast<TTicks>(
@@ -172,10 +273,13 @@ int main() {
     GetDefaultPrinterW(Name.data(), &Length);
   }
 
-  ReadUninstall(Hklm, L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall", Glpi);
-  ReadUninstall(Hklm, L"Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall", Glpi);
-  ReadUninstall(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall", Glpi);
-  if (Glpi) GlpiCalls();
+  ReadUninstall(Hklm, L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall");
+  ReadUninstall(Hklm, L"Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall");
+  ReadUninstall(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall");
+  if (Glpi) {
+    GlpiCalls();
+    ReadDevices();
+  }
 
   wchar_t Profile[261];
   GetEnvironmentVariableW(L"USERPROFILE", Profile, 260);
@@ -193,29 +297,15 @@ int main() {
     RegCloseKey(Folders);
   }
   const std::wstring Path = std::wstring(Profile) + L"\\Desktop\\relatorio_floor.txt";
-  const std::wstring Temporary = Path + L".floor.tmp";
-  HANDLE File = CreateFileW(Temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (File != INVALID_HANDLE_VALUE) {
-    static const char Report[2048] = "\xEF\xBB\xBF";
-    Say(File, Report);
-    FlushFileBuffers(File);
-    CloseHandle(File);
-    MoveFileExW(Temporary.c_str(), Path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
-  }
+  static const char Report[2048] = "\xEF\xBB\xBF";
+  SaveWhole(Path, Report);
   Say(Out, "Sucesso! Relatorio salvo em: C:\\relatorio_floor.txt\r\n");
   if (Glpi) {
     // As large as the program's inventory: a few hundred bytes of its own, some per program.
-    const std::wstring Json = std::wstring(Profile) + L"\\Desktop\\relatorio_floor.json";
-    HANDLE Inventory = CreateFileW(Json.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                   CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (Inventory != INVALID_HANDLE_VALUE) {
-      const std::string Text(2048 + 96 * Entries, ' ');
-      DWORD Written = 0;
-      WriteFile(Inventory, Text.data(), static_cast<DWORD>(Text.size()), &Written, nullptr);
-      CloseHandle(Inventory);
-    }
+    SaveWhole(std::wstring(Profile) + L"\\Desktop\\relatorio_floor.json",
+              std::string(2048 + 96 * Entries, ' '));
     Say(Out, "Inventario GLPI salvo em: C:\\relatorio_floor.json\r\n");
+    return 0;  // a run with a switch neither prompts nor waits
   }
   Say(Out, "\r\nPressione ENTER para sair...\r\n");
   char Line[128];

@@ -111,8 +111,8 @@ def main():
             print(f"  {name:<16} {value * 1000:8.1f} ms   (runs: {', '.join(f'{v * 1000:.0f}' for v in times[name])})")
         print(f"  inventario / floor = {median['inventario'] / median['floor']:.2f}  (goal: at most 1.20)")
         print(f"  wmic / inventario  = {median['wmic'] / median['inventario']:.2f}  (goal: at least 4.00)")
-        # /glpi adds two value reads per program (version and publisher), the firmware table, the
-        # DNS name, the domain, the installation's values and the JSON file; the floor makes them too.
+        # /glpi adds seven value reads per program, the firmware table, the DNS name, the domain, the
+        # installation's values, the devices' calls and the JSON file; the floor makes them too.
         print(f"  inventario /glpi / inventario = {median['inventario /glpi'] / median['inventario']:.2f}")
         print(f"  inventario /glpi / floor /glpi = {median['inventario /glpi'] / median['floor /glpi']:.2f}  (goal: at most 1.10)")
         # The most any program making these calls could gain on this machine: the floor's own ratio.

@@ -18,7 +18,8 @@ if ! [[ "$seconds" =~ ^[0-9]+$ ]] || [ "$seconds" -eq 0 ]; then
   echo "usage: bash scripts/fuzz.sh [SECONDS] [TARGET...]" >&2
   exit 2
 fi
-all=(registry_probes registry_import network printers str_to_int float_format string_list glpi_inventory smbios)
+all=(registry_probes registry_import network printers str_to_int float_format string_list glpi_inventory
+  smbios edid)
 targets=("$@")
 [ "${#targets[@]}" -gt 0 ] || targets=("${all[@]}")
 

@@ -100,8 +100,8 @@ TGlpiInventory GlpiInventoryOf(const TReportFields& F, TProbeExtras& X) {
   Inv.Arch = X.Arch;
   Inv.CpuName = Found(F.CPU, UnknownCPUName);
   for (const TDiskSpace& Disk : X.Disks) {
-    Inv.Drives.push_back(
-        {Disk.Letter, Disk.TotalBytes, Disk.FreeBytes, Disk.Letter == X.SystemDrive});
+    Inv.Drives.push_back({Disk.Letter, Disk.TotalBytes, Disk.FreeBytes,
+                          Disk.Letter == X.SystemDrive, Disk.FileSystem, Disk.Label, Disk.Serial});
   }
   if (F.IPLocal != AddressNotObtained) {
     Inv.NetDescription = F.NetName;
@@ -111,10 +111,14 @@ TGlpiInventory GlpiInventoryOf(const TReportFields& F, TProbeExtras& X) {
   }
   Inv.Printers = std::move(X.Printers);
   for (TInstalledProgram& Program : X.Programs) {
-    Inv.Softwares.push_back(
-        {std::move(Program.Name), std::move(Program.Version), std::move(Program.Publisher)});
+    Inv.Softwares.push_back({std::move(Program.Name), std::move(Program.Version),
+                             std::move(Program.Publisher), std::move(Program.InstallDate),
+                             std::move(Program.Guid), std::move(Program.UninstallString),
+                             std::move(Program.UrlInfoAbout), std::move(Program.HelpLink),
+                             std::move(Program.Comments), Program.WideView});
   }
   Inv.Identity = IdentityOf(X.Identity, X.MemoryBytes);
+  AddDevices(Inv, X.Devices);
   return Inv;
 }
 

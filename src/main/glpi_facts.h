@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "main/glpi_devices.h"
 #include "platform/platform.h"
 #include "probes/firmware_probes.h"
 #include "probes/probes.h"
@@ -36,6 +37,7 @@ struct TProbeExtras {
   char16_t SystemDrive = 0;
   std::u16string Arch;
   TMachineIdentity Identity;
+  TDeviceExtras Devices;
 };
 
 // The inventory of a run: every report field the machine gave, none at its probe's fallback text

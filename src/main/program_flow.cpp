@@ -31,12 +31,15 @@ void RunProbes(TReportFields& F, TProbeExtras* X) {
   if (X != nullptr)
     X->RunTime = GetLocalDateTime();  // right after the uptime: the boot time is their difference
   F.ProductID = GetWindowsProductId();
-  GetNetworkDetails(F.NetName, F.IPLocal, F.Gateway, F.MAC, F.TipoIP, F.SpeedStr);
+  GetNetworkDetails(F.NetName, F.IPLocal, F.Gateway, F.MAC, F.TipoIP, F.SpeedStr,
+                    X != nullptr ? &X->Devices.Adapters : nullptr);
   F.PrintersStr = GetInstalledPrinters(X != nullptr ? &X->Printers : nullptr);
   F.Programs = GetInstalledPrograms(X != nullptr ? &X->Programs : nullptr);
   if (X != nullptr) {
     X->SystemDrive = GetSystemDriveLetter();
-    X->Arch = GetWindowsArchitecture();
+    X->Devices.Machine = GetWindowsMachine();
+    X->Arch = WindowsArchitectureOf(X->Devices.Machine);
+    ProbeDevices(X->Devices);
     X->Identity = GetMachineIdentity();
   }
 }

@@ -207,6 +207,28 @@ Bool GetDiskFreeSpaceExW(const char16_t* DirectoryName, std::uint64_t* FreeBytes
 // lacks it: 0 when the system has no such call, else nonzero with the milliseconds in Ticks.
 Bool GetTickCount64(std::uint64_t* Ticks);
 
+// What a volume says about itself: its label, serial number and file system name (the texts in
+// buffers of the given sizes in UTF-16 units, NUL included). Any pointer may be null.
+Bool GetVolumeInformationW(const char16_t* RootPathName, char16_t* VolumeNameBuffer,
+                           std::uint32_t VolumeNameSize, std::uint32_t* VolumeSerialNumber,
+                           std::uint32_t* MaximumComponentLength, std::uint32_t* FileSystemFlags,
+                           char16_t* FileSystemNameBuffer, std::uint32_t FileSystemNameSize);
+
+// How logical processors share cores and packages: GetLogicalProcessorInformation fills Buffer
+// with records of RecordSize bytes in the system's layout (a pointer-wide processor mask first);
+// with a buffer too small it fails with ErrorInsufficientBuffer and sets ReturnedLength to the
+// bytes needed. Relationship values: 0 a core, 3 a package.
+namespace processor_record {
+constexpr bool WidePointers = sizeof(void*) == 8;
+constexpr std::size_t ProcessorMask = 0;  // pointer-wide: one bit per logical processor
+constexpr std::size_t ProcessorMaskSize = sizeof(void*);
+constexpr std::size_t Relationship = WidePointers ? 8 : 4;  // unsigned 32-bit
+constexpr std::size_t RecordSize = WidePointers ? 32 : 24;
+constexpr std::uint32_t RelationProcessorCore = 0;
+constexpr std::uint32_t RelationProcessorPackage = 3;
+}  // namespace processor_record
+Bool GetLogicalProcessorInformation(std::uint8_t* Buffer, std::uint32_t* ReturnedLength);
+
 // The adapter table: GetAdaptersInfo fills a block with records of RecordSize bytes in the
 // system's layout, which follows the width of a pointer (the record starts with one, and holds
 // more); the program reads the fields below at these offsets and walks the chain with
@@ -223,11 +245,27 @@ constexpr std::size_t IpAddress = WidePointers ? 448 : 432;    // 16 bytes of NU
 constexpr std::size_t GatewayAddress = WidePointers ? 496 : 472;
 constexpr std::size_t AddressTextSize = 16;
 constexpr std::size_t RecordSize = WidePointers ? 704 : 640;
+// Read only for the GLPI inventory. The masks sit 16 bytes after their address texts.
+constexpr std::size_t Index = WidePointers ? 416 : 412;  // unsigned 32-bit
+constexpr std::size_t Type = WidePointers ? 420 : 416;   // unsigned 32-bit, MIB_IF_TYPE_*
+constexpr std::size_t IpMask = IpAddress + AddressTextSize;
+constexpr std::size_t DhcpServer = WidePointers ? 544 : 512;  // its first address text
+// The address list's first entry, an IP_ADDR_STRING: a link to the next entry, then the address
+// and mask texts. NextAddress walks the list.
+constexpr std::size_t IpAddressList = WidePointers ? 440 : 428;
+constexpr std::size_t EntryAddress = WidePointers ? 8 : 4;  // within an entry
+constexpr std::size_t EntryMask = EntryAddress + AddressTextSize;
+constexpr std::uint32_t TypeEthernet = 6;
+constexpr std::uint32_t TypeLoopback = 24;
+constexpr std::uint32_t TypeWireless = 71;
 }  // namespace adapter_record
 
 std::uint32_t GetAdaptersInfo(std::uint8_t* AdapterInfo, std::uint32_t* SizePointer);
 // The record after Record in a block GetAdaptersInfo filled; nullptr after the last one.
 const std::uint8_t* NextAdapter(const std::uint8_t* Record);
+// The address-list entry after Entry (one at IpAddressList, or one this gave); nullptr after the
+// last one.
+const std::uint8_t* NextAddress(const std::uint8_t* Entry);
 
 // The print spooler. Enumeration fills a buffer with fixed-size records followed by the texts
 // they point at, as the system does; these are the records of the levels the program asks for.

@@ -6,6 +6,7 @@
 #include "text/exceptions.h"
 #include "text/format.h"
 #include "text/string_list.h"
+#include "text/string_routines.h"
 
 namespace {
 
@@ -13,6 +14,25 @@ constexpr double BytesPerGB = 1073741824.0;
 constexpr std::uint32_t DelayLoadProcNotFound = 0xC06D007F;
 
 double ToGB(std::uint64_t Bytes) { return static_cast<double>(Bytes) / BytesPerGB; }
+
+// The volume's file system, label and serial number; left empty when the volume cannot be asked.
+void DescribeVolume(const std::u16string& Root, TDiskSpace& Disk) {
+  constexpr std::uint32_t TextSize = 261;  // MAX_PATH + 1, what the call documents as enough
+  std::array<char16_t, TextSize> Label{};
+  std::array<char16_t, TextSize> FileSystem{};
+  std::uint32_t Serial = 0;
+  if (platform::GetVolumeInformationW(Root.c_str(), Label.data(), TextSize, &Serial, nullptr,
+                                      nullptr, FileSystem.data(), TextSize) == 0) {
+    return;
+  }
+  const auto Text = [](const std::array<char16_t, TextSize>& Buffer) {
+    const std::u16string_view All(Buffer.data(), Buffer.size());
+    return std::u16string{All.substr(0, All.find(u'\0'))};
+  };
+  Disk.FileSystem = Text(FileSystem);
+  Disk.Label = Text(Label);
+  Disk.Serial = IntToHex(Serial, 8);
+}
 
 }  // namespace
 
@@ -41,7 +61,10 @@ std::u16string GetDisksInfo(std::vector<TDiskSpace>* Disks) {
     }
     List.Add(Format(u"%s: Total: %.2f GB | Livre: %.2f GB",
                     {DriveLetter, ToGB(TotalBytes), ToGB(TotalFreeBytes)}));
-    if (Disks != nullptr) Disks->push_back({DriveLetter, TotalBytes, TotalFreeBytes});
+    if (Disks != nullptr) {
+      Disks->push_back({DriveLetter, TotalBytes, TotalFreeBytes, {}, {}, {}});
+      DescribeVolume(DrivePath, Disks->back());
+    }
   }
   std::u16string Result;
   for (const std::u16string& Entry : List) {

@@ -71,22 +71,30 @@ std::u16string GetCPUName() {
   return Name ? Trim(*Name) : std::u16string{UnknownCPUName};
 }
 
-std::u16string GetWindowsArchitecture() {
-  const auto Wide = [](std::uint16_t Machine) {
-    return Machine == platform::ImageFileMachineAmd64 ||
-           Machine == platform::ImageFileMachineArm64 || Machine == platform::ImageFileMachineIa64;
-  };
+std::uint16_t GetWindowsMachine() {
   std::uint16_t ProcessMachine = 0;
   std::uint16_t NativeMachine = 0;
   if (platform::IsWow64Process2(platform::CurrentProcess, &ProcessMachine, &NativeMachine) != 0) {
-    return Wide(NativeMachine) ? u"64-bit" : u"32-bit";
+    return NativeMachine;
   }
   // Before Windows 10 1709 there is no x86 emulation on ARM64, so the native processor is real.
   platform::TSystemInfo Info{};
   platform::GetNativeSystemInfo(&Info);
-  const std::uint16_t Arch = Info.ProcessorArchitecture;
-  const bool Is64 = Arch == platform::ProcessorArchitectureAmd64 ||
-                    Arch == platform::ProcessorArchitectureArm64 ||
-                    Arch == platform::ProcessorArchitectureIa64;
+  switch (Info.ProcessorArchitecture) {
+    case platform::ProcessorArchitectureIntel: return platform::ImageFileMachineI386;
+    case platform::ProcessorArchitectureArm: return platform::ImageFileMachineArmNt;
+    case platform::ProcessorArchitectureIa64: return platform::ImageFileMachineIa64;
+    case platform::ProcessorArchitectureAmd64: return platform::ImageFileMachineAmd64;
+    case platform::ProcessorArchitectureArm64: return platform::ImageFileMachineArm64;
+    default: return platform::ImageFileMachineUnknown;
+  }
+}
+
+std::u16string WindowsArchitectureOf(std::uint16_t Machine) {
+  const bool Is64 = Machine == platform::ImageFileMachineAmd64 ||
+                    Machine == platform::ImageFileMachineArm64 ||
+                    Machine == platform::ImageFileMachineIa64;
   return Is64 ? u"64-bit" : u"32-bit";
 }
+
+std::u16string GetWindowsArchitecture() { return WindowsArchitectureOf(GetWindowsMachine()); }

@@ -47,11 +47,22 @@ std::u16string ProgramLine(const TRegistry& Reg) {
 // What a listed entry says about itself beyond its name; travels with its line.
 class TProgramEntry : public TObject {
  public:
-  TProgramEntry(std::u16string AVersion, std::u16string APublisher)
-      : Version(std::move(AVersion)), Publisher(std::move(APublisher)) {}
-  std::u16string Version;
-  std::u16string Publisher;
+  explicit TProgramEntry(TInstalledProgram ADetails) : Details(std::move(ADetails)) {}
+  TInstalledProgram Details;  // all but the name, which is the line's
 };
+
+// "{" 8-4-4-4-12 hex digits "}": the product code Windows Installer names its entries by.
+bool IsGuid(std::u16string_view Name) {
+  constexpr std::u16string_view Shape = u"{00000000-0000-0000-0000-000000000000}";
+  if (Name.size() != Shape.size()) return false;
+  for (std::size_t I = 0; I < Name.size(); ++I) {
+    const char16_t C = Name[I];
+    const bool Hex =
+        (C >= u'0' && C <= u'9') || (C >= u'a' && C <= u'f') || (C >= u'A' && C <= u'F');
+    if (Shape[I] == u'0' ? !Hex : C != Shape[I]) return false;
+  }
+  return true;
+}
 
 // A value that only describes an entry: when it cannot be read it is left out, never the entry.
 std::u16string DescriptiveValue(const TRegistry& Reg, std::u16string_view Name) {
@@ -62,10 +73,26 @@ std::u16string DescriptiveValue(const TRegistry& Reg, std::u16string_view Name) 
   }
 }
 
-// With Entries, each line added carries its entry's version and publisher, kept in Entries.
+// What the entry at the open key, named Key, says about itself beyond its name.
+TInstalledProgram EntryDetails(const TRegistry& Reg, const std::u16string& Key, bool WideView) {
+  TInstalledProgram Details;
+  Details.Version = DescriptiveValue(Reg, u"DisplayVersion");
+  Details.Publisher = DescriptiveValue(Reg, u"Publisher");
+  Details.InstallDate = DescriptiveValue(Reg, u"InstallDate");
+  Details.UninstallString = DescriptiveValue(Reg, u"UninstallString");
+  Details.UrlInfoAbout = DescriptiveValue(Reg, u"URLInfoAbout");
+  Details.HelpLink = DescriptiveValue(Reg, u"HelpLink");
+  Details.Comments = DescriptiveValue(Reg, u"Comments");
+  if (IsGuid(Key)) Details.Guid = Key;
+  Details.WideView = WideView;
+  return Details;
+}
+
+// With Entries, each line added carries its entry's details, kept in Entries. WideView: SubKey is
+// read through the registry's own 64-bit view, not the 32-bit programs' Wow6432Node.
 void ReadUninstallKey(TRegistry& Reg, TStringList& Keys, TStringList& ProgramsList,
                       std::deque<TProgramEntry>* Entries, platform::Hkey RootKey,
-                      std::u16string_view SubKey) {
+                      std::u16string_view SubKey, bool WideView) {
   Reg.SetRootKey(RootKey);
   if (!Reg.OpenKeyReadOnly(SubKey)) return;
   Reg.GetKeyNames(Keys);
@@ -83,8 +110,7 @@ void ReadUninstallKey(TRegistry& Reg, TStringList& Keys, TStringList& ProgramsLi
       if (!Line.empty()) {
         TObject* Entry = nullptr;
         if (Entries != nullptr) {
-          Entry = &Entries->emplace_back(DescriptiveValue(Reg, u"DisplayVersion"),
-                                         DescriptiveValue(Reg, u"Publisher"));
+          Entry = &Entries->emplace_back(EntryDetails(Reg, Keys.Get(I), WideView));
         }
         ProgramsList.AddObject(std::move(Line), Entry);
       }
@@ -103,10 +129,12 @@ std::u16string GetInstalledPrograms(std::vector<TInstalledProgram>* Details) {
   {
     TStringList Keys;
     TRegistry Reg(RegistryReadAccess);
-    ReadUninstallKey(Reg, Keys, ProgramsList, Described, platform::HkeyLocalMachine, UninstallKey);
-    ReadUninstallKey(Reg, Keys, ProgramsList, Described, platform::HkeyLocalMachine,
-                     Uninstall32Key);
-    ReadUninstallKey(Reg, Keys, ProgramsList, Described, platform::HkeyCurrentUser, UninstallKey);
+    ReadUninstallKey(Reg, Keys, ProgramsList, Described, platform::HkeyLocalMachine, UninstallKey,
+                     true);
+    ReadUninstallKey(Reg, Keys, ProgramsList, Described, platform::HkeyLocalMachine, Uninstall32Key,
+                     false);
+    ReadUninstallKey(Reg, Keys, ProgramsList, Described, platform::HkeyCurrentUser, UninstallKey,
+                     true);
   }
   // The first of lines that differ only in case (or in what the locale ignores) is the one kept.
   ProgramsList.RemoveLaterDuplicates();
@@ -114,12 +142,8 @@ std::u16string GetInstalledPrograms(std::vector<TInstalledProgram>* Details) {
   if (Details != nullptr) {
     for (std::int32_t I = 0; I < ProgramsList.Count(); ++I) {
       const auto* Entry = dynamic_cast<const TProgramEntry*>(ProgramsList.GetObject(I));
-      TInstalledProgram Program{
-          ProgramsList.Get(I).substr(2), {}, {}};  // after the bullet and space
-      if (Entry != nullptr) {
-        Program.Version = Entry->Version;
-        Program.Publisher = Entry->Publisher;
-      }
+      TInstalledProgram Program = Entry != nullptr ? Entry->Details : TInstalledProgram{};
+      Program.Name = ProgramsList.Get(I).substr(2);  // after the bullet and space
       Details->push_back(std::move(Program));
     }
   }

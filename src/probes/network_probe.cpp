@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <string_view>
@@ -40,10 +41,37 @@ std::u16string MacText(const std::uint8_t* Record) {
   return MacStr;
 }
 
+// The adapter as the GLPI inventory lists it; an address longer than the record's eight bytes
+// is cut to them, since this list raises no error of its own.
+TAdapterDetails AdapterDetails(const std::uint8_t* Record) {
+  TAdapterDetails Details;
+  Details.Description = TextField(Record, record::Description, record::DescriptionSize);
+  const std::uint32_t Length = WordField(Record, record::AddressLength);
+  Details.Mac.assign(Record + record::Address,
+                     Record + record::Address + std::min<std::size_t>(Length, record::AddressSize));
+  Details.Type = WordField(Record, record::Type);
+  Details.DhcpEnabled = WordField(Record, record::DhcpEnabled);
+  // The first usable address of the list, else its first entry.
+  for (const std::uint8_t* Entry = Record + record::IpAddressList; Entry != nullptr;
+       Entry = platform::NextAddress(Entry)) {
+    std::u16string Address = TextField(Entry, record::EntryAddress, record::AddressTextSize);
+    const bool First = Entry == Record + record::IpAddressList;
+    if (First || !Unusable(Address)) {
+      Details.IpAddress = std::move(Address);
+      Details.IpMask = TextField(Entry, record::EntryMask, record::AddressTextSize);
+    }
+    if (!Unusable(Details.IpAddress)) break;
+  }
+  Details.Gateway = TextField(Record, record::GatewayAddress, record::AddressTextSize);
+  Details.DhcpServer = TextField(Record, record::DhcpServer, record::AddressTextSize);
+  return Details;
+}
+
 }  // namespace
 
 void GetNetworkDetails(std::u16string& NetName, std::u16string& IPLocal, std::u16string& Gateway,
-                       std::u16string& MAC, std::u16string& TipoIP, std::u16string& SpeedStr) {
+                       std::u16string& MAC, std::u16string& TipoIP, std::u16string& SpeedStr,
+                       std::vector<TAdapterDetails>* Adapters) {
   NetName = u"Desconhecida (N\u00E3o conectada)";
   IPLocal = AddressNotObtained;
   Gateway = AddressNotObtained;
@@ -55,6 +83,11 @@ void GetNetworkDetails(std::u16string& NetName, std::u16string& IPLocal, std::u1
   if (platform::GetAdaptersInfo(nullptr, &BufLen) != platform::ErrorBufferOverflow) return;
   std::vector<std::uint8_t> AdapterInfo(BufLen);
   if (platform::GetAdaptersInfo(AdapterInfo.data(), &BufLen) != 0) return;
+  if (Adapters != nullptr) {
+    for (const std::uint8_t* Ptr = AdapterInfo.data(); Ptr != nullptr;
+         Ptr = platform::NextAdapter(Ptr))
+      Adapters->push_back(AdapterDetails(Ptr));
+  }
 
   for (const std::uint8_t* Ptr = AdapterInfo.data(); Ptr != nullptr; Ptr = platform::NextAdapter(Ptr)) {
     const std::u16string IPStr = TextField(Ptr, record::IpAddress, record::AddressTextSize);

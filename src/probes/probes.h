@@ -24,12 +24,36 @@ struct TDiskSpace {
   char16_t Letter;
   std::uint64_t TotalBytes;
   std::uint64_t FreeBytes;
+  // What the volume says of itself; all empty when it could not be asked.
+  std::u16string FileSystem;
+  std::u16string Label;
+  std::u16string Serial;  // 8 upper-case hex digits
 };
 
 struct TInstalledProgram {
   std::u16string Name;       // the display name, as its line shows it
   std::u16string Version;    // DisplayVersion, trimmed; empty when missing or unreadable
   std::u16string Publisher;  // Publisher, likewise
+  // The entry's other descriptive values, likewise; Guid is its key name when that is a {GUID}.
+  std::u16string InstallDate;
+  std::u16string Guid;
+  std::u16string UninstallString;
+  std::u16string UrlInfoAbout;
+  std::u16string HelpLink;
+  std::u16string Comments;
+  bool WideView = false;  // read through the registry's 64-bit view (its own, not Wow6432Node)
+};
+
+// One adapter of the adapter table, as the GLPI inventory lists every one of them.
+struct TAdapterDetails {
+  std::u16string Description;
+  std::vector<std::uint8_t> Mac;  // no more than the record's eight address bytes
+  std::uint32_t Type = 0;         // MIB_IF_TYPE_* / IF_TYPE_*
+  std::uint32_t DhcpEnabled = 0;
+  std::u16string IpAddress;  // the first of each list, as the record holds it
+  std::u16string IpMask;
+  std::u16string Gateway;
+  std::u16string DhcpServer;
 };
 
 std::u16string GetComputerNetName();
@@ -41,8 +65,10 @@ std::u16string FormatRAM(double Gigabytes);
 std::u16string GetDisksInfo(std::vector<TDiskSpace>* Disks = nullptr);
 std::u16string GetUptime(std::uint64_t* Milliseconds = nullptr);
 std::u16string GetWindowsProductId();
+// With Adapters, every adapter of the same table is also listed there, in the table's order.
 void GetNetworkDetails(std::u16string& NetName, std::u16string& IPLocal, std::u16string& Gateway,
-                       std::u16string& MAC, std::u16string& TipoIP, std::u16string& SpeedStr);
+                       std::u16string& MAC, std::u16string& TipoIP, std::u16string& SpeedStr,
+                       std::vector<TAdapterDetails>* Adapters = nullptr);
 std::u16string GetInstalledPrinters(std::vector<std::u16string>* Names = nullptr);
 // With Details, each listed line's entry also gives its version and publisher, in line order.
 std::u16string GetInstalledPrograms(std::vector<TInstalledProgram>* Details = nullptr);
@@ -53,3 +79,8 @@ platform::TSystemTime GetLocalDateTime();
 char16_t GetSystemDriveLetter();
 // "64-bit" or "32-bit": the Windows installation's width, whatever this process's own.
 std::u16string GetWindowsArchitecture();
+// The processor the Windows installation is built for, as an IMAGE_FILE_MACHINE_* value
+// (ImageFileMachineUnknown when the system does not say), whatever this process's own.
+std::uint16_t GetWindowsMachine();
+// GetWindowsArchitecture's answer for a machine GetWindowsMachine gave.
+std::u16string WindowsArchitectureOf(std::uint16_t Machine);

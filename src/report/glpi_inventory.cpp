@@ -1,14 +1,18 @@
 #include "report/glpi_inventory.h"
 
+#include <algorithm>
+#include <array>
 #include <chrono>
 #include <new>
 #include <optional>
+#include <utility>
 
 #include <nlohmann/json.hpp>
 
 #include "text/exceptions.h"
 #include "text/whole_file.h"
 #include "text/string_list.h"
+#include "text/string_routines.h"
 
 namespace {
 
@@ -172,6 +176,226 @@ TJson Network(const TGlpiInventory& Inv) {
   return Object;
 }
 
+// The first address is usable as the report takes one: set, not 0.0.0.0, not in 127.x.
+bool UsableAddress(std::u16string_view Address) {
+  return IsDottedQuad(Address) && Address != u"0.0.0.0" && !Address.starts_with(u"127");
+}
+
+bool SetAddress(std::u16string_view Address) {
+  return IsDottedQuad(Address) && Address != u"0.0.0.0";
+}
+
+// The address with the mask applied: "192.168.10.23" and "255.255.255.0" give "192.168.10.0".
+std::string Subnet(std::u16string_view Address, std::u16string_view Mask) {
+  const auto Parts = [](std::u16string_view Text) {
+    std::array<unsigned, 4> Bytes{};
+    std::size_t Part = 0;
+    for (const char16_t C : Text) {
+      if (C == u'.') {
+        ++Part;
+      } else {
+        Bytes[Part] = Bytes[Part] * 10 + (C - u'0');
+      }
+    }
+    return Bytes;
+  };
+  const std::array<unsigned, 4> A = Parts(Address);
+  const std::array<unsigned, 4> M = Parts(Mask);
+  std::string Text;
+  for (std::size_t I = 0; I < 4; ++I) Text += (I > 0 ? "." : "") + std::to_string(A[I] & M[I]);
+  return Text;
+}
+
+std::string MacText(const std::vector<std::uint8_t>& Mac) {
+  constexpr std::string_view Digits = "0123456789abcdef";
+  std::string Text;
+  for (const std::uint8_t Byte : Mac) {
+    if (!Text.empty()) Text += ':';
+    Text += Digits[Byte >> 4];
+    Text += Digits[Byte & 0xF];
+  }
+  return Text;
+}
+
+const char* AdapterType(std::uint32_t Type) {
+  namespace record = platform::adapter_record;
+  switch (Type) {
+    case record::TypeEthernet: return "ethernet";
+    case record::TypeWireless: return "wifi";
+    case record::TypeLoopback: return "loopback";
+    default: return nullptr;
+  }
+}
+
+TJson AdapterEntry(const TGlpiNetwork& Adapter) {
+  TJson Object = TJson::object();
+  Object["description"] = U8(Adapter.Description);
+  if (!Adapter.Mac.empty()) Object["mac"] = MacText(Adapter.Mac);
+  if (const char* Type = AdapterType(Adapter.Type)) Object["type"] = Type;
+  const bool Up = UsableAddress(Adapter.IpAddress);
+  if (Up) {
+    Object["ipaddress"] = U8(Adapter.IpAddress);
+    if (IsDottedQuad(Adapter.IpMask)) {
+      Object["ipmask"] = U8(Adapter.IpMask);
+      Object["ipsubnet"] = Subnet(Adapter.IpAddress, Adapter.IpMask);
+    }
+  }
+  if (SetAddress(Adapter.Gateway)) Object["ipgateway"] = U8(Adapter.Gateway);
+  if (Adapter.Dhcp && SetAddress(Adapter.DhcpServer)) Object["ipdhcp"] = U8(Adapter.DhcpServer);
+  Object["status"] = Up ? "up" : "down";
+  return Object;
+}
+
+// The maker as people call it, from the vendor text the processor gives.
+std::string CpuManufacturer(std::u16string_view Vendor) {
+  static constexpr std::array<std::pair<std::u16string_view, const char*>, 8> Known{{
+      {u"GenuineIntel", "Intel"},
+      {u"AuthenticAMD", "AMD"},
+      {u"HygonGenuine", "Hygon"},
+      {u"CentaurHauls", "VIA"},
+      {u"  Shanghai  ", "Zhaoxin"},
+      {u"CyrixInstead", "Cyrix"},
+      {u"GenuineTMx86", "Transmeta"},
+      {u"TransmetaCPU", "Transmeta"},
+  }};
+  for (const auto& [Id, Name] : Known) {
+    if (Vendor == Id) return Name;
+  }
+  return U8(Trim(std::u16string{Vendor}));
+}
+
+const char* CpuArch(std::uint16_t Machine) {
+  switch (Machine) {
+    case platform::ImageFileMachineAmd64: return "x86_64";
+    case platform::ImageFileMachineI386: return "i386";
+    case platform::ImageFileMachineArm64: return "arm64";
+    case platform::ImageFileMachineArmNt: return "arm";
+    default: return nullptr;
+  }
+}
+
+// The number after Word in the identifier ("... Family 6 Model 165 Stepping 5"), if any.
+std::optional<unsigned> IdentifierNumber(std::u16string_view Identifier, std::u16string_view Word) {
+  std::size_t At = 0;
+  while ((At = Identifier.find(Word, At)) != std::u16string_view::npos) {
+    const bool WordStart = At == 0 || Identifier[At - 1] == u' ';
+    At += Word.size();
+    if (!WordStart || At >= Identifier.size() || Identifier[At] != u' ') continue;
+    unsigned Value = 0;
+    std::size_t Digits = 0;
+    for (++At; At < Identifier.size() && Identifier[At] >= u'0' && Identifier[At] <= u'9'; ++At) {
+      if (++Digits > 9) return std::nullopt;
+      Value = Value * 10 + (Identifier[At] - u'0');
+    }
+    if (Digits > 0) return Value;
+  }
+  return std::nullopt;
+}
+
+// Nothing when the processor was not found: counts and the installation's architecture alone
+// describe no processor.
+TJson CpuEntry(const TGlpiInventory& Inv) {
+  const TGlpiCpuDetails& Cpu = Inv.Devices.Cpu;
+  TJson Object = TJson::object();
+  PutText(Object, "name", Inv.CpuName);
+  if (!Trim(Cpu.Vendor).empty()) Object["manufacturer"] = CpuManufacturer(Cpu.Vendor);
+  if (Cpu.Mhz != 0) Object["speed"] = Cpu.Mhz;
+  const auto Family = IdentifierNumber(Cpu.Identifier, u"Family");
+  const auto Model = IdentifierNumber(Cpu.Identifier, u"Model");
+  const auto Stepping = IdentifierNumber(Cpu.Identifier, u"Stepping");
+  if (Object.empty() && !Family && !Model && !Stepping) return Object;
+  if (Cpu.Packages != 0 && Cpu.Cores != 0) Object["core"] = Cpu.Cores / Cpu.Packages;
+  if (Cpu.Packages != 0 && Cpu.Threads != 0) Object["thread"] = Cpu.Threads / Cpu.Packages;
+  if (const char* Arch = CpuArch(Inv.Devices.Machine)) Object["arch"] = Arch;
+  if (Family) Object["familynumber"] = std::to_string(*Family);
+  if (Model) Object["model"] = std::to_string(*Model);
+  if (Stepping) Object["stepping"] = *Stepping;
+  return Object;
+}
+
+TJson Cpus(const TGlpiInventory& Inv) {
+  TJson Entry = CpuEntry(Inv);
+  if (Entry.empty()) return TJson::array();
+  // One entry per package: a PC with two processors has two alike.
+  return TJson::array_t(std::max<std::uint32_t>(Inv.Devices.Cpu.Packages, 1), Entry);
+}
+
+TJson DriveEntry(const TGlpiDrive& Drive) {
+  TJson Entry = {{"letter", U8(std::u16string{Drive.Letter, u':'})},
+                 {"total", Drive.TotalBytes / BytesPerMiB},
+                 {"free", Drive.FreeBytes / BytesPerMiB},
+                 {"systemdrive", Drive.SystemDrive}};
+  if (!Drive.Serial.empty()) {
+    PutText(Entry, "filesystem", Drive.FileSystem);
+    PutText(Entry, "label", Drive.Label);
+    Entry["serial"] = U8(Drive.Serial);
+    Entry["type"] = "Local disk";
+  }
+  return Entry;
+}
+
+// "20240131" as "2024-01-31"; nothing when it is no date of the calendar.
+std::optional<std::string> InstallDate(std::u16string_view Text) {
+  if (Text.size() != 8 ||
+      !std::all_of(Text.begin(), Text.end(), [](char16_t C) { return C >= u'0' && C <= u'9'; })) {
+    return std::nullopt;
+  }
+  const auto Field = [&](std::size_t At, std::size_t Size) {
+    unsigned Value = 0;
+    for (std::size_t I = At; I < At + Size; ++I) Value = Value * 10 + (Text[I] - u'0');
+    return Value;
+  };
+  const std::chrono::year_month_day Date{std::chrono::year{static_cast<int>(Field(0, 4))},
+                                         std::chrono::month{Field(4, 2)},
+                                         std::chrono::day{Field(6, 2)}};
+  if (!Date.ok() || Field(0, 4) < 1970) return std::nullopt;
+  const std::string Digits = U8(Text);
+  return Digits.substr(0, 4) + "-" + Digits.substr(4, 2) + "-" + Digits.substr(6, 2);
+}
+
+TJson SoftwareEntry(const TGlpiSoftware& Software, std::uint16_t Machine) {
+  TJson Entry = {{"name", U8(Software.Name)}};
+  PutText(Entry, "version", Software.Version);
+  PutText(Entry, "publisher", Software.Publisher);
+  if (const auto Date = InstallDate(Software.InstallDate)) Entry["install_date"] = *Date;
+  const bool Wide = Machine == platform::ImageFileMachineAmd64 ||
+                    Machine == platform::ImageFileMachineArm64 ||
+                    Machine == platform::ImageFileMachineIa64;
+  Entry["arch"] = Software.WideView && Wide ? "x86_64" : "i386";
+  PutText(Entry, "guid", Software.Guid);
+  PutText(Entry, "uninstall_string", Software.UninstallString);
+  PutText(Entry, "url_info_about", Software.UrlInfoAbout);
+  PutText(Entry, "helplink", Software.HelpLink);
+  PutText(Entry, "comments", Software.Comments);
+  Entry["from"] = "registry";
+  return Entry;
+}
+
+TJson VideoEntry(const TGlpiVideo& Video) {
+  TJson Entry = {{"name", U8(Video.Name)}};
+  PutText(Entry, "chipset", Video.Chipset);
+  if (Video.MemoryBytes) Entry["memory"] = *Video.MemoryBytes / BytesPerMiB;
+  return Entry;
+}
+
+TJson MonitorEntry(const TGlpiMonitor& Monitor) {
+  TJson Entry = TJson::object();
+  PutText(Entry, "manufacturer", Monitor.Manufacturer);
+  PutText(Entry, "caption", Monitor.Name);
+  PutText(Entry, "name", Monitor.Name);
+  PutText(Entry, "serial", Monitor.Serial);
+  PutText(Entry, "description", Monitor.Description);
+  Entry["base64"] = Monitor.Base64;
+  return Entry;
+}
+
+// The sections that list the machine's devices one by one.
+void PutDevices(TJson& Content, const TGlpiInventory& Inv) {
+  for (const TGlpiVideo& Video : Inv.Devices.Videos) Content["videos"].push_back(VideoEntry(Video));
+  for (const TGlpiMonitor& Monitor : Inv.Devices.Monitors)
+    Content["monitors"].push_back(MonitorEntry(Monitor));
+}
+
 TJson Content(const TGlpiInventory& Inv) {
   TJson Content = TJson::object();
   Content["versionclient"] = U8(Inv.VersionClient);
@@ -181,22 +405,19 @@ TJson Content(const TGlpiInventory& Inv) {
   for (const TGlpiMemory& Module : Inv.Identity.Memories) {
     if (Module.CapacityMiB != 0) Content["memories"].push_back(Memory(Module));
   }
-  if (!Inv.CpuName.empty()) Content["cpus"] = TJson::array({TJson{{"name", U8(Inv.CpuName)}}});
-  for (const TGlpiDrive& Drive : Inv.Drives) {
-    Content["drives"].push_back({{"letter", U8(std::u16string{Drive.Letter, u':'})},
-                                 {"total", Drive.TotalBytes / BytesPerMiB},
-                                 {"free", Drive.FreeBytes / BytesPerMiB},
-                                 {"systemdrive", Drive.SystemDrive}});
+  if (TJson Entries = Cpus(Inv); !Entries.empty()) Content["cpus"] = std::move(Entries);
+  for (const TGlpiDrive& Drive : Inv.Drives) Content["drives"].push_back(DriveEntry(Drive));
+  if (!Inv.Devices.Networks.empty()) {
+    for (const TGlpiNetwork& Adapter : Inv.Devices.Networks)
+      Content["networks"].push_back(AdapterEntry(Adapter));
+  } else if (!Inv.IpAddress.empty()) {
+    Content["networks"] = TJson::array({Network(Inv)});
   }
-  if (!Inv.IpAddress.empty()) Content["networks"] = TJson::array({Network(Inv)});
   for (const std::u16string& Printer : Inv.Printers)
     Content["printers"].push_back({{"name", U8(Printer)}});
-  for (const TGlpiSoftware& Software : Inv.Softwares) {
-    TJson Entry = {{"name", U8(Software.Name)}};
-    PutText(Entry, "version", Software.Version);
-    PutText(Entry, "publisher", Software.Publisher);
-    Content["softwares"].push_back(std::move(Entry));
-  }
+  for (const TGlpiSoftware& Software : Inv.Softwares)
+    Content["softwares"].push_back(SoftwareEntry(Software, Inv.Devices.Machine));
+  PutDevices(Content, Inv);
   return Content;
 }
 

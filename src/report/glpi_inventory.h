@@ -14,12 +14,67 @@ struct TGlpiDrive {
   std::uint64_t TotalBytes;
   std::uint64_t FreeBytes;
   bool SystemDrive;
+  std::u16string FileSystem;  // these three empty: the volume could not be asked
+  std::u16string Label;
+  std::u16string Serial;
 };
 
 struct TGlpiSoftware {
   std::u16string Name;
   std::u16string Version;    // empty: not known
   std::u16string Publisher;  // empty: not known
+  std::u16string InstallDate;  // as the entry holds it: "YYYYMMDD" when it is sound
+  std::u16string Guid;
+  std::u16string UninstallString;
+  std::u16string UrlInfoAbout;
+  std::u16string HelpLink;
+  std::u16string Comments;
+  bool WideView = false;  // read through the 64-bit view of a 64-bit Windows
+};
+
+// One adapter of the adapter table, its texts as the table holds them.
+struct TGlpiNetwork {
+  std::u16string Description;
+  std::vector<std::uint8_t> Mac;
+  std::uint32_t Type = 0;  // the table's adapter type
+  bool Dhcp = false;
+  std::u16string IpAddress;
+  std::u16string IpMask;
+  std::u16string Gateway;
+  std::u16string DhcpServer;
+};
+
+// The processor beyond its name; numbers at 0 and empty texts were not found.
+struct TGlpiCpuDetails {
+  std::u16string Vendor;      // VendorIdentifier
+  std::u16string Identifier;  // "Intel64 Family 6 Model 165 Stepping 5"
+  std::uint32_t Mhz = 0;
+  std::uint32_t Packages = 0;
+  std::uint32_t Cores = 0;    // in all packages
+  std::uint32_t Threads = 0;  // in all packages
+};
+
+struct TGlpiVideo {
+  std::u16string Name;
+  std::u16string Chipset;
+  std::optional<std::uint64_t> MemoryBytes;
+};
+
+struct TGlpiMonitor {
+  std::u16string Manufacturer;
+  std::u16string Name;
+  std::u16string Serial;
+  std::u16string Description;
+  std::string Base64;
+};
+
+// What a run found of the machine's devices beyond the report's fields.
+struct TGlpiDevices {
+  std::uint16_t Machine = 0;           // what the installation is built for: IMAGE_FILE_MACHINE_*
+  std::vector<TGlpiNetwork> Networks;  // all of the adapter table, when it could be read
+  TGlpiCpuDetails Cpu;
+  std::vector<TGlpiVideo> Videos;
+  std::vector<TGlpiMonitor> Monitors;
 };
 
 // What tells one PC apart from another: the firmware's identity, the memory modules, who uses
@@ -92,6 +147,7 @@ struct TGlpiInventory {
   std::vector<TGlpiSoftware> Softwares;
 
   TGlpiIdentity Identity;
+  TGlpiDevices Devices;
 };
 
 // The document as UTF-8 JSON text without a byte-order mark. Raises EOutOfMemory, or

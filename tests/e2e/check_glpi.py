@@ -1,15 +1,19 @@
 #!/usr/bin/env python3
 """Holds a GLPI inventory file to the report the same run saved, field by field:
 
-  check_glpi.py INVENTORY REPORT SEPARATOR [SOFTWARE=NAME|VERSION|PUBLISHER...] [FIELD=PATH=VALUE...]
-                [MEMORY=ONE]
+  check_glpi.py INVENTORY REPORT SEPARATOR [SOFTWARE=NAME|VERSION|PUBLISHER...]
+      [DETAIL=NAME|FIELD|VALUE...] [NETWORK=DESCRIPTION|MAC|IP|MASK|SUBNET|STATUS...]
+      [VIDEO=NAME|CHIPSET|MEMORY...] [MONITOR=MANUFACTURER|NAME|SERIAL|DESCRIPTION...]
+      [FIELD=PATH=VALUE...] [MEMORY=ONE]
 
 SEPARATOR is the report's decimal separator. Each SOFTWARE names a program whose version and
-publisher the inventory must carry. Each FIELD names a value the inventory must hold at PATH
-("bios.ssn", "hardware.uuid"; an empty VALUE: none at all). MEMORY=ONE: the memories are one entry
-holding nothing but the whole memory. Sizes agree when the inventory's whole MiB, in GB, round to
-the report's two decimals. The run's time is the inventory file's. Prints one line per difference
-and exits 1 when there is any.
+publisher the inventory must carry, each DETAIL one more field of a program. NETWORK entries, when
+given, are all the adapters the inventory must list (an empty part: the field is left out); VIDEO
+and MONITOR entries must be among those listed, each monitor once. Each FIELD names a value the
+inventory must hold at PATH ("bios.ssn", "hardware.uuid"; an empty VALUE: none at all).
+MEMORY=ONE: the memories are one entry holding nothing but the whole memory. Sizes agree when the
+inventory's whole MiB, in GB, round to the report's two decimals. The run's time is the inventory
+file's. Prints one line per difference and exits 1 when there is any.
 """
 import os
 import json
@@ -48,7 +52,7 @@ def found(text, *fallbacks):
     return None if text in fallbacks else text
 
 
-def main(inventory_path, report_path, separator, softwares, fields, one_memory):
+def main(inventory_path, report_path, separator, extras):
     with open(inventory_path, encoding="utf-8") as f:
         doc = json.load(f)
     with open(report_path, encoding="utf-8-sig", newline="") as f:
@@ -122,31 +126,68 @@ def main(inventory_path, report_path, separator, softwares, fields, one_memory):
 
     address, gateway = field["IP Local / Gateway"].split(" / ")
     gateway = found(gateway, "Não encontrado", "Não obtido")
+    networks = content.get("networks", [])
     if address == "Não obtido":
-        expect("networks", content.get("networks"), None)
+        expect("networks up", [n for n in networks if n.get("status") == "up"], [])
     else:
-        network = {"description": field["Rede"].removesuffix(" (Ativa (1 Gbps))"), "ipaddress": address,
-                   "ipgateway": gateway, "mac": field["MAC"].lower().replace("-", ":"), "status": "up"}
-        expect("networks", content.get("networks"), [{k: v for k, v in network.items() if v is not None}])
+        # The report's adapter is one of them, as the report shows it.
+        shown = {"description": field["Rede"].removesuffix(" (Ativa (1 Gbps))"), "ipaddress": address,
+                 "ipgateway": gateway, "mac": field["MAC"].lower().replace("-", ":") or None, "status": "up"}
+        if not any(all(n.get(k) == v for k, v in shown.items()) for n in networks):
+            problems.append(f"the report's adapter {shown} is not among the networks {networks}")
     expect("hardware.defaultgateway", hardware.get("defaultgateway"), gateway)
+    wanted = [arg.split("|") for kind, arg in extras if kind == "NETWORK"]
+    if wanted:
+        expect("network descriptions", sorted(n.get("description") for n in networks), sorted(w[0] for w in wanted))
+        for description, mac, ip, mask, subnet, status in wanted:
+            entry = next((n for n in networks if n.get("description") == description), {})
+            for key, value in (("mac", mac), ("ipaddress", ip), ("ipmask", mask), ("ipsubnet", subnet),
+                               ("status", status)):
+                expect(f"{description} {key}", entry.get(key), value or None)
+            expect(f"{description} type", entry.get("type"), "ethernet")
+
+    for drive in content.get("drives", []):
+        if "serial" in drive and not (re.fullmatch(r"[0-9A-F]{8}", drive["serial"]) and drive.get("type") == "Local disk"):
+            problems.append(f"drive {drive}: serial is not 8 upper-case hex digits of a local disk")
+    for cpu in content.get("cpus", []):
+        if "core" in cpu and cpu.get("thread", 0) < cpu["core"]:
+            problems.append(f"cpu {cpu}: fewer threads than cores")
+    for arg in (arg for kind, arg in extras if kind == "VIDEO"):
+        name, chipset, memory = arg.split("|")
+        video = {"name": name, "chipset": chipset or None, "memory": int(memory) if memory else None}
+        videos = content.get("videos", [])
+        if not any(all(v.get(k) == x for k, x in video.items()) for v in videos):
+            problems.append(f"video {video} is not among {videos}")
+    for arg in (arg for kind, arg in extras if kind == "MONITOR"):
+        maker, name, serial, description = arg.split("|")
+        monitor = {"manufacturer": maker, "name": name or None, "serial": serial or None, "description": description}
+        monitors = content.get("monitors", [])
+        matches = [m for m in monitors if all(m.get(k) == x for k, x in monitor.items())]
+        if len(matches) != 1:
+            problems.append(f"monitor {monitor} is listed {len(matches)} times in {monitors}")
 
     printers = [line.removesuffix(" (Padrão)") for line in block(lines, "🖨️ *Impressoras Instaladas:*")]
     expect("printers", [p.get("name") for p in content.get("printers", [])], printers)
     programs = block(lines, "📦 *Programas Instalados:*")
     listed = content.get("softwares", [])
     expect("softwares", [s.get("name") for s in listed], programs)
+    for arg in (arg for kind, arg in extras if kind == "DETAIL"):
+        program, key, value = arg.split("|")
+        entry = next((s for s in listed if s.get("name") == program), {})
+        expect(f"{program} {key}", entry.get(key), value or None)
+    softwares = [arg for kind, arg in extras if kind == "SOFTWARE"]
     for wanted in softwares:
         program, version, publisher = wanted.split("|")
         entry = next((s for s in listed if s.get("name") == program), {})
         expect(f"{program} version", entry.get("version"), version or None)
         expect(f"{program} publisher", entry.get("publisher"), publisher or None)
 
-    for wanted in fields:
+    for wanted in (arg for kind, arg in extras if kind == "FIELD"):
         path, value = wanted.split("=", 1)
         section, key = path.split(".")
         got = content.get(section, {}).get(key)
         expect(path, None if got is None else str(got), value or None)
-    if one_memory:
+    if ("MEMORY", "ONE") in extras:
         memories = content.get("memories", [])
         if len(memories) != 1 or set(memories[0]) != {"capacity"} or \
                 memories[0]["capacity"] < hardware.get("memory", 0):
@@ -160,8 +201,4 @@ def main(inventory_path, report_path, separator, softwares, fields, one_memory):
 if __name__ == "__main__":
     if len(sys.argv) < 4:
         sys.exit(__doc__)
-    extra = sys.argv[4:]
-    sys.exit(main(sys.argv[1], sys.argv[2], sys.argv[3],
-                  [arg.removeprefix("SOFTWARE=") for arg in extra if arg.startswith("SOFTWARE=")],
-                  [arg.removeprefix("FIELD=") for arg in extra if arg.startswith("FIELD=")],
-                  "MEMORY=ONE" in extra))
+    sys.exit(main(sys.argv[1], sys.argv[2], sys.argv[3], [tuple(arg.split("=", 1)) for arg in sys.argv[4:]]))

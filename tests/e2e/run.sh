@@ -174,6 +174,22 @@ network_loopback_range_first() {
     ip link set eth1 up
 }
 
+# Three veth pairs, all of whose ends are adapters of the machine: the first end of two pairs has an
+# address, the third pair none; every end has a fixed hardware address.
+network_three_pairs() {
+  local pair
+  for pair in lan wan dark; do
+    ip link add "$pair" type veth peer name "$pair-peer" || return
+  done
+  ip link set lan address 02:00:5e:10:00:61 && ip link set lan-peer address 02:00:5e:10:00:62 &&
+    ip link set wan address 02:00:5e:10:00:63 && ip link set wan-peer address 02:00:5e:10:00:64 &&
+    ip link set dark address 02:00:5e:10:00:65 && ip link set dark-peer address 02:00:5e:10:00:66 &&
+    ip addr add 198.51.100.23/24 dev lan &&
+    ip addr add 203.0.113.130/25 dev wan &&
+    for dev in lan lan-peer wan wan-peer dark dark-peer; do ip link set "$dev" up || return; done &&
+    ip route add default via 198.51.100.1
+}
+
 # The folders a machine has, each laid out as root in the fresh mount namespace the server boots in
 # (and, for the program itself, in one of its own: see run_exe's runner).
 
@@ -213,8 +229,8 @@ mounts_dmi() {
 }
 export holder_file resolver_dir tools desktop older_report dmi_dir
 export -f quiet_namespace isolate_peer network_isolated network_loopback network_office \
-  network_unnumbered_first network_loopback_range_first mounts_writable mounts_readonly_tools \
-  mounts_full_desktop mounts_dmi
+  network_unnumbered_first network_loopback_range_first network_three_pairs mounts_writable \
+  mounts_readonly_tools mounts_full_desktop mounts_dmi
 
 # use_machine PROFILES [HOSTNAME [NETWORK [MOUNTS]]]: the server runs on the prefix's own registry
 # with fixtures/registry/PROFILE.reg imported into the 64-bit view for each PROFILE of the
@@ -535,8 +551,13 @@ expect_reports() {
   fi
 }
 
+# Wine itself says on stderr when asking a volume for its label reaches a Linux device it may not
+# read (drive Z:, the root file system, asked with /glpi); Windows has no such line, and the
+# program writes none of it, so only that line is let through.
 expect_stderr_empty() {
-  [ -s "$work/stderr" ] && reasons+=(" stderr not empty: $(head -c 200 "$work/stderr" | tr '\r\n' '  ')")
+  local own
+  own=$(grep -av '^wine: Read access denied for device .*, FS volume label and serial are not available\.' "$work/stderr" || true)
+  [ -n "$own" ] && reasons+=(" stderr not empty: $(head -c 200 <<<"$own" | tr '\r\n' '  ')")
 }
 
 # check_result FOLDER WINDOWS_FOLDER SEPARATOR: a full, ordinary success: exit 0, the four lines
@@ -942,7 +963,14 @@ expect_bytes stdout "$work/stdout" "$work/expected-stdout"
 expect_stderr_empty
 expect_report "$desktop/$report_name" ,
 expect_glpi "$desktop/relatorio_$device.json" "$desktop/$report_name" , \
-  'SOFTWARE=7-Zip 23.01 (x64)|23.01|Igor Pavlov' 'SOFTWARE=AnyDesk||AnyDesk Software GmbH'
+  'SOFTWARE=7-Zip 23.01 (x64)|23.01|Igor Pavlov' 'SOFTWARE=AnyDesk||AnyDesk Software GmbH' \
+  'DETAIL=7-Zip 23.01 (x64)|install_date|2024-01-31' 'DETAIL=7-Zip 23.01 (x64)|arch|x86_64' \
+  'DETAIL=Google Chrome|install_date|' 'DETAIL=Google Chrome|arch|i386' \
+  'DETAIL=Adobe Acrobat Reader DC - Português|guid|{AC76BA86-7AD7-1046-7B44-AC0F074E4100}' \
+  'DETAIL=Adobe Acrobat Reader DC - Português|comments|Adobe Acrobat Reader' \
+  'VIDEO=Intel(R) UHD Graphics 630|Intel(R) UHD Graphics Family|2048' \
+  'VIDEO=NVIDIA GeForce GT 1030|GeForce GT 1030|2048' \
+  'MONITOR=Dell|DELL P2419H|7MT0186S1HVL|12/2021' 'MONITOR=Samsung|S24F350|1515008072|2019'
 if [ -f "$desktop/relatorio_$device.json" ] && [ "$(head -c 1 "$desktop/relatorio_$device.json")" != '{' ]; then
   reasons+=(" the inventory does not start with '{' (a byte-order mark?)")
 fi
@@ -1000,6 +1028,26 @@ expect_glpi "$desktop/relatorio_$device.json" "$desktop/$report_name" , MEMORY=O
   FIELD=hardware.name=recepcao-01 FIELD=operatingsystem.kernel_version=10.0.22631 \
   FIELD=operatingsystem.install_date="$(TZ=${TZ:-} date -d @1705059000 '+%Y-%m-%d %H:%M:%S')"
 end_case "/glpi with the firmware of a Dell desktop: its identity in the inventory, one memory entry"
+
+# Every adapter of the machine is in the inventory, the report's one among them, each with its own
+# address, mask and subnet, or down without an address.
+begin_case windows7 "" three_pairs
+exe_args=(/glpi)
+run_exe pt_BR.UTF-8 /dev/null
+exe_args=()
+network_name='lan (Ativa (1 Gbps))'
+ip_mode='DHCP (Automático)'
+ip_gateway='198.51.100.23 / 198.51.100.1'
+mac='02-00-5E-10-00-61'
+expect_status 0
+expect_report "$desktop/$report_name" ,
+expect_glpi "$desktop/relatorio_$device.json" "$desktop/$report_name" , \
+  'NETWORK=lan|02:00:5e:10:00:61|198.51.100.23|255.255.255.0|198.51.100.0|up' \
+  'NETWORK=lan-peer|02:00:5e:10:00:62||||down' \
+  'NETWORK=wan|02:00:5e:10:00:63|203.0.113.130|255.255.255.128|203.0.113.128|up' \
+  'NETWORK=wan-peer|02:00:5e:10:00:64||||down' \
+  'NETWORK=dark|02:00:5e:10:00:65||||down' 'NETWORK=dark-peer|02:00:5e:10:00:66||||down'
+end_case "/glpi: every adapter of three veth pairs, addressed or not, the report's one among them"
 
 # A folder named with a space and an accent, given as a script would: quoted, trailing backslash.
 begin_case windows7

@@ -70,8 +70,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
   Inv.Arch = Text();
   Inv.CpuName = Text();
   for (int I = In.ConsumeIntegralInRange(0, 3); I > 0; --I) {
-    Inv.Drives.push_back({In.ConsumeIntegral<char16_t>(), In.ConsumeIntegral<std::uint64_t>(),
-                          In.ConsumeIntegral<std::uint64_t>(), In.ConsumeBool()});
+    Inv.Drives.push_back({In.ConsumeIntegral<char16_t>(),
+                          In.ConsumeIntegral<std::uint64_t>(),
+                          In.ConsumeIntegral<std::uint64_t>(),
+                          In.ConsumeBool(),
+                          {},
+                          {},
+                          {}});
   }
   Inv.NetDescription = Text();
   Inv.IpAddress = Text();
@@ -79,7 +84,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
   Inv.Mac = Text();
   for (int I = In.ConsumeIntegralInRange(0, 4); I > 0; --I) Inv.Printers.push_back(Text());
   while (In.remaining_bytes() > 0 && Inv.Softwares.size() < 16)
-    Inv.Softwares.push_back({Text(), Text(), Text()});
+    Inv.Softwares.push_back({Text(), Text(), Text(), {}, {}, {}, {}, {}, {}, false});
 
   json Doc;
   try {

@@ -1,7 +1,7 @@
 // Writes the fuzz targets' seed inputs from the test fixtures: the registry profiles, the adapter
-// and printer cases of the probe tests, the numbers and names the report shows. Each machine seed
-// is read back through the target's own decoder and compared with the machine it describes, so a
-// seed cannot silently describe something else.
+// and printer cases of the probe tests, the numbers and names the report shows, and EDID blocks.
+// Each machine seed is read back through the target's own decoder and compared with the machine
+// it describes, so a seed cannot silently describe something else.
 //
 //   make_seeds FIXTURES_DIR CORPUS_DIR
 #include <cstdint>
@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "../unit/smbios_tables.h"
+#include "edid_blocks.h"
 #include "fuzz_support.h"
 #include "machine_input.h"
 #include "registry_input.h"
@@ -315,6 +316,28 @@ void TextSeeds(const fs::path& Fixtures) {
   }
 }
 
+// ---- EDID ---------------------------------------------------------------------------------------
+
+// Blocks of both layouts: EDID 1.4 with descriptors and an extension block after it, EDID 1.3
+// with a numeric serial only, a model year, and a block one byte short.
+void EdidSeeds() {
+  const auto Text = [](const std::vector<std::uint8_t>& Bytes) {
+    return std::string(Bytes.begin(), Bytes.end());
+  };
+  std::vector<std::uint8_t> Extended = edid::Block(edid::OfficeDell());
+  Extended[126] = 1;
+  edid::FixChecksum(Extended);
+  Extended.resize(256, 0);
+  Extended[128] = 0x02;  // a CTA-861 extension's tag
+  Extended[129] = 0x03;
+  Save("edid", "dell-1.4-extension", Text(Extended));
+  Save("edid", "samsung-1.3-numeric-serial", Text(edid::Block(edid::OfficeSamsung())));
+  Save("edid", "model-year-no-descriptors", Text(edid::Block({"LEN", 2, 0, 0xFF, 30, 4, "", ""})));
+  std::vector<std::uint8_t> Short = edid::Block(edid::OfficeDell());
+  Short.pop_back();
+  Save("edid", "one-byte-short", Text(Short));
+}
+
 }  // namespace
 
 // ---- smbios ----------------------------------------------------------------------------------
@@ -339,6 +362,7 @@ int main(int Argc, char** Argv) {
     PrinterSeeds();
     TextSeeds(Fixtures);
     SmbiosSeeds();
+    EdidSeeds();
     ReleasePrinter();
   } catch (const std::exception& E) {
     Fail(E.what());

@@ -32,13 +32,40 @@ void OfficePc(sim::TMachine& M) {
   M.Drives[u'D'] =
       sim::TDrive{platform::DriveFixed, 1000204886016ULL, 612345678912ULL, 612345678912ULL, 0};
   M.Drives[u'E'] = sim::TDrive{2, 32ULL << 30, 1ULL << 30, 1ULL << 30, 0};  // removable: not listed
+  M.Drives[u'F'] = sim::TDrive{platform::DriveFixed, 64ULL << 30, 8ULL << 30, 8ULL << 30, 0};
+  M.Volumes[u'C'] = {u"Windows", u"NTFS", 0x1A2B3C4D, 0};
+  M.Volumes[u'D'] = {u"Dados", u"NTFS", 0x0BADF00D, 0};
+  M.Volumes[u'F'] = {u"", u"exFAT", 0, 21};  // cannot be asked: its sizes alone
+  M.Processors.CoresPerPackage = 6;
   M.Ticks = ((3ULL * 24 + 5) * 60 + 17) * 60 * 1000 + 12345;
+  sim::TAdapter Wifi;  // not connected: listed first, and the report passes it by
+  Wifi.Description = "Intel(R) Wi-Fi 6 AX201 160MHz";
+  Wifi.Type = 71;
+  Wifi.Address = {0x70, 0x9C, 0xD1, 0x4E, 0x5F, 0x60, 0, 0};
+  Wifi.IpAddress = "0.0.0.0";
+  Wifi.IpMask = "0.0.0.0";
   sim::TAdapter Ethernet;
   Ethernet.Description = "Intel(R) Ethernet Connection (7) I219-LM";
   Ethernet.Address = {0x3C, 0x52, 0x82, 0x1A, 0x2B, 0x3C, 0, 0};
   Ethernet.IpAddress = "192.168.10.23";
+  Ethernet.IpMask = "255.255.255.0";
   Ethernet.Gateway = "192.168.10.1";
-  M.Adapters = {Ethernet};
+  Ethernet.DhcpServer = "192.168.10.1";
+  sim::TAdapter Vpn;  // a point-to-point link with a fixed address, of no type GLPI names
+  Vpn.Description = "TAP-Windows Adapter V9";
+  Vpn.Type = 23;
+  Vpn.DhcpEnabled = 0;
+  Vpn.Address = {0x00, 0xFF, 0x6B, 0x2A, 0x11, 0x05, 0, 0};
+  Vpn.IpAddress = "10.8.0.6";
+  Vpn.IpMask = "255.255.255.252";
+  Vpn.DhcpServer = "10.8.0.5";  // not sent: DHCP is off
+  sim::TAdapter Loopback;
+  Loopback.Description = "Software Loopback Interface 1";
+  Loopback.Type = 24;
+  Loopback.AddressLength = 0;
+  Loopback.IpAddress = "127.0.0.1";
+  Loopback.IpMask = "255.0.0.0";
+  M.Adapters = {Wifi, Ethernet, Vpn, Loopback};
   M.Printers = {u"HP LaserJet Pro M404", u"Microsoft Print to PDF"};
   M.DefaultPrinterText = u"HP LaserJet Pro M404,winspool,Ne01:";
   M.FirmwareTable = smbios_tables::OfficeDesktop();
@@ -74,6 +101,7 @@ void NothingFound(sim::TMachine& M) {
   M.FailCall("GlobalMemoryStatusEx", 5);
   M.FailCall("GetSystemWindowsDirectoryW", 5);
   M.Drives.clear();
+  M.FailCall("GetLogicalProcessorInformation", 5);
   M.HasIsWow64Process2 = false;
   M.NativeProcessorArchitecture = platform::ProcessorArchitectureIntel;
 }
@@ -170,6 +198,107 @@ TEST_F(GlpiInventoryTest, BootTimeIsTheRunTimeMinusTheUptimeAcrossDaysAndYears) 
     } else {
       EXPECT_EQ(Os.value("boot_time", ""), C.Expected);
     }
+  }
+}
+
+TEST_F(GlpiInventoryTest, EachAdapterOfTheTableBecomesANetworkEntry) {
+  const auto Adapter = [](std::uint32_t Type, std::string Ip, std::string Mask, std::string Gateway,
+                          std::uint32_t Dhcp, std::string Server) {
+    sim::TAdapter A;
+    A.Description = "Rede";
+    A.Type = Type;
+    A.IpAddress = std::move(Ip);
+    A.IpMask = std::move(Mask);
+    A.Gateway = std::move(Gateway);
+    A.DhcpEnabled = Dhcp;
+    A.DhcpServer = std::move(Server);
+    A.Address = {0xAA, 0xBB, 0xCC, 0xDD, 0xEE, 0xFF, 0x01, 0x02};
+    return A;
+  };
+  struct TCase {
+    sim::TAdapter Adapter;
+    const char* Expected;
+  };
+  sim::TAdapter Eight = Adapter(6, "0.0.0.0", "", "", 1, "");
+  Eight.AddressLength = 8;
+  sim::TAdapter NoMac = Adapter(24, "", "", "", 1, "");
+  NoMac.AddressLength = 0;
+  sim::TAdapter Second = Adapter(6, "0.0.0.0", "0.0.0.0", "", 0, "");  // usable further down
+  Second.MoreAddresses = {
+      {"127.0.0.9", "255.0.0.0"}, {"192.0.2.9", "255.255.255.0"}, {"192.0.2.10", ""}};
+  const std::vector<TCase> Cases{
+      {Adapter(71, "172.16.5.130", "255.255.255.128", "172.16.5.129", 1, "172.16.5.1"),
+       R"({"description":"Rede","mac":"aa:bb:cc:dd:ee:ff","type":"wifi","ipaddress":"172.16.5.130",)"
+       R"("ipmask":"255.255.255.128","ipsubnet":"172.16.5.128","ipgateway":"172.16.5.129",)"
+       R"("ipdhcp":"172.16.5.1","status":"up"})"},
+      // DHCP on with no server yet, and a gateway that is none.
+      {Adapter(6, "169.254.7.9", "255.255.0.0", "0.0.0.0", 1, "0.0.0.0"),
+       R"({"description":"Rede","mac":"aa:bb:cc:dd:ee:ff","type":"ethernet","ipaddress":"169.254.7.9",)"
+       R"("ipmask":"255.255.0.0","ipsubnet":"169.254.0.0","status":"up"})"},
+      // A mask that is no address gives no subnet; DHCP off hides the server's address.
+      {Adapter(243, "203.0.113.9", "255.255.255", "", 2, "203.0.113.1"),
+       R"({"description":"Rede","mac":"aa:bb:cc:dd:ee:ff","ipaddress":"203.0.113.9","status":"up"})"},
+      // The report's unusable addresses: the adapter is listed, down, without them.
+      {Adapter(6, "127.0.0.2", "255.0.0.0", "", 1, ""),
+       R"({"description":"Rede","mac":"aa:bb:cc:dd:ee:ff","type":"ethernet","status":"down"})"},
+      {Adapter(6, "10.0.0.256", "255.0.0.0", "10.0.0.1", 0, ""),
+       R"({"description":"Rede","mac":"aa:bb:cc:dd:ee:ff","type":"ethernet","ipgateway":"10.0.0.1",)"
+       R"("status":"down"})"},
+      {Eight,
+       R"({"description":"Rede","mac":"aa:bb:cc:dd:ee:ff:01:02","type":"ethernet","status":"down"})"},
+      {NoMac, R"({"description":"Rede","type":"loopback","status":"down"})"},
+      {Second,
+       R"({"description":"Rede","mac":"aa:bb:cc:dd:ee:ff","type":"ethernet","ipaddress":"192.0.2.9",)"
+       R"("ipmask":"255.255.255.0","ipsubnet":"192.0.2.0","status":"up"})"},
+  };
+  for (const TCase& C : Cases) {
+    SetUp();
+    Machine().Adapters = {C.Adapter};
+    EXPECT_EQ(RunInventario({u"/glpi"}), 0) << C.Expected;
+    const std::optional<std::string> Json = Machine().FileSystem.FileData(DesktopJson);
+    ASSERT_TRUE(Json.has_value()) << C.Expected;
+    const nlohmann::ordered_json Doc = nlohmann::ordered_json::parse(*Json);
+    EXPECT_EQ(Doc["content"]["networks"].dump(), "[" + std::string(C.Expected) + "]");
+  }
+}
+
+TEST_F(GlpiInventoryTest, ProcessorDetailsGiveOneEntryPerPackage) {
+  struct TCase {
+    TGlpiCpuDetails Cpu;
+    std::u16string Name;
+    std::uint16_t Machine;
+    const char* Expected;  // the cpus section; "null" when left out
+  };
+  const std::vector<TCase> Cases{
+      {{u"AuthenticAMD", u"AMD64 Family 25 Model 80 Stepping 0", 3901, 2, 16, 32},
+       u"Ryzen",
+       platform::ImageFileMachineAmd64,
+       R"([{"name":"Ryzen","manufacturer":"AMD","speed":3901,"core":8,"thread":16,"arch":"x86_64",)"
+       R"("familynumber":"25","model":"80","stepping":0},{"name":"Ryzen","manufacturer":"AMD",)"
+       R"("speed":3901,"core":8,"thread":16,"arch":"x86_64","familynumber":"25","model":"80",)"
+       R"("stepping":0}])"},
+      // An ARM processor's identifier has a hexadecimal model: that much is left out.
+      {{u"Qualcomm Technologies Inc ", u"ARMv8 (64-bit) Family 8 Model D4B Revision   0", 0, 1, 8,
+        8},
+       u"",
+       platform::ImageFileMachineArm64,
+       R"([{"manufacturer":"Qualcomm Technologies Inc","core":8,"thread":8,"arch":"arm64",)"
+       R"("familynumber":"8"}])"},
+      {{u"GenuineIntel", u"x86 Family 6 Model 99999999999 Stepping 1", 0, 0, 0, 0},
+       u"",
+       platform::ImageFileMachineI386,
+       R"([{"manufacturer":"Intel","arch":"i386","familynumber":"6","stepping":1}])"},
+      // Counts and the installation's architecture alone describe no processor.
+      {{u"", u"", 0, 1, 4, 8}, u"", platform::ImageFileMachineAmd64, "null"},
+  };
+  for (const TCase& C : Cases) {
+    TGlpiInventory Inv;
+    Inv.DeviceName = u"PC";
+    Inv.CpuName = C.Name;
+    Inv.Devices.Cpu = C.Cpu;
+    Inv.Devices.Machine = C.Machine;
+    const auto Doc = nlohmann::ordered_json::parse(GlpiInventoryJson(Inv));
+    EXPECT_EQ(Doc["content"].value("cpus", nlohmann::ordered_json()).dump(), C.Expected);
   }
 }
 

@@ -180,13 +180,16 @@ TEST_F(SwitchesTest, OnlyGlpiReadsWhatOnlyTheInventoryNeeds) {
   for (const char* Call :
        {"GetLocalTime", "GetSystemWindowsDirectoryW", "IsWow64Process2", "GetNativeSystemInfo",
         "DeleteFileW", "GetSystemFirmwareTable", "GetPhysicallyInstalledSystemMemory",
-        "GetComputerNameExW", "NetGetJoinInformation", "SystemTimeToTzSpecificLocalTime"}) {
+        "GetComputerNameExW", "NetGetJoinInformation", "SystemTimeToTzSpecificLocalTime",
+        "GetVolumeInformationW", "GetLogicalProcessorInformation"}) {
     EXPECT_FALSE(Plain.contains(Call)) << Call;
   }
   const auto Glpi = Queries({u"/glpi"});
-  // DisplayVersion and Publisher of each listed entry (the office PC lists 11), and six values
-  // of the installation and its last user, each asked for its type, then read; nothing more.
-  EXPECT_EQ(Glpi.at("RegQueryValueExW") - Plain.at("RegQueryValueExW"), 2 * 11 + 2 * 6);
+  // Of each listed entry, its seven descriptive values (DisplayVersion, Publisher, InstallDate,
+  // UninstallString, URLInfoAbout, HelpLink, Comments), one query each: the office PC lists 11.
+  // Six values of the installation and its last user, each asked for its type, then read. These
+  // two files hold no processor, display or monitor keys; nothing more is read.
+  EXPECT_EQ(Glpi.at("RegQueryValueExW") - Plain.at("RegQueryValueExW"), 7 * 11 + 2 * 6);
 }
 
 }  // namespace

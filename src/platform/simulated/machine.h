@@ -13,6 +13,7 @@
 #include <set>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "platform/platform.h"
@@ -83,6 +84,21 @@ struct TDrive {
   bool NoMedia = false;
 };
 
+// What GetVolumeInformationW answers for a drive; Error nonzero: it fails with that code.
+struct TVolume {
+  std::u16string Label;
+  std::u16string FileSystem = u"NTFS";
+  std::uint32_t Serial = 0;
+  std::uint32_t Error = 0;
+};
+
+// How the processors are built, as GetLogicalProcessorInformation describes them.
+struct TProcessorLayout {
+  std::uint32_t Packages = 1;
+  std::uint32_t CoresPerPackage = 4;
+  std::uint32_t ThreadsPerCore = 2;
+};
+
 // One network adapter as the adapter table reports it. Texts are ANSI bytes; Description may
 // fill its 132 bytes without a NUL; AddressLength may claim more than the 8 address bytes.
 struct TAdapter {
@@ -92,6 +108,12 @@ struct TAdapter {
   std::uint32_t DhcpEnabled = 1;
   std::string IpAddress;
   std::string Gateway;
+  std::uint32_t Type = 6;  // MIB_IF_TYPE_ETHERNET
+  std::uint32_t Index = 0;
+  std::string IpMask;
+  std::string DhcpServer;
+  // The address list's further entries, address and mask, after IpAddress and IpMask.
+  std::vector<std::pair<std::string, std::string>> MoreAddresses;
 };
 
 // A system DLL that the program binds on first use, and the calls it makes into it.
@@ -163,7 +185,9 @@ class TMachine {
   // What SetDefaultDllDirectories was given, and how many calls were made before it.
   std::optional<std::uint32_t> DefaultDllDirectories;
   std::size_t CallsBeforeDllDirectories = 0;
+  TProcessorLayout Processors;
   std::map<char16_t, TDrive> Drives;  // by upper-case letter; letters not here have no root
+  std::map<char16_t, TVolume> Volumes;  // by letter, for drives in Drives; none: an NTFS volume
   std::u16string ComputerName = u"ESCRITORIO-01";
   std::vector<TAdapter> Adapters;  // in the order the table lists them
   std::vector<std::u16string> Printers;        // in the order the spooler lists them

@@ -12,6 +12,7 @@ using simulated::Machine;
 namespace {
 
 using adapter_record::RecordSize;
+constexpr std::size_t EntrySize = adapter_record::EntryMask + adapter_record::AddressTextSize + 8;
 constexpr std::uint32_t ErrorNoData = 232;
 
 void PutText(std::uint8_t* Record, std::size_t Offset, std::size_t Size, const std::string& Text) {
@@ -29,12 +30,16 @@ std::uint32_t GetAdaptersInfo(std::uint8_t* AdapterInfo, std::uint32_t* SizePoin
   if (M.Failing("GetAdaptersInfo")) return M.LastError;
   if (SizePointer == nullptr) return ErrorInvalidParameter;
   if (M.Adapters.empty()) return ErrorNoData;
-  const auto Needed = static_cast<std::uint32_t>(RecordSize * M.Adapters.size());
+  std::size_t Entries = 0;  // further address-list entries, after the records
+  for (const simulated::TAdapter& A : M.Adapters) Entries += A.MoreAddresses.size();
+  const auto Needed =
+      static_cast<std::uint32_t>(RecordSize * M.Adapters.size() + EntrySize * Entries);
   if (AdapterInfo == nullptr || *SizePointer < Needed) {
     *SizePointer = Needed;
     return ErrorBufferOverflow;
   }
   std::memset(AdapterInfo, 0, Needed);
+  std::uint8_t* Entry = AdapterInfo + RecordSize * M.Adapters.size();
   for (std::size_t I = 0; I < M.Adapters.size(); ++I) {
     const simulated::TAdapter& A = M.Adapters[I];
     std::uint8_t* Record = AdapterInfo + I * RecordSize;
@@ -46,6 +51,19 @@ std::uint32_t GetAdaptersInfo(std::uint8_t* AdapterInfo, std::uint32_t* SizePoin
     PutWord(Record, adapter_record::DhcpEnabled, A.DhcpEnabled);
     PutText(Record, adapter_record::IpAddress, adapter_record::AddressTextSize - 1, A.IpAddress);
     PutText(Record, adapter_record::GatewayAddress, adapter_record::AddressTextSize - 1, A.Gateway);
+    PutWord(Record, adapter_record::Index, A.Index);
+    PutWord(Record, adapter_record::Type, A.Type);
+    PutText(Record, adapter_record::IpMask, adapter_record::AddressTextSize - 1, A.IpMask);
+    PutText(Record, adapter_record::DhcpServer, adapter_record::AddressTextSize - 1, A.DhcpServer);
+    // Each entry's link is the distance to the next one, which follows it.
+    std::uint8_t* Previous = Record + adapter_record::IpAddressList;
+    for (const auto& [Address, Mask] : A.MoreAddresses) {
+      PutWord(Previous, 0, static_cast<std::uint32_t>(Entry - Previous));
+      PutText(Entry, adapter_record::EntryAddress, adapter_record::AddressTextSize - 1, Address);
+      PutText(Entry, adapter_record::EntryMask, adapter_record::AddressTextSize - 1, Mask);
+      Previous = Entry;
+      Entry += EntrySize;
+    }
   }
   return 0;
 }
@@ -54,6 +72,12 @@ const std::uint8_t* NextAdapter(const std::uint8_t* Record) {
   std::uint32_t HasNext = 0;
   std::memcpy(&HasNext, Record, sizeof HasNext);
   return HasNext != 0 ? Record + RecordSize : nullptr;
+}
+
+const std::uint8_t* NextAddress(const std::uint8_t* Entry) {
+  std::uint32_t Distance = 0;
+  std::memcpy(&Distance, Entry, sizeof Distance);
+  return Distance != 0 ? Entry + Distance : nullptr;
 }
 
 }  // namespace platform

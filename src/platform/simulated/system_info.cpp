@@ -1,5 +1,6 @@
 // Simulated memory, drives, ticks, the clock and the system's architecture.
 #include <algorithm>
+#include <cstring>
 
 #include "platform/platform.h"
 #include "platform/simulated/machine.h"
@@ -12,6 +13,7 @@ namespace {
 
 constexpr std::uint32_t DriveNoRootDir = 1;
 constexpr std::uint32_t ErrorNotReady = 21;
+constexpr std::uint32_t ErrorBadLength = 24;
 
 // The drive a root path such as "D:\" names, if the machine has it.
 const simulated::TDrive* DriveOf(const char16_t* Root) {
@@ -23,7 +25,79 @@ const simulated::TDrive* DriveOf(const char16_t* Root) {
   return Found == Drives.end() ? nullptr : &Found->second;
 }
 
+const simulated::TVolume DefaultVolume{};
+
 }  // namespace
+
+Bool GetVolumeInformationW(const char16_t* RootPathName, char16_t* VolumeNameBuffer,
+                           std::uint32_t VolumeNameSize, std::uint32_t* VolumeSerialNumber,
+                           std::uint32_t* MaximumComponentLength, std::uint32_t* FileSystemFlags,
+                           char16_t* FileSystemNameBuffer, std::uint32_t FileSystemNameSize) {
+  auto& M = Machine();
+  if (M.Failing("GetVolumeInformationW")) return 0;
+  if (DriveOf(RootPathName) == nullptr) return M.LastError = ErrorPathNotFound, 0;
+  const auto Found = M.Volumes.find(simulated::ToUpperAscii(RootPathName)[0]);
+  const simulated::TVolume* Drive = Found != M.Volumes.end() ? &Found->second : &DefaultVolume;
+  if (Drive->Error != 0) return M.LastError = Drive->Error, 0;
+  // A text that does not fit with its NUL fails the whole call, as the system's does.
+  const auto Fits = [](const std::u16string& Text, const char16_t* Buffer, std::uint32_t Size) {
+    return Buffer == nullptr || Text.size() < Size;
+  };
+  if (!Fits(Drive->Label, VolumeNameBuffer, VolumeNameSize) ||
+      !Fits(Drive->FileSystem, FileSystemNameBuffer, FileSystemNameSize)) {
+    return M.LastError = ErrorBadLength, 0;
+  }
+  if (VolumeNameBuffer != nullptr) {
+    std::copy(Drive->Label.begin(), Drive->Label.end(), VolumeNameBuffer);
+    VolumeNameBuffer[Drive->Label.size()] = u'\0';
+  }
+  if (FileSystemNameBuffer != nullptr) {
+    std::copy(Drive->FileSystem.begin(), Drive->FileSystem.end(), FileSystemNameBuffer);
+    FileSystemNameBuffer[Drive->FileSystem.size()] = u'\0';
+  }
+  if (VolumeSerialNumber != nullptr) *VolumeSerialNumber = Drive->Serial;
+  if (MaximumComponentLength != nullptr) *MaximumComponentLength = 255;
+  if (FileSystemFlags != nullptr) *FileSystemFlags = 0;
+  return 1;
+}
+
+Bool GetLogicalProcessorInformation(std::uint8_t* Buffer, std::uint32_t* ReturnedLength) {
+  namespace record = processor_record;
+  auto& M = Machine();
+  if (M.Failing("GetLogicalProcessorInformation")) return 0;
+  if (ReturnedLength == nullptr) return M.LastError = ErrorInvalidParameter, 0;
+  const simulated::TProcessorLayout& L = M.Processors;
+  const std::size_t Records = std::size_t{L.Packages} * (L.CoresPerPackage + 1);
+  const auto Needed = static_cast<std::uint32_t>(Records * record::RecordSize);
+  if (Buffer == nullptr || *ReturnedLength < Needed) {
+    *ReturnedLength = Needed;
+    return M.LastError = ErrorInsufficientBuffer, 0;
+  }
+  std::fill_n(Buffer, Needed, std::uint8_t{0});
+  std::uint8_t* Record = Buffer;
+  std::uint64_t Next = 0;  // the first logical processor of the next core
+  const auto Put = [&](std::uint32_t Relationship, std::uint64_t Mask) {
+    std::memcpy(Record + record::ProcessorMask, &Mask, record::ProcessorMaskSize);
+    std::memcpy(Record + record::Relationship, &Relationship, sizeof Relationship);
+    Record += record::RecordSize;
+  };
+  // A mask has room for 64 processors; the rest of a larger machine is not shown in it.
+  const auto Bits = [](std::uint64_t Count, std::uint64_t First) {
+    if (First >= 64) return std::uint64_t{0};
+    const std::uint64_t Ones = Count >= 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << Count) - 1;
+    return Ones << First;
+  };
+  for (std::uint32_t P = 0; P < L.Packages; ++P) {
+    const std::uint64_t PackageFirst = Next;
+    for (std::uint32_t C = 0; C < L.CoresPerPackage; ++C) {
+      Put(record::RelationProcessorCore, Bits(L.ThreadsPerCore, Next));
+      Next += L.ThreadsPerCore;
+    }
+    Put(record::RelationProcessorPackage, Bits(Next - PackageFirst, PackageFirst));
+  }
+  *ReturnedLength = Needed;
+  return 1;
+}
 
 Bool GlobalMemoryStatusEx(TMemoryStatusEx* Buffer) {
   auto& M = Machine();

@@ -22,6 +22,18 @@ static_assert(offsetof(IP_ADAPTER_INFO, IpAddressList) + offsetof(IP_ADDR_STRING
               record::IpAddress);
 static_assert(offsetof(IP_ADAPTER_INFO, GatewayList) + offsetof(IP_ADDR_STRING, IpAddress) ==
               record::GatewayAddress);
+static_assert(offsetof(IP_ADAPTER_INFO, Index) == record::Index);
+static_assert(offsetof(IP_ADAPTER_INFO, Type) == record::Type);
+static_assert(offsetof(IP_ADAPTER_INFO, IpAddressList) + offsetof(IP_ADDR_STRING, IpMask) ==
+              record::IpMask);
+static_assert(offsetof(IP_ADAPTER_INFO, DhcpServer) + offsetof(IP_ADDR_STRING, IpAddress) ==
+              record::DhcpServer);
+static_assert(offsetof(IP_ADAPTER_INFO, IpAddressList) == record::IpAddressList);
+static_assert(offsetof(IP_ADDR_STRING, IpAddress) == record::EntryAddress);
+static_assert(offsetof(IP_ADDR_STRING, IpMask) == record::EntryMask);
+static_assert(MIB_IF_TYPE_ETHERNET == record::TypeEthernet);
+static_assert(MIB_IF_TYPE_LOOPBACK == record::TypeLoopback);
+static_assert(IF_TYPE_IEEE80211 == record::TypeWireless);
 
 std::uint32_t GetAdaptersInfo(std::uint8_t* AdapterInfo, std::uint32_t* SizePointer) {
   static const win32::TSystemFunction<decltype(::GetAdaptersInfo)> Bound(L"iphlpapi.dll",
@@ -36,6 +48,11 @@ std::uint32_t GetAdaptersInfo(std::uint8_t* AdapterInfo, std::uint32_t* SizePoin
 
 const std::uint8_t* NextAdapter(const std::uint8_t* Record) {
   return reinterpret_cast<const std::uint8_t*>(reinterpret_cast<const IP_ADAPTER_INFO*>(Record)->Next);
+}
+
+const std::uint8_t* NextAddress(const std::uint8_t* Entry) {
+  return reinterpret_cast<const std::uint8_t*>(
+      reinterpret_cast<const IP_ADDR_STRING*>(Entry)->Next);
 }
 
 }  // namespace platform

@@ -2,6 +2,8 @@
 // GetTickCount64 and IsWow64Process2 bound on first use.
 #include "platform/win32/windows_api.h"
 
+#include <cstddef>
+
 #include "platform/win32/system_library.h"
 
 namespace platform {
@@ -24,6 +26,36 @@ Bool GetDiskFreeSpaceExW(const char16_t* DirectoryName, std::uint64_t* FreeBytes
                                reinterpret_cast<PULARGE_INTEGER>(FreeBytesAvailableToCaller),
                                reinterpret_cast<PULARGE_INTEGER>(TotalNumberOfBytes),
                                reinterpret_cast<PULARGE_INTEGER>(TotalNumberOfFreeBytes));
+}
+
+Bool GetVolumeInformationW(const char16_t* RootPathName, char16_t* VolumeNameBuffer,
+                           std::uint32_t VolumeNameSize, std::uint32_t* VolumeSerialNumber,
+                           std::uint32_t* MaximumComponentLength, std::uint32_t* FileSystemFlags,
+                           char16_t* FileSystemNameBuffer, std::uint32_t FileSystemNameSize) {
+  static_assert(sizeof(DWORD) == sizeof(std::uint32_t));
+  return ::GetVolumeInformationW(Wide(RootPathName), Wide(VolumeNameBuffer), VolumeNameSize,
+                                 reinterpret_cast<LPDWORD>(VolumeSerialNumber),
+                                 reinterpret_cast<LPDWORD>(MaximumComponentLength),
+                                 reinterpret_cast<LPDWORD>(FileSystemFlags),
+                                 Wide(FileSystemNameBuffer), FileSystemNameSize);
+}
+
+namespace record = processor_record;
+using TProcessorInfo = SYSTEM_LOGICAL_PROCESSOR_INFORMATION;
+static_assert(sizeof(TProcessorInfo) == record::RecordSize);
+static_assert(offsetof(TProcessorInfo, ProcessorMask) == record::ProcessorMask);
+static_assert(sizeof(TProcessorInfo{}.ProcessorMask) == record::ProcessorMaskSize);
+static_assert(offsetof(TProcessorInfo, Relationship) == record::Relationship);
+static_assert(sizeof(TProcessorInfo{}.Relationship) == sizeof(std::uint32_t));
+static_assert(RelationProcessorCore == record::RelationProcessorCore);
+static_assert(RelationProcessorPackage == record::RelationProcessorPackage);
+
+Bool GetLogicalProcessorInformation(std::uint8_t* Buffer, std::uint32_t* ReturnedLength) {
+  DWORD Length = *ReturnedLength;
+  const BOOL Result =
+      ::GetLogicalProcessorInformation(reinterpret_cast<TProcessorInfo*>(Buffer), &Length);
+  *ReturnedLength = Length;
+  return Result;
 }
 
 Bool GetTickCount64(std::uint64_t* Ticks) {
