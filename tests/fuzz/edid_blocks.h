@@ -10,7 +10,7 @@
 
 namespace edid {
 
-struct TBlockSpec {
+struct TBlockFields {
   std::string Pnp = "DEL";  // three letters A to Z
   std::uint16_t Product = 0xA0F4;
   std::uint32_t Serial = 0;  // the numeric serial
@@ -39,22 +39,22 @@ inline void FixChecksum(std::vector<std::uint8_t>& Block) {
       static_cast<std::uint8_t>(256 - std::accumulate(Block.begin(), Block.end(), 0U) % 256);
 }
 
-inline std::vector<std::uint8_t> Block(const TBlockSpec& Spec) {
+inline std::vector<std::uint8_t> Block(const TBlockFields& Fields) {
   std::vector<std::uint8_t> B(128, 0);
   const std::array<std::uint8_t, 8> Header{0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x00};
   std::memcpy(B.data(), Header.data(), Header.size());
-  const unsigned Id = static_cast<unsigned>(Spec.Pnp[0] - 'A' + 1) << 10 |
-                      static_cast<unsigned>(Spec.Pnp[1] - 'A' + 1) << 5 |
-                      static_cast<unsigned>(Spec.Pnp[2] - 'A' + 1);
+  const unsigned Id = static_cast<unsigned>(Fields.Pnp[0] - 'A' + 1) << 10 |
+                      static_cast<unsigned>(Fields.Pnp[1] - 'A' + 1) << 5 |
+                      static_cast<unsigned>(Fields.Pnp[2] - 'A' + 1);
   B[8] = static_cast<std::uint8_t>(Id >> 8);  // big-endian, unlike the rest
   B[9] = static_cast<std::uint8_t>(Id);
-  B[10] = static_cast<std::uint8_t>(Spec.Product);
-  B[11] = static_cast<std::uint8_t>(Spec.Product >> 8);
-  for (int I = 0; I < 4; ++I) B[12 + I] = static_cast<std::uint8_t>(Spec.Serial >> (8 * I));
-  B[16] = Spec.Week;
-  B[17] = Spec.Year;
+  B[10] = static_cast<std::uint8_t>(Fields.Product);
+  B[11] = static_cast<std::uint8_t>(Fields.Product >> 8);
+  for (int I = 0; I < 4; ++I) B[12 + I] = static_cast<std::uint8_t>(Fields.Serial >> (8 * I));
+  B[16] = Fields.Week;
+  B[17] = Fields.Year;
   B[18] = 1;
-  B[19] = Spec.Revision;
+  B[19] = Fields.Revision;
   B[20] = 0xA5;  // digital input, 8 bits per colour, DisplayPort
   B[21] = 53;    // 53 cm by 30 cm
   B[22] = 30;
@@ -68,18 +68,18 @@ inline std::vector<std::uint8_t> Block(const TBlockSpec& Spec) {
   const std::array<std::uint8_t, 18> Range{0x00, 0x00, 0x00, 0xFD, 0x00, 0x38, 0x4C, 0x1E, 0x53,
                                            0x11, 0x00, 0x0A, 0x20, 0x20, 0x20, 0x20, 0x20, 0x20};
   std::memcpy(B.data() + 72, Range.data(), Range.size());
-  PutDescriptor(B.data() + 90, 0xFC, Spec.Name);
-  if (Spec.Name.empty()) PutDescriptor(B.data() + 90, 0x10, "");  // a dummy descriptor
-  PutDescriptor(B.data() + 108, 0xFF, Spec.SerialText);
-  if (Spec.SerialText.empty()) PutDescriptor(B.data() + 108, 0x10, "");
+  PutDescriptor(B.data() + 90, 0xFC, Fields.Name);
+  if (Fields.Name.empty()) PutDescriptor(B.data() + 90, 0x10, "");  // a dummy descriptor
+  PutDescriptor(B.data() + 108, 0xFF, Fields.SerialText);
+  if (Fields.SerialText.empty()) PutDescriptor(B.data() + 108, 0x10, "");
   FixChecksum(B);
   return B;
 }
 
 // The office PC's monitors, as tests/fixtures/registry/office-pc-devices.reg holds them.
-inline TBlockSpec OfficeDell() {
+inline TBlockFields OfficeDell() {
   return {"DEL", 0xA0F4, 0x4C4A3135, 12, 31, 4, "DELL P2419H", "7MT0186S1HVL"};
 }
-inline TBlockSpec OfficeSamsung() { return {"SAM", 0x0D2C, 0x5A4D3048, 0, 29, 3, "S24F350", ""}; }
+inline TBlockFields OfficeSamsung() { return {"SAM", 0x0D2C, 0x5A4D3048, 0, 29, 3, "S24F350", ""}; }
 
 }  // namespace edid
