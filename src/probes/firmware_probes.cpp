@@ -5,6 +5,7 @@
 
 #include "probes/registry.h"
 #include "text/format.h"
+#include "text/sys_utils.h"
 
 namespace {
 
@@ -15,42 +16,6 @@ constexpr std::u16string_view LogonUiKey =
 // Far beyond any real table (a few KiB), and small enough to be had on any machine.
 constexpr std::uint32_t LargestFirmwareTable = 16U << 20;
 constexpr std::uint32_t LongestDnsName = 1024;
-
-// The value's text, or nothing when it is missing, of another type or cannot be read.
-std::optional<std::u16string> TextValue(const TRegistry& Reg, std::u16string_view Name) {
-  try {
-    const TRegDataType Type = Reg.GetDataType(Name);
-    if (Type != TRegDataType::rdString && Type != TRegDataType::rdExpandString) return std::nullopt;
-    return Reg.ReadString(Name);
-  } catch (const ERegistryException&) {
-    return std::nullopt;
-  }
-}
-
-std::optional<std::uint32_t> NumberValue(const TRegistry& Reg, std::u16string_view Name) {
-  try {
-    if (Reg.GetDataType(Name) != TRegDataType::rdInteger) return std::nullopt;
-    return static_cast<std::uint32_t>(Reg.ReadInteger(Name));
-  } catch (const ERegistryException&) {
-    return std::nullopt;
-  }
-}
-
-platform::TSystemTime UtcOf(std::uint32_t SecondsSince1970) {
-  using namespace std::chrono;
-  const sys_seconds At{seconds{SecondsSince1970}};
-  const sys_days Day = floor<days>(At);
-  const year_month_day Date{Day};
-  const hh_mm_ss<seconds> Clock{At - Day};
-  return {static_cast<std::uint16_t>(static_cast<int>(Date.year())),
-          static_cast<std::uint16_t>(static_cast<unsigned>(Date.month())),
-          static_cast<std::uint16_t>(weekday{Day}.c_encoding()),
-          static_cast<std::uint16_t>(static_cast<unsigned>(Date.day())),
-          static_cast<std::uint16_t>(Clock.hours().count()),
-          static_cast<std::uint16_t>(Clock.minutes().count()),
-          static_cast<std::uint16_t>(Clock.seconds().count()),
-          0};
-}
 
 }  // namespace
 
@@ -101,7 +66,7 @@ std::u16string GetLastLoggedUser() {
   TRegistry Reg(RegistryReadAccess);
   Reg.SetRootKey(platform::HkeyLocalMachine);
   if (!Reg.OpenKeyReadOnly(LogonUiKey)) return {};
-  const std::u16string User = TextValue(Reg, u"LastLoggedOnSAMUser").value_or(u"");
+  const std::u16string User = ReadOptionalString(Reg, u"LastLoggedOnSAMUser").value_or(u"");
   return User.substr(User.rfind(u'\\') + 1);  // "DOMAIN\user", ".\user" or "user"
 }
 
@@ -110,25 +75,25 @@ TWindowsInstallation GetWindowsInstallation() {
   TRegistry Reg(RegistryReadAccess);
   Reg.SetRootKey(platform::HkeyLocalMachine);
   if (!Reg.OpenKeyReadOnly(CurrentVersionKey)) return W;
-  const std::optional<std::uint32_t> Major = NumberValue(Reg, u"CurrentMajorVersionNumber");
-  const std::optional<std::uint32_t> Minor = NumberValue(Reg, u"CurrentMinorVersionNumber");
-  const std::u16string Build = TextValue(Reg, u"CurrentBuildNumber").value_or(u"");
+  const std::optional<std::uint32_t> Major = ReadOptionalInteger(Reg, u"CurrentMajorVersionNumber");
+  const std::optional<std::uint32_t> Minor = ReadOptionalInteger(Reg, u"CurrentMinorVersionNumber");
+  const std::u16string Build = ReadOptionalString(Reg, u"CurrentBuildNumber").value_or(u"");
   std::u16string Version;
   if (Major && Minor) {
     Version = IntToStr(*Major) + u"." + IntToStr(*Minor);
   } else {
-    Version = TextValue(Reg, u"CurrentVersion").value_or(u"");
+    Version = ReadOptionalString(Reg, u"CurrentVersion").value_or(u"");
   }
   if (!Version.empty() && !Build.empty()) W.KernelVersion = Version + u"." + Build;
   if (Major && *Major >= 10) {
-    const std::optional<std::uint32_t> Revision = NumberValue(Reg, u"UBR");
+    const std::optional<std::uint32_t> Revision = ReadOptionalInteger(Reg, u"UBR");
     W.ServicePack = Build.empty() || !Revision ? Build : Build + u"." + IntToStr(*Revision);
   } else {
-    W.ServicePack = TextValue(Reg, u"CSDVersion").value_or(u"");
+    W.ServicePack = ReadOptionalString(Reg, u"CSDVersion").value_or(u"");
   }
-  const std::optional<std::uint32_t> Installed = NumberValue(Reg, u"InstallDate");
+  const std::optional<std::uint32_t> Installed = ReadOptionalInteger(Reg, u"InstallDate");
   if (Installed && *Installed != 0) {
-    W.InstalledUtc = UtcOf(*Installed);
+    W.InstalledUtc = SystemTimeOf(std::chrono::sys_seconds{std::chrono::seconds{*Installed}});
     platform::TSystemTime Local{};
     if (platform::SystemTimeToTzSpecificLocalTime(nullptr, &*W.InstalledUtc, &Local) != 0)
       W.InstalledLocal = Local;

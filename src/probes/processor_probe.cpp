@@ -11,28 +11,14 @@ namespace {
 
 constexpr std::u16string_view ProcessorKey = u"HARDWARE\\DESCRIPTION\\System\\CentralProcessor\\0";
 
-// A text value, or empty when it is missing or of another kind.
-std::u16string TextValue(const TRegistry& Reg, std::u16string_view Name) {
-  try {
-    return Reg.ReadString(Name);
-  } catch (const Exception&) {
-    return {};
-  }
-}
-
 void ReadProcessorKey(TProcessorDetails& Details) {
   TRegistry Reg(RegistryReadAccess);
   Reg.SetRootKey(platform::HkeyLocalMachine);
   if (!Reg.OpenKeyReadOnly(ProcessorKey)) return;
-  Details.Vendor = TextValue(Reg, u"VendorIdentifier");
-  Details.Identifier = TextValue(Reg, u"Identifier");
-  try {
-    if (Reg.GetDataType(u"~MHz") == TRegDataType::rdInteger) {
-      const std::int32_t Mhz = Reg.ReadInteger(u"~MHz");
-      if (Mhz > 0) Details.Mhz = static_cast<std::uint32_t>(Mhz);
-    }
-  } catch (const Exception&) {  // NOLINT(bugprone-empty-catch): the speed is left out
-  }
+  Details.Vendor = ReadOptionalString(Reg, u"VendorIdentifier").value_or(u"");
+  Details.Identifier = ReadOptionalString(Reg, u"Identifier").value_or(u"");
+  const std::optional<std::uint32_t> Mhz = ReadOptionalInteger(Reg, u"~MHz");
+  if (Mhz && static_cast<std::int32_t>(*Mhz) > 0) Details.Mhz = *Mhz;
   Reg.CloseKey();
 }
 

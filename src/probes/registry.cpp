@@ -205,3 +205,22 @@ void TRegistry::GetKeyNames(TStringList& Strings) const {
     Strings.Add(std::u16string(Name.data(), std::min<std::size_t>(Length, Size)));
   }
 }
+
+std::optional<std::u16string> ReadOptionalString(const TRegistry& Reg, std::u16string_view Name) {
+  try {
+    const TRegDataType Type = Reg.GetDataType(Name);
+    if (Type != TRegDataType::rdString && Type != TRegDataType::rdExpandString) return std::nullopt;
+    return Reg.ReadString(Name);
+  } catch (const ERegistryException&) {
+    return std::nullopt;
+  }
+}
+
+std::optional<std::uint32_t> ReadOptionalInteger(const TRegistry& Reg, std::u16string_view Name) {
+  try {
+    if (Reg.GetDataType(Name) != TRegDataType::rdInteger) return std::nullopt;
+    return static_cast<std::uint32_t>(Reg.ReadInteger(Name));
+  } catch (const ERegistryException&) {
+    return std::nullopt;
+  }
+}

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -78,3 +79,7 @@ class TRegistry {
 
 // What the probes create: read access in the registry's 64-bit view, also from a 32-bit process.
 constexpr std::uint32_t RegistryReadAccess = platform::KeyRead | platform::KeyWow6464Key;
+
+// Values that only add detail: nothing when missing, of another type or unreadable, never an error.
+std::optional<std::u16string> ReadOptionalString(const TRegistry& Reg, std::u16string_view Name);
+std::optional<std::uint32_t> ReadOptionalInteger(const TRegistry& Reg, std::u16string_view Name);

@@ -10,9 +10,10 @@
 #include <nlohmann/json.hpp>
 
 #include "text/exceptions.h"
-#include "text/whole_file.h"
 #include "text/string_list.h"
 #include "text/string_routines.h"
+#include "text/sys_utils.h"
+#include "text/whole_file.h"
 
 namespace {
 
@@ -65,14 +66,9 @@ std::optional<std::string> BootTime(const platform::TSystemTime& Now, std::uint6
                                        seconds{Now.Second} + milliseconds{Now.Milliseconds % 1000};
   const sys_seconds Boot =
       floor<seconds>(RunAt - milliseconds{static_cast<std::int64_t>(UptimeMs)});
-  const sys_days BootDay = floor<days>(Boot);
-  const year_month_day Date{BootDay};
-  const int Year = static_cast<int>(Date.year());
+  const int Year = static_cast<int>(year_month_day{floor<days>(Boot)}.year());
   if (Year < 1 || Year > 9999) return std::nullopt;
-  const hh_mm_ss<seconds> Clock{Boot - BootDay};
-  return Padded(Year, 4) + "-" + Padded(static_cast<unsigned>(Date.month()), 2) + "-" +
-         Padded(static_cast<unsigned>(Date.day()), 2) + " " + Padded(Clock.hours().count(), 2) +
-         ":" + Padded(Clock.minutes().count(), 2) + ":" + Padded(Clock.seconds().count(), 2);
+  return DateTime(SystemTimeOf(Boot));
 }
 
 // Four decimal numbers 0 to 255 joined by dots, without leading zeros: what GLPI takes as IPv4.

@@ -102,3 +102,18 @@ std::u16string ParamStr0() {
     Buffer.resize(Buffer.size() * 2);
   }
 }
+
+platform::TSystemTime SystemTimeOf(std::chrono::sys_seconds At) {
+  using namespace std::chrono;
+  const sys_days Day = floor<days>(At);
+  const year_month_day Date{Day};
+  const hh_mm_ss<seconds> Clock{At - Day};
+  return {static_cast<std::uint16_t>(static_cast<int>(Date.year())),
+          static_cast<std::uint16_t>(static_cast<unsigned>(Date.month())),
+          static_cast<std::uint16_t>(weekday{Day}.c_encoding()),
+          static_cast<std::uint16_t>(static_cast<unsigned>(Date.day())),
+          static_cast<std::uint16_t>(Clock.hours().count()),
+          static_cast<std::uint16_t>(Clock.minutes().count()),
+          static_cast<std::uint16_t>(Clock.seconds().count()),
+          0};
+}

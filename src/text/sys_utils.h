@@ -1,10 +1,13 @@
 // Small system helpers shared by the text services and the report.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
+
+#include "platform/platform.h"
 
 // The system ANSI code page, noted once at start-up: console output that is not a console and the
 // 8-bit texts the system hands over are in it.
@@ -38,3 +41,6 @@ std::u16string ExtractFileName(std::u16string_view FileName);
 
 // The full path of the running executable.
 std::u16string ParamStr0();
+
+// A moment as the system's date-and-time record, milliseconds 0; for years 0 to 65535.
+platform::TSystemTime SystemTimeOf(std::chrono::sys_seconds At);
