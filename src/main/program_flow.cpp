@@ -9,11 +9,12 @@
 
 #include "main/command_line.h"
 #include "main/console.h"
-#include "main/glpi_facts.h"
 #include "platform/platform.h"
+#include "probes/glpi_facts.h"
 #include "probes/printers.h"
 #include "probes/probes.h"
 #include "report/glpi_inventory.h"
+#include "report/glpi_inventory_of.h"
 #include "report/report.h"
 #include "text/exceptions.h"
 #include "text/format.h"
@@ -162,7 +163,7 @@ void LastChance(TConsoleOutput& Output, std::u16string_view ClassName,
     Output.Close();
     // A C++ error carries no faulting address, so the address field stays zero.
     std::u16string Text = Format(u"Exception %s in module %s at %s.\r\n",
-                               {ClassName, ExtractFileName(ParamStr0()), u"00000000"});
+                                 {ClassName, ExtractFileName(ParamStr0()), u"00000000"});
     Text += Message;
     if (!Message.empty() && Message.back() != u'.') Text += u'.';
     Text += u"\r\n\r\n";

@@ -242,24 +242,6 @@ TJson AdapterEntry(const TGlpiNetwork& Adapter) {
   return Object;
 }
 
-// The maker as people call it, from the vendor text the processor gives.
-std::string CpuManufacturer(std::u16string_view Vendor) {
-  static constexpr std::array<std::pair<std::u16string_view, const char*>, 8> Known{{
-      {u"GenuineIntel", "Intel"},
-      {u"AuthenticAMD", "AMD"},
-      {u"HygonGenuine", "Hygon"},
-      {u"CentaurHauls", "VIA"},
-      {u"  Shanghai  ", "Zhaoxin"},
-      {u"CyrixInstead", "Cyrix"},
-      {u"GenuineTMx86", "Transmeta"},
-      {u"TransmetaCPU", "Transmeta"},
-  }};
-  for (const auto& [Id, Name] : Known) {
-    if (Vendor == Id) return Name;
-  }
-  return U8(Trim(std::u16string{Vendor}));
-}
-
 const char* CpuArch(std::uint16_t Machine) {
   switch (Machine) {
     case platform::ImageFileMachineAmd64: return "x86_64";
@@ -270,42 +252,21 @@ const char* CpuArch(std::uint16_t Machine) {
   }
 }
 
-// The number after Word in the identifier ("... Family 6 Model 165 Stepping 5"), if any.
-std::optional<unsigned> IdentifierNumber(std::u16string_view Identifier, std::u16string_view Word) {
-  std::size_t At = 0;
-  while ((At = Identifier.find(Word, At)) != std::u16string_view::npos) {
-    const bool WordStart = At == 0 || Identifier[At - 1] == u' ';
-    At += Word.size();
-    if (!WordStart || At >= Identifier.size() || Identifier[At] != u' ') continue;
-    unsigned Value = 0;
-    std::size_t Digits = 0;
-    for (++At; At < Identifier.size() && Identifier[At] >= u'0' && Identifier[At] <= u'9'; ++At) {
-      if (++Digits > 9) return std::nullopt;
-      Value = Value * 10 + (Identifier[At] - u'0');
-    }
-    if (Digits > 0) return Value;
-  }
-  return std::nullopt;
-}
-
 // Nothing when the processor was not found: counts and the installation's architecture alone
 // describe no processor.
 TJson CpuEntry(const TGlpiInventory& Inv) {
   const TGlpiCpuDetails& Cpu = Inv.Devices.Cpu;
   TJson Object = TJson::object();
   PutText(Object, "name", Inv.CpuName);
-  if (!Trim(Cpu.Vendor).empty()) Object["manufacturer"] = CpuManufacturer(Cpu.Vendor);
+  PutText(Object, "manufacturer", Cpu.Manufacturer);
   if (Cpu.Mhz != 0) Object["speed"] = Cpu.Mhz;
-  const auto Family = IdentifierNumber(Cpu.Identifier, u"Family");
-  const auto Model = IdentifierNumber(Cpu.Identifier, u"Model");
-  const auto Stepping = IdentifierNumber(Cpu.Identifier, u"Stepping");
-  if (Object.empty() && !Family && !Model && !Stepping) return Object;
+  if (Object.empty() && !Cpu.Family && !Cpu.Model && !Cpu.Stepping) return Object;
   if (Cpu.Packages != 0 && Cpu.Cores != 0) Object["core"] = Cpu.Cores / Cpu.Packages;
   if (Cpu.Packages != 0 && Cpu.Threads != 0) Object["thread"] = Cpu.Threads / Cpu.Packages;
   if (const char* Arch = CpuArch(Inv.Devices.Machine)) Object["arch"] = Arch;
-  if (Family) Object["familynumber"] = std::to_string(*Family);
-  if (Model) Object["model"] = std::to_string(*Model);
-  if (Stepping) Object["stepping"] = *Stepping;
+  if (Cpu.Family) Object["familynumber"] = std::to_string(*Cpu.Family);
+  if (Cpu.Model) Object["model"] = std::to_string(*Cpu.Model);
+  if (Cpu.Stepping) Object["stepping"] = *Cpu.Stepping;
   return Object;
 }
 

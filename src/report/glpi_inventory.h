@@ -21,8 +21,8 @@ struct TGlpiDrive {
 
 struct TGlpiSoftware {
   std::u16string Name;
-  std::u16string Version;    // empty: not known
-  std::u16string Publisher;  // empty: not known
+  std::u16string Version;      // empty: not known
+  std::u16string Publisher;    // empty: not known
   std::u16string InstallDate;  // as the entry holds it: "YYYYMMDD" when it is sound
   std::u16string Guid;
   std::u16string UninstallString;
@@ -46,8 +46,10 @@ struct TGlpiNetwork {
 
 // The processor beyond its name; numbers at 0 and empty texts were not found.
 struct TGlpiCpuDetails {
-  std::u16string Vendor;      // VendorIdentifier
-  std::u16string Identifier;  // "Intel64 Family 6 Model 165 Stepping 5"
+  std::u16string Manufacturer;
+  std::optional<std::uint32_t> Family;
+  std::optional<std::uint32_t> Model;
+  std::optional<std::uint32_t> Stepping;
   std::uint32_t Mhz = 0;
   std::uint32_t Packages = 0;
   std::uint32_t Cores = 0;    // in all packages

@@ -6,6 +6,7 @@
 #include <nlohmann/json.hpp>
 
 #include "main/program_flow.h"
+#include "probes/device_probes.h"
 #include "report/glpi_inventory.h"
 #include "simulated_machine.h"
 #include "smbios_tables.h"
@@ -263,8 +264,14 @@ TEST_F(GlpiInventoryTest, EachAdapterOfTheTableBecomesANetworkEntry) {
 }
 
 TEST_F(GlpiInventoryTest, ProcessorDetailsGiveOneEntryPerPackage) {
+  // The processor key's texts and the counts, as the processor probe gives them.
+  struct TCpu {
+    std::u16string Vendor;
+    std::u16string Identifier;
+    std::uint32_t Mhz, Packages, Cores, Threads;
+  };
   struct TCase {
-    TGlpiCpuDetails Cpu;
+    TCpu Cpu;
     std::u16string Name;
     std::uint16_t Machine;
     const char* Expected;  // the cpus section; "null" when left out
@@ -295,7 +302,10 @@ TEST_F(GlpiInventoryTest, ProcessorDetailsGiveOneEntryPerPackage) {
     TGlpiInventory Inv;
     Inv.DeviceName = u"PC";
     Inv.CpuName = C.Name;
-    Inv.Devices.Cpu = C.Cpu;
+    TProcessorDetails P;
+    ParseProcessorIdentity(C.Cpu.Vendor, C.Cpu.Identifier, P);
+    Inv.Devices.Cpu = {P.Manufacturer, P.Family,       P.Model,     P.Stepping,
+                       C.Cpu.Mhz,      C.Cpu.Packages, C.Cpu.Cores, C.Cpu.Threads};
     Inv.Devices.Machine = C.Machine;
     const auto Doc = nlohmann::ordered_json::parse(GlpiInventoryJson(Inv));
     EXPECT_EQ(Doc["content"].value("cpus", nlohmann::ordered_json()).dump(), C.Expected);

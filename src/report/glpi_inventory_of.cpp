@@ -1,9 +1,7 @@
-#include "main/glpi_facts.h"
+#include "report/glpi_inventory_of.h"
 
 #include <string_view>
 #include <utility>
-
-#include "report/glpi_inventory.h"
 
 namespace {
 
@@ -70,18 +68,26 @@ TGlpiIdentity IdentityOf(TMachineIdentity& M, std::uint64_t TotalMemoryBytes) {
   return I;
 }
 
-}  // namespace
-
-TMachineIdentity GetMachineIdentity() {
-  TMachineIdentity M;
-  M.Firmware = GetFirmwareFacts();
-  if (M.Firmware.Memories.empty()) M.InstalledMemoryBytes = GetInstalledMemoryBytes();
-  M.DnsHostName = GetDnsHostName();
-  M.Domain = GetJoinedDomain();
-  M.LastLoggedUser = GetLastLoggedUser();
-  M.Installation = GetWindowsInstallation();
-  return M;
+void AddDevices(TGlpiInventory& Inv, TDeviceExtras& Devices) {
+  TGlpiDevices& D = Inv.Devices;
+  D.Machine = Devices.Machine;
+  for (TAdapterDetails& A : Devices.Adapters) {
+    D.Networks.push_back({std::move(A.Description), std::move(A.Mac), A.Type, A.DhcpEnabled == 1,
+                          std::move(A.IpAddress), std::move(A.IpMask), std::move(A.Gateway),
+                          std::move(A.DhcpServer)});
+  }
+  const TProcessorDetails& P = Devices.Processor;
+  D.Cpu = {P.Manufacturer,    P.Family,   P.Model, P.Stepping,
+           P.Mhz.value_or(0), P.Packages, P.Cores, P.Threads};
+  for (TVideoController& V : Devices.Videos)
+    D.Videos.push_back({std::move(V.Name), std::move(V.Chipset), V.MemoryBytes});
+  for (TEdidMonitor& M : Devices.Monitors) {
+    D.Monitors.push_back({std::move(M.Manufacturer), std::move(M.Name), std::move(M.Serial),
+                          std::move(M.Description), std::move(M.Base64)});
+  }
 }
+
+}  // namespace
 
 TGlpiInventory GlpiInventoryOf(const TReportFields& F, TProbeExtras& X) {
   TGlpiInventory Inv;
@@ -121,4 +127,3 @@ TGlpiInventory GlpiInventoryOf(const TReportFields& F, TProbeExtras& X) {
   AddDevices(Inv, X.Devices);
   return Inv;
 }
-

@@ -1,17 +1,16 @@
-// What the GLPI inventory of a run is made of: the report's fields and what the probes give
-// beside them only when the inventory is asked for.
+// What only the GLPI inventory needs beyond the report's fields: what tells the PC apart and the
+// devices the report does not list, each probe's records as it returns them.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
-#include "main/glpi_devices.h"
 #include "platform/platform.h"
+#include "probes/device_probes.h"
+#include "probes/edid.h"
 #include "probes/firmware_probes.h"
 #include "probes/probes.h"
-#include "report/glpi_inventory.h"
-#include "report/report_fields.h"
 
 // What tells the PC apart, asked of the system only for the GLPI inventory.
 struct TMachineIdentity {
@@ -25,8 +24,20 @@ struct TMachineIdentity {
 
 TMachineIdentity GetMachineIdentity();
 
+// The machine's devices as only the GLPI inventory lists them.
+struct TDeviceExtras {
+  std::uint16_t Machine = 0;              // the installation's IMAGE_FILE_MACHINE_*
+  std::vector<TAdapterDetails> Adapters;  // filled by the network probe's own call
+  TProcessorDetails Processor;
+  std::vector<TVideoController> Videos;
+  std::vector<TEdidMonitor> Monitors;
+};
+
+// Asks for the processor's details, the graphics adapters and the monitors.
+void ProbeDevices(TDeviceExtras& Devices);
+
 // What only the GLPI inventory needs, taken from the same probe calls as the report's texts
-// (and three calls of its own).
+// (and calls of its own).
 struct TProbeExtras {
   std::uint64_t MemoryBytes = 0;
   std::vector<TDiskSpace> Disks;
@@ -39,7 +50,3 @@ struct TProbeExtras {
   TMachineIdentity Identity;
   TDeviceExtras Devices;
 };
-
-// The inventory of a run: every report field the machine gave, none at its probe's fallback text
-// (that text is no value of the machine), with the extras moved in.
-TGlpiInventory GlpiInventoryOf(const TReportFields& F, TProbeExtras& X);
