@@ -29,6 +29,13 @@ void OfficePc(sim::TMachine& M) {
   Import("office-pc.reg");
   Import("office-pc-programs.reg");
   Import("office-pc-devices.reg");
+  Import("office-pc-network.reg");
+  // On Windows the class's own settings refuse a user.
+  M.Registry
+      .Key(platform::HkeyLocalMachine,
+           u"SYSTEM\\CurrentControlSet\\Control\\Class\\{4d36e972-e325-11ce-bfc1-08002be10318}"
+           u"\\Properties")
+      .GrantedAccess = 0;
   M.TotalPhys = 17008173056ULL;  // 16,220 MiB
   M.Drives[u'D'] =
       sim::TDrive{platform::DriveFixed, 1000204886016ULL, 612345678912ULL, 612345678912ULL, 0};
@@ -45,6 +52,7 @@ void OfficePc(sim::TMachine& M) {
   Wifi.Address = {0x70, 0x9C, 0xD1, 0x4E, 0x5F, 0x60, 0, 0};
   Wifi.IpAddress = "0.0.0.0";
   Wifi.IpMask = "0.0.0.0";
+  Wifi.AdapterName = "{2C1D9B77-0E4F-4A3B-8C5D-6E7F8091A2B3}";
   sim::TAdapter Ethernet;
   Ethernet.Description = "Intel(R) Ethernet Connection (7) I219-LM";
   Ethernet.Address = {0x3C, 0x52, 0x82, 0x1A, 0x2B, 0x3C, 0, 0};
@@ -52,6 +60,7 @@ void OfficePc(sim::TMachine& M) {
   Ethernet.IpMask = "255.255.255.0";
   Ethernet.Gateway = "192.168.10.1";
   Ethernet.DhcpServer = "192.168.10.1";
+  Ethernet.AdapterName = "{8A3E2F10-5B7C-4D21-9E6A-1F2B3C4D5E6F}";
   sim::TAdapter Vpn;  // a point-to-point link with a fixed address, of no type GLPI names
   Vpn.Description = "TAP-Windows Adapter V9";
   Vpn.Type = 23;
@@ -60,6 +69,7 @@ void OfficePc(sim::TMachine& M) {
   Vpn.IpAddress = "10.8.0.6";
   Vpn.IpMask = "255.255.255.252";
   Vpn.DhcpServer = "10.8.0.5";  // not sent: DHCP is off
+  Vpn.AdapterName = "{C0FFEE00-1234-4ABC-9DEF-00FF6B2A1105}";
   sim::TAdapter Loopback;
   Loopback.Description = "Software Loopback Interface 1";
   Loopback.Type = 24;
@@ -238,7 +248,8 @@ TEST_F(GlpiInventoryTest, EachAdapterOfTheTableBecomesANetworkEntry) {
        R"("ipmask":"255.255.0.0","ipsubnet":"169.254.0.0","status":"up"})"},
       // A mask that is no address gives no subnet; DHCP off hides the server's address.
       {Adapter(243, "203.0.113.9", "255.255.255", "", 2, "203.0.113.1"),
-       R"({"description":"Rede","mac":"aa:bb:cc:dd:ee:ff","ipaddress":"203.0.113.9","status":"up"})"},
+       R"({"description":"Rede","mac":"aa:bb:cc:dd:ee:ff","type":"dialup","ipaddress":"203.0.113.9",)"
+       R"("status":"up"})"},
       // The report's unusable addresses: the adapter is listed, down, without them.
       {Adapter(6, "127.0.0.2", "255.0.0.0", "", 1, ""),
        R"({"description":"Rede","mac":"aa:bb:cc:dd:ee:ff","type":"ethernet","status":"down"})"},
