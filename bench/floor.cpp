@@ -153,7 +153,8 @@ void ReadUninstall(HKEY Root, const wchar_t* Path) {
 }
 
 // What only the GLPI inventory asks for: the clock, the system folder and width, the firmware
-// table, the installed memory, the DNS name, the domain, the last user and the installation.
+// table, the installed memory, the DNS name, the domain, the last user, the installation and the
+// network class's driver keys.
 void GlpiCalls() {
   SYSTEMTIME Now;
   GetLocalTime(&Now);
@@ -186,6 +187,12 @@ void GlpiCalls() {
   SYSTEMTIME Utc{2024, 1, 5, 12, 11, 30, 0, 0};
   SYSTEMTIME Local;
   SystemTimeToTzSpecificLocalTime(nullptr, &Utc, &Local);
+  const std::wstring Network =
+      L"SYSTEM\\CurrentControlSet\\Control\\Class\\{4d36e972-e325-11ce-bfc1-08002be10318}";
+  for (const std::wstring& Adapter : SubKeys(Hklm, Network)) {
+    ReadKey(Hklm, Below(Network, Adapter).c_str(),
+            {L"NetCfgInstanceId", L"Characteristics", L"MatchingDeviceId"});
+  }
 }
 
 // A file as the program saves one: a new file beside it, flushed, then moved into place.

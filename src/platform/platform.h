@@ -250,6 +250,9 @@ constexpr std::size_t Index = WidePointers ? 416 : 412;  // unsigned 32-bit
 constexpr std::size_t Type = WidePointers ? 420 : 416;   // unsigned 32-bit, MIB_IF_TYPE_*
 constexpr std::size_t IpMask = IpAddress + AddressTextSize;
 constexpr std::size_t DhcpServer = WidePointers ? 544 : 512;  // its first address text
+// The adapter's GUID text, "{...}", as the network class's driver keys name it.
+constexpr std::size_t AdapterName = WidePointers ? 12 : 8;  // 260 bytes of ANSI text
+constexpr std::size_t AdapterNameSize = 260;
 // The address list's first entry, an IP_ADDR_STRING: a link to the next entry, then the address
 // and mask texts. NextAddress walks the list.
 constexpr std::size_t IpAddressList = WidePointers ? 440 : 428;

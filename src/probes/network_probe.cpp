@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "probes/network_class.h"
 #include "probes/probes.h"
 #include "text/exceptions.h"
 #include "text/string_routines.h"
@@ -64,6 +65,7 @@ TAdapterDetails AdapterDetails(const std::uint8_t* Record) {
   }
   Details.Gateway = TextField(Record, record::GatewayAddress, record::AddressTextSize);
   Details.DhcpServer = TextField(Record, record::DhcpServer, record::AddressTextSize);
+  Details.AdapterName = TextField(Record, record::AdapterName, record::AdapterNameSize);
   return Details;
 }
 
@@ -87,6 +89,7 @@ void GetNetworkDetails(std::u16string& NetName, std::u16string& IPLocal, std::u1
     for (const std::uint8_t* Ptr = AdapterInfo.data(); Ptr != nullptr;
          Ptr = platform::NextAdapter(Ptr))
       Adapters->push_back(AdapterDetails(Ptr));
+    AddDriverKeyFacts(*Adapters, GetNetworkDriverKeys());
   }
 
   for (const std::uint8_t* Ptr = AdapterInfo.data(); Ptr != nullptr; Ptr = platform::NextAdapter(Ptr)) {

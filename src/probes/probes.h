@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -44,6 +45,15 @@ struct TInstalledProgram {
   bool WideView = false;  // read through the registry's 64-bit view (its own, not Wow6432Node)
 };
 
+// A PCI device's identity from its hardware ID, each part as lower-case hex digits; Subsystem
+// ("1028:08b9", its vendor first) and Revision are empty where the ID has none.
+struct TPciHardwareId {
+  std::u16string VendorId;
+  std::u16string ProductId;
+  std::u16string Subsystem;
+  std::u16string Revision;
+};
+
 // One adapter of the adapter table, as the GLPI inventory lists every one of them.
 struct TAdapterDetails {
   std::u16string Description;
@@ -54,6 +64,10 @@ struct TAdapterDetails {
   std::u16string IpMask;
   std::u16string Gateway;
   std::u16string DhcpServer;
+  std::u16string AdapterName;  // the adapter's GUID text, "{...}"
+  // What the adapter's driver key in the network class says of the device behind it.
+  bool Virtual = false;               // no physical device: a tunnel, a virtual switch's port...
+  std::optional<TPciHardwareId> Pci;  // a PCI device the key names
 };
 
 std::u16string GetComputerNetName();

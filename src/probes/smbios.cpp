@@ -86,6 +86,11 @@ constexpr std::array<std::u16string_view, 34> MemoryTypes{u"DRAM",
                                                           u"LPDDR5",
                                                           u"HBM3"};
 
+// A memory device's form factor from 3 on; 1 and 2 are "Other" and "Unknown", which say nothing.
+constexpr std::array<std::u16string_view, 14> MemoryFormFactors{
+    u"SIMM", u"SIP",          u"Chip", u"DIP",    u"ZIP",   u"Proprietary Card", u"DIMM",
+    u"TSOP", u"Row of chips", u"RIMM", u"SODIMM", u"SRIMM", u"FB-DIMM",          u"Die"};
+
 constexpr std::array<std::string_view, 10> Placeholders{"To Be Filled By O.E.M.",
                                                         "Default string",
                                                         "System Serial Number",
@@ -249,6 +254,7 @@ void ReadMemory(const TStructure& S, TSmbiosFacts& F) {
   M.SpeedMTs = Speed(S, 0x20, 0x58);
   if (!M.SpeedMTs) M.SpeedMTs = Speed(S, 0x15, 0x54);
   if (S.Has(0x12, 1)) M.Type = Named(MemoryTypes, S.Number(0x12, 1));
+  if (S.Has(0x0E, 1)) M.FormFactor = Named(MemoryFormFactors, S.Number(0x0E, 1));
   M.Manufacturer = S.Text(0x17);
   M.SerialNumber = S.Text(0x18);
   M.PartNumber = S.Text(0x1A);

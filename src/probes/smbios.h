@@ -15,6 +15,7 @@ struct TSmbiosMemory {
   std::uint64_t CapacityMiB = 0;
   std::optional<std::uint32_t> SpeedMTs;  // the configured speed where the table gives one
   std::u16string Type;                    // "DDR4", "LPDDR5"...
+  std::u16string FormFactor;              // "DIMM", "SODIMM"...; empty when unknown
   std::u16string Manufacturer;
   std::u16string SerialNumber;
   std::u16string PartNumber;

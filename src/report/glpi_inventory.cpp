@@ -35,13 +35,17 @@ std::string Padded(long long Value, std::size_t Width) {
   return Text.size() < Width ? std::string(Width - Text.size(), '0') + Text : Text;
 }
 
-// GLPI keeps one agent record per deviceid: the installation's date keeps it the same run after
-// run; a PC that does not say when Windows was installed gets a new one per run.
+// GLPI keeps one agent record per deviceid, so it must name one board: PCs cloned from one image
+// share their host name and installation date, but not their firmware's UUID or serial. Where the
+// firmware gives neither, the installation's date keeps it the same run after run; a PC that does
+// not say when Windows was installed either gets a new one per run.
 std::string DeviceId(const TGlpiInventory& Inv) {
+  const std::string Host = U8(Inv.DeviceName) + "-";
+  if (!Inv.Identity.Uuid.empty()) return Host + U8(Inv.Identity.Uuid);
+  if (!Inv.Identity.Bios.SystemSerial.empty()) return Host + U8(Inv.Identity.Bios.SystemSerial);
   const platform::TSystemTime& T = Inv.Identity.InstalledUtc.value_or(Inv.RunTime);
-  return U8(Inv.DeviceName) + "-" + Padded(T.Year, 4) + "-" + Padded(T.Month, 2) + "-" +
-         Padded(T.Day, 2) + "-" + Padded(T.Hour, 2) + "-" + Padded(T.Minute, 2) + "-" +
-         Padded(T.Second, 2);
+  return Host + Padded(T.Year, 4) + "-" + Padded(T.Month, 2) + "-" + Padded(T.Day, 2) + "-" +
+         Padded(T.Hour, 2) + "-" + Padded(T.Minute, 2) + "-" + Padded(T.Second, 2);
 }
 
 // "YYYY-MM-DD hh:mm:ss"; nothing for a time that is not one.
@@ -139,6 +143,7 @@ TJson Memory(const TGlpiMemory& M) {
   PutText(Object, "model", M.Model);
   PutText(Object, "caption", M.Caption);
   if (M.Slot) Object["numslots"] = *M.Slot;
+  PutText(Object, "description", M.Description);  // GLPI names the module "<type> - <this>"
   return Object;
 }
 
@@ -167,7 +172,9 @@ TJson Network(const TGlpiInventory& Inv) {
   Object["description"] = U8(Inv.NetDescription);  // the adapter's own, even when it is empty
   if (IsDottedQuad(Inv.IpAddress)) Object["ipaddress"] = U8(Inv.IpAddress);
   PutText(Object, "ipgateway", Inv.IpGateway);
-  PutText(Object, "mac", GlpiMac(Inv.Mac));
+  if (!Inv.Mac.empty() && Inv.Mac.find_first_not_of(u"0-") != std::u16string::npos)
+    PutText(Object, "mac", GlpiMac(Inv.Mac));
+  Object["type"] = "ethernet";  // of no type the report knows, which GLPI counts as Ethernet
   Object["status"] = "up";
   return Object;
 }
@@ -213,21 +220,35 @@ std::string MacText(const std::vector<std::uint8_t>& Mac) {
   return Text;
 }
 
+// The port type GLPI stores, from the adapter's IfType; what GLPI has no name for is Ethernet,
+// as GLPI itself takes a port with a hardware address to be.
 const char* AdapterType(std::uint32_t Type) {
   namespace record = platform::adapter_record;
   switch (Type) {
-    case record::TypeEthernet: return "ethernet";
     case record::TypeWireless: return "wifi";
     case record::TypeLoopback: return "loopback";
-    default: return nullptr;
+    case 23:   // PPP
+    case 243:  // WWAN (GSM)
+    case 244:  // WWAN (CDMA)
+      return "dialup";
+    case 209: return "bridge";
+    case 161: return "aggregate";  // IEEE 802.3ad link aggregation
+    case 199: return "infiniband";
+    default: return "ethernet";
   }
+}
+
+// An address of zeros is the placeholder of an adapter that has none (a tunnel, a dial-up link).
+bool RealMac(const std::vector<std::uint8_t>& Mac) {
+  return std::any_of(Mac.begin(), Mac.end(), [](std::uint8_t Byte) { return Byte != 0; });
 }
 
 TJson AdapterEntry(const TGlpiNetwork& Adapter) {
   TJson Object = TJson::object();
   Object["description"] = U8(Adapter.Description);
-  if (!Adapter.Mac.empty()) Object["mac"] = MacText(Adapter.Mac);
-  if (const char* Type = AdapterType(Adapter.Type)) Object["type"] = Type;
+  if (RealMac(Adapter.Mac)) Object["mac"] = MacText(Adapter.Mac);
+  Object["type"] = AdapterType(Adapter.Type);
+  if (Adapter.Virtual) Object["virtualdev"] = true;
   const bool Up = UsableAddress(Adapter.IpAddress);
   if (Up) {
     Object["ipaddress"] = U8(Adapter.IpAddress);
@@ -346,6 +367,23 @@ TJson MonitorEntry(const TGlpiMonitor& Monitor) {
   return Entry;
 }
 
+// GLPI names a network card from the PCI list by the IDs of the controller whose type is the
+// card's description.
+TJson ControllerEntry(const TGlpiController& Controller) {
+  TJson Entry = {{"name", U8(Controller.Name)}, {"type", U8(Controller.Name)}};
+  PutText(Entry, "vendorid", Controller.VendorId);
+  PutText(Entry, "productid", Controller.ProductId);
+  PutText(Entry, "pcisubsystemid", Controller.Subsystem);
+  PutText(Entry, "rev", Controller.Revision);
+  return Entry;
+}
+
+TJson VersionProvider(const TGlpiInventory& Inv) {
+  TJson Object = {{"name", "inventario"}};
+  PutText(Object, "version", Inv.ProviderVersion);
+  return Object;
+}
+
 // The sections that list the machine's devices one by one.
 void PutDevices(TJson& Content, const TGlpiInventory& Inv) {
   for (const TGlpiVideo& Video : Inv.Devices.Videos) Content["videos"].push_back(VideoEntry(Video));
@@ -356,6 +394,7 @@ void PutDevices(TJson& Content, const TGlpiInventory& Inv) {
 TJson Content(const TGlpiInventory& Inv) {
   TJson Content = TJson::object();
   Content["versionclient"] = U8(Inv.VersionClient);
+  Content["versionprovider"] = VersionProvider(Inv);
   if (TJson Object = Hardware(Inv); !Object.empty()) Content["hardware"] = std::move(Object);
   if (TJson Object = Bios(Inv.Identity.Bios); !Object.empty()) Content["bios"] = std::move(Object);
   Content["operatingsystem"] = OperatingSystem(Inv);
@@ -370,6 +409,8 @@ TJson Content(const TGlpiInventory& Inv) {
   } else if (!Inv.IpAddress.empty()) {
     Content["networks"] = TJson::array({Network(Inv)});
   }
+  for (const TGlpiController& Controller : Inv.Devices.Controllers)
+    Content["controllers"].push_back(ControllerEntry(Controller));
   for (const std::u16string& Printer : Inv.Printers)
     Content["printers"].push_back({{"name", U8(Printer)}});
   for (const TGlpiSoftware& Software : Inv.Softwares)

@@ -42,6 +42,17 @@ struct TGlpiNetwork {
   std::u16string IpMask;
   std::u16string Gateway;
   std::u16string DhcpServer;
+  bool Virtual = false;  // no physical device behind it
+};
+
+// The PCI device behind an adapter, by which GLPI names its card; Name is the adapter's
+// description, which GLPI pairs the two by. Hex digits in lower case; empty parts not known.
+struct TGlpiController {
+  std::u16string Name;
+  std::u16string VendorId;
+  std::u16string ProductId;
+  std::u16string Subsystem;  // "1028:08b9"
+  std::u16string Revision;
 };
 
 // The processor beyond its name; numbers at 0 and empty texts were not found.
@@ -74,6 +85,7 @@ struct TGlpiMonitor {
 struct TGlpiDevices {
   std::uint16_t Machine = 0;           // what the installation is built for: IMAGE_FILE_MACHINE_*
   std::vector<TGlpiNetwork> Networks;  // all of the adapter table, when it could be read
+  std::vector<TGlpiController> Controllers;
   TGlpiCpuDetails Cpu;
   std::vector<TGlpiVideo> Videos;
   std::vector<TGlpiMonitor> Monitors;
@@ -105,6 +117,7 @@ struct TGlpiMemory {
   std::u16string Model;    // the part number
   std::u16string Caption;  // where it sits: "DIMM 1"
   std::optional<std::uint32_t> Slot;
+  std::u16string Description;  // the form factor: "DIMM", "SODIMM"
 };
 
 struct TGlpiIdentity {
@@ -123,9 +136,10 @@ struct TGlpiIdentity {
 // out of the document: a placeholder would be imported as if it were the machine's value.
 struct TGlpiInventory {
   std::u16string DeviceName;  // names the device even at its fallback, as it names the report
-  // Local; names the device where the installation's date is unknown.
+  // Local; names the device where the firmware's identity and the installation's date are unknown.
   platform::TSystemTime RunTime{};
   std::u16string VersionClient;
+  std::u16string ProviderVersion;  // the program's version, which GLPI shows as its agent's
 
   std::u16string Name;
   std::optional<std::uint64_t> MemoryBytes;

@@ -50,7 +50,8 @@ TGlpiIdentity IdentityOf(TMachineIdentity& M, std::uint64_t TotalMemoryBytes) {
   for (TSmbiosMemory& Module : M.Firmware.Memories) {
     I.Memories.push_back({Module.CapacityMiB, Module.SpeedMTs, std::move(Module.Type),
                           std::move(Module.Manufacturer), std::move(Module.SerialNumber),
-                          std::move(Module.PartNumber), std::move(Module.Locator), Module.Slot});
+                          std::move(Module.PartNumber), std::move(Module.Locator), Module.Slot,
+                          std::move(Module.FormFactor)});
   }
   // GLPI shows a computer's memory only through its modules: one of the whole memory, at least.
   if (I.Memories.empty()) {
@@ -72,9 +73,14 @@ void AddDevices(TGlpiInventory& Inv, TDeviceExtras& Devices) {
   TGlpiDevices& D = Inv.Devices;
   D.Machine = Devices.Machine;
   for (TAdapterDetails& A : Devices.Adapters) {
+    if (A.Pci) {
+      D.Controllers.push_back({A.Description, std::move(A.Pci->VendorId),
+                               std::move(A.Pci->ProductId), std::move(A.Pci->Subsystem),
+                               std::move(A.Pci->Revision)});
+    }
     D.Networks.push_back({std::move(A.Description), std::move(A.Mac), A.Type, A.DhcpEnabled == 1,
                           std::move(A.IpAddress), std::move(A.IpMask), std::move(A.Gateway),
-                          std::move(A.DhcpServer)});
+                          std::move(A.DhcpServer), A.Virtual});
   }
   const TProcessorDetails& P = Devices.Processor;
   D.Cpu = {P.Manufacturer,    P.Family,   P.Model, P.Stepping,
@@ -95,6 +101,7 @@ TGlpiInventory GlpiInventoryOf(const TReportFields& F, TProbeExtras& X) {
   Inv.DeviceName = !X.Identity.DnsHostName.empty() ? X.Identity.DnsHostName : F.ComputerName;
   Inv.RunTime = X.RunTime;
   Inv.VersionClient = u"inventario-" INVENTARIO_VERSION;
+  Inv.ProviderVersion = u"" INVENTARIO_VERSION;
   Inv.Name = !X.Identity.DnsHostName.empty() ? X.Identity.DnsHostName
                                              : Found(F.ComputerName, UnknownComputerName);
   if (X.MemoryBytes != 0) Inv.MemoryBytes = X.MemoryBytes;

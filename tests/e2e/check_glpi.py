@@ -72,10 +72,16 @@ def main(inventory_path, report_path, separator, extras):
     dns_name = hardware.get("name")
     if dns_name is None or dns_name.split(".")[0].upper()[:15] != name:
         problems.append(f"hardware.name {dns_name!r} is not the DNS form of {name!r}")
-    match = re.fullmatch(re.escape(dns_name or name) + r"-(\d{4}-\d\d-\d\d-\d\d-\d\d-\d\d)",
-                         doc.get("deviceid", ""))
-    if not match:
-        problems.append(f"deviceid {doc.get('deviceid')!r} is not {dns_name}-YYYY-MM-DD-hh-mm-ss")
+    # The board's UUID where the firmware gives one, else its serial, else the installation's time.
+    deviceid = doc.get("deviceid", "")
+    host = re.escape(dns_name or name)
+    uuid = hardware.get("uuid")
+    serial = content.get("bios", {}).get("ssn")
+    match = re.fullmatch(host + r"-(\d{4}-\d\d-\d\d-\d\d-\d\d-\d\d)", deviceid)
+    if uuid is not None or serial is not None:
+        expect("deviceid", deviceid, f"{dns_name or name}-{uuid if uuid is not None else serial}")
+    elif not match:
+        problems.append(f"deviceid {deviceid!r} is not {dns_name}-YYYY-MM-DD-hh-mm-ss")
     elif "install_date" in system:
         # The installation's time in UTC, so that it is the same whatever the time zone.
         installed = datetime.strptime(system["install_date"], "%Y-%m-%d %H:%M:%S").astimezone(timezone.utc)
@@ -84,6 +90,11 @@ def main(inventory_path, report_path, separator, extras):
     expect("itemtype", doc.get("itemtype"), "Computer")
     if not re.fullmatch(r"inventario-\d+\.\d+\.\d+", content.get("versionclient", "")):
         problems.append(f"versionclient {content.get('versionclient')!r}")
+    expect("versionprovider", content.get("versionprovider"),
+           {"name": "inventario", "version": content.get("versionclient", "").removeprefix("inventario-")})
+    for port in content.get("networks", []):
+        if "type" not in port:
+            problems.append(f"network {port.get('description')!r} has no type")
     near_gb("hardware.memory", hardware.get("memory"), gb(field["RAM"].removesuffix(" GB"), separator))
     expect("hardware.winprodid", hardware.get("winprodid"), found(field["ID do Windows"], "Não encontrado"))
 

@@ -922,7 +922,7 @@ end_case "Desktop redirected to a server that does not exist: the report next to
 
 # Switches for scripted runs. The GLPI inventory beside the report must pass GLPI's own schema and
 # say what the report says; validate.py and check_glpi.py hold it to both.
-glpi_schema=$here/../fixtures/glpi/inventory.schema.json
+glpi_schemas=("$here/../fixtures/glpi/inventory.schema.json" "$here/../fixtures/glpi/inventory.schema.glpi-10.0.json")
 
 # expect_glpi FILE REPORT SEPARATOR [SOFTWARE=NAME|VERSION|PUBLISHER...]: FILE is a valid GLPI
 # inventory that agrees with REPORT.
@@ -931,7 +931,7 @@ expect_glpi() {
   shift 3
   if [ ! -f "$inventory" ]; then
     reasons+=(" no inventory at ${inventory#"$prefix"/}")
-  elif ! /usr/bin/python3 "$here/../glpi/validate.py" "$glpi_schema" "$inventory" >"$work/check" 2>&1; then
+  elif ! /usr/bin/python3 "$here/../glpi/validate.py" "${glpi_schemas[@]}" "$inventory" >"$work/check" 2>&1; then
     reasons+=(" the inventory does not pass GLPI's schema")
     mapfile -t -O "${#details[@]}" details <"$work/check"
   elif ! python3 "$here/check_glpi.py" "$inventory" "$report" "$separator" "$@" >"$work/check" 2>&1; then
@@ -1162,6 +1162,65 @@ printf '%s\r\n' 'Coletando informacoes do sistema...' \
   "Sucesso! Relatorio salvo em: C:\\users\\root\\Desktop\\$report_name" >"$work/expected-stdout"
 expect_bytes stdout "$work/stdout" "$work/expected-stdout"
 end_case "a switch and an input pipe that never ends: the run ends by itself"
+
+# The network class's driver keys, with /glpi: a key whose NetCfgInstanceId is an adapter's name (the
+# GUID Wine gives it, read back through wmic) and whose MatchingDeviceId is a PCI ID gives that
+# adapter a controller entry named as its port; a key without NCF_PHYSICAL marks its adapter
+# virtual; the adapters without a key get neither; every adapter has a port type.
+case_glpi_network_class() {
+  begin_case windows7 "" three_pairs
+  "${offline[@]}" "$WINE" wmic nic get GUID,Name >"$work/nics" 2>>"$wine_log" </dev/null
+  local lan wan class='HKEY_LOCAL_MACHINE\SYSTEM\CurrentControlSet\Control\Class\{4d36e972-e325-11ce-bfc1-08002be10318}'
+  lan=$(iconv -f UTF-16 -t UTF-8 "$work/nics" | tr -d '\r' | awk '$2 == "lan" { print $1 }')
+  wan=$(iconv -f UTF-16 -t UTF-8 "$work/nics" | tr -d '\r' | awk '$2 == "wan" { print $1 }')
+  if [ -z "$lan" ] || [ -z "$wan" ]; then
+    reasons+=(" wmic names no GUID for lan and wan: [$(iconv -f UTF-16 -t UTF-8 "$work/nics" | tr -d '\r' | tr '\n' ' ')]")
+  fi
+  {
+    printf '\xff\xfe'
+    printf '%s\r\n' 'Windows Registry Editor Version 5.00' '' "[$class\\0007]" \
+      "\"NetCfgInstanceId\"=\"$lan\"" '"MatchingDeviceId"="pci\\ven_8086&dev_15bb&subsys_09a61028&rev_10"' \
+      '"Characteristics"=dword:00000084' '' "[$class\\0011]" "\"NetCfgInstanceId\"=\"$wan\"" \
+      '"MatchingDeviceId"="root\\tap0901"' '"Characteristics"=dword:00000001' |
+      iconv -f UTF-8 -t UTF-16LE
+  } >"$work/network-class.reg"
+  "$WINE" reg import "Z:$(realpath "$work/network-class.reg" | tr / '\\')" /reg:64 >>"$wine_log" 2>&1 </dev/null ||
+    reasons+=(" could not import the driver keys")
+  relatorios=$drive_c/Relatorios
+  mkdir -p "$relatorios"
+  exe_args=(/glpi '/pasta:C:\Relatorios')
+  run_exe C.UTF-8 /dev/null
+  exe_args=()
+  expect_status 0
+  expect_glpi "$relatorios/relatorio_$device.json" "$relatorios/$report_name" .
+  if ! /usr/bin/python3 - "$relatorios/relatorio_$device.json" >"$work/check" 2>&1 <<'PY'; then
+import json, sys
+content = json.load(open(sys.argv[1], encoding="utf-8"))["content"]
+problems = []
+ports = {port["description"]: port for port in content.get("networks", [])}
+if sorted(ports) != ["dark", "dark-peer", "lan", "lan-peer", "wan", "wan-peer"]:
+    problems.append(f"ports {sorted(ports)}")
+for name, port in ports.items():
+    if port.get("type") != "ethernet":
+        problems.append(f"{name}: type {port.get('type')!r}")
+    if port.get("virtualdev", False) != (name == "wan"):
+        problems.append(f"{name}: virtualdev {port.get('virtualdev')!r}")
+wanted = [{"name": "lan", "type": "lan", "vendorid": "8086", "productid": "15bb",
+           "pcisubsystemid": "1028:09a6", "rev": "10"}]
+if content.get("controllers") != wanted:
+    problems.append(f"controllers {content.get('controllers')!r}")
+print("\n".join(problems))
+sys.exit(1 if problems else 0)
+PY
+    reasons+=(" the network entries are not as the driver keys say")
+    mapfile -t -O "${#details[@]}" details <"$work/check"
+  fi
+  rm -rf "$relatorios"
+  # The next case starts from the registry as it was, without these keys.
+  machine=
+  end_case "/glpi: a PCI driver key names its adapter's controller, a software one marks it virtual"
+}
+case_glpi_network_class
 
 echo "# e2e took $((SECONDS - started))s"
 echo "$passed passed, $failed failed"

@@ -1,4 +1,6 @@
 #include <fstream>
+#include <map>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -29,6 +31,13 @@ void OfficePc(sim::TMachine& M) {
   Import("office-pc.reg");
   Import("office-pc-programs.reg");
   Import("office-pc-devices.reg");
+  Import("office-pc-network.reg");
+  // On Windows the class's own settings refuse a user.
+  M.Registry
+      .Key(platform::HkeyLocalMachine,
+           u"SYSTEM\\CurrentControlSet\\Control\\Class\\{4d36e972-e325-11ce-bfc1-08002be10318}"
+           u"\\Properties")
+      .GrantedAccess = 0;
   M.TotalPhys = 17008173056ULL;  // 16,220 MiB
   M.Drives[u'D'] =
       sim::TDrive{platform::DriveFixed, 1000204886016ULL, 612345678912ULL, 612345678912ULL, 0};
@@ -45,6 +54,7 @@ void OfficePc(sim::TMachine& M) {
   Wifi.Address = {0x70, 0x9C, 0xD1, 0x4E, 0x5F, 0x60, 0, 0};
   Wifi.IpAddress = "0.0.0.0";
   Wifi.IpMask = "0.0.0.0";
+  Wifi.AdapterName = "{2C1D9B77-0E4F-4A3B-8C5D-6E7F8091A2B3}";
   sim::TAdapter Ethernet;
   Ethernet.Description = "Intel(R) Ethernet Connection (7) I219-LM";
   Ethernet.Address = {0x3C, 0x52, 0x82, 0x1A, 0x2B, 0x3C, 0, 0};
@@ -52,6 +62,7 @@ void OfficePc(sim::TMachine& M) {
   Ethernet.IpMask = "255.255.255.0";
   Ethernet.Gateway = "192.168.10.1";
   Ethernet.DhcpServer = "192.168.10.1";
+  Ethernet.AdapterName = "{8A3E2F10-5B7C-4D21-9E6A-1F2B3C4D5E6F}";
   sim::TAdapter Vpn;  // a point-to-point link with a fixed address, of no type GLPI names
   Vpn.Description = "TAP-Windows Adapter V9";
   Vpn.Type = 23;
@@ -60,6 +71,7 @@ void OfficePc(sim::TMachine& M) {
   Vpn.IpAddress = "10.8.0.6";
   Vpn.IpMask = "255.255.255.252";
   Vpn.DhcpServer = "10.8.0.5";  // not sent: DHCP is off
+  Vpn.AdapterName = "{C0FFEE00-1234-4ABC-9DEF-00FF6B2A1105}";
   sim::TAdapter Loopback;
   Loopback.Description = "Software Loopback Interface 1";
   Loopback.Type = 24;
@@ -238,7 +250,8 @@ TEST_F(GlpiInventoryTest, EachAdapterOfTheTableBecomesANetworkEntry) {
        R"("ipmask":"255.255.0.0","ipsubnet":"169.254.0.0","status":"up"})"},
       // A mask that is no address gives no subnet; DHCP off hides the server's address.
       {Adapter(243, "203.0.113.9", "255.255.255", "", 2, "203.0.113.1"),
-       R"({"description":"Rede","mac":"aa:bb:cc:dd:ee:ff","ipaddress":"203.0.113.9","status":"up"})"},
+       R"({"description":"Rede","mac":"aa:bb:cc:dd:ee:ff","type":"dialup","ipaddress":"203.0.113.9",)"
+       R"("status":"up"})"},
       // The report's unusable addresses: the adapter is listed, down, without them.
       {Adapter(6, "127.0.0.2", "255.0.0.0", "", 1, ""),
        R"({"description":"Rede","mac":"aa:bb:cc:dd:ee:ff","type":"ethernet","status":"down"})"},
@@ -309,6 +322,102 @@ TEST_F(GlpiInventoryTest, ProcessorDetailsGiveOneEntryPerPackage) {
     Inv.Devices.Machine = C.Machine;
     const auto Doc = nlohmann::ordered_json::parse(GlpiInventoryJson(Inv));
     EXPECT_EQ(Doc["content"].value("cpus", nlohmann::ordered_json()).dump(), C.Expected);
+  }
+}
+
+// What GLPI matches or converts, held here as well as by the golden, which a regeneration rewrites.
+TEST_F(GlpiInventoryTest, TheOfficePcCarriesWhatGlpiMatchesAndConverts) {
+  OfficePc(Machine());
+  ASSERT_EQ(RunInventario({u"/glpi"}), 0) << Machine().StdOut.Written;
+  const auto Doc = nlohmann::json::parse(Machine().FileSystem.FileData(DesktopJson).value_or("0"));
+  const nlohmann::json& C = Doc["content"];
+  EXPECT_EQ(Doc["deviceid"], "escritorio-01-4C4C4544-0058-4B10-8032-B7C04F4D3933");
+  EXPECT_EQ(C["versionprovider"]["name"], "inventario");
+  EXPECT_EQ("inventario-" + C["versionprovider"].value("version", "?"), C["versionclient"]);
+  EXPECT_EQ(C["hardware"]["memory"], 17008173056ULL / 1048576);
+  EXPECT_EQ(C["hardware"]["winprodid"], "00330-80000-00000-AA585");
+  std::map<std::string, std::string> Arch;
+  for (const auto& Software : C["softwares"]) Arch[Software["name"]] = Software["arch"];
+  EXPECT_EQ(Arch["7-Zip 23.01 (x64)"], "x86_64");
+  EXPECT_EQ(Arch["Google Chrome"], "i386");
+  std::vector<std::string> Ports;
+  for (const auto& Port : C["networks"]) {
+    Ports.push_back(Port["description"].get<std::string>() + "|" + Port.value("type", "") + "|" +
+                    (Port.value("virtualdev", false) ? "virtual" : ""));
+  }
+  EXPECT_EQ(Ports, (std::vector<std::string>{"Intel(R) Wi-Fi 6 AX201 160MHz|wifi|",
+                                             "Intel(R) Ethernet Connection (7) I219-LM|ethernet|",
+                                             "TAP-Windows Adapter V9|dialup|virtual",
+                                             "Software Loopback Interface 1|loopback|"}));
+  ASSERT_EQ(C["controllers"].size(), 2U);
+  const nlohmann::json& Card = C["controllers"][1];
+  EXPECT_EQ(Card["type"], "Intel(R) Ethernet Connection (7) I219-LM");
+  EXPECT_EQ(Card["name"], Card["type"]);
+  EXPECT_EQ(Card["vendorid"], "8086");
+  EXPECT_EQ(Card["productid"], "15bb");
+  EXPECT_EQ(Card["pcisubsystemid"], "1028:09a6");
+  EXPECT_EQ(Card["rev"], "10");
+  EXPECT_FALSE(Card.contains("pciid"));
+}
+
+TEST_F(GlpiInventoryTest, TheDeviceIdNamesTheBoardByItsUuidElseItsSerialElseTheInstallation) {
+  struct TCase {
+    std::u16string Uuid, Serial;
+    std::optional<platform::TSystemTime> Installed;
+    const char* Expected;
+  };
+  const platform::TSystemTime Installed{2024, 1, 5, 12, 11, 30, 0, 0};
+  const std::vector<TCase> Cases{
+      {u"4C4C4544-0058-4B10-8032-B7C04F4D3933", u"7XK2M93", Installed,
+       "pc-01-4C4C4544-0058-4B10-8032-B7C04F4D3933"},
+      {u"", u"7XK2M93", Installed, "pc-01-7XK2M93"},
+      {u"", u"", Installed, "pc-01-2024-01-12-11-30-00"},
+      {u"", u"", std::nullopt, "pc-01-2026-03-17-14-05-09"},  // the run's own time
+  };
+  for (const TCase& C : Cases) {
+    TGlpiInventory Inv;
+    Inv.DeviceName = u"pc-01";
+    Inv.RunTime = {2026, 3, 2, 17, 14, 5, 9, 0};
+    Inv.Identity.Uuid = C.Uuid;
+    Inv.Identity.Bios.SystemSerial = C.Serial;
+    Inv.Identity.InstalledUtc = C.Installed;
+    EXPECT_EQ(nlohmann::json::parse(GlpiInventoryJson(Inv))["deviceid"], C.Expected);
+  }
+}
+
+TEST_F(GlpiInventoryTest, EveryPortHasAGlpiTypeAndNoAddressOfZeros) {
+  struct TCase {
+    std::uint32_t Type;
+    bool Virtual;
+    std::vector<std::uint8_t> Mac;
+    const char* Expected;
+  };
+  const std::vector<std::uint8_t> Mac{0x00, 0x1A, 0x2B, 0x3C, 0x4D, 0x5E};
+  const std::vector<TCase> Cases{
+      {6, false, Mac, R"({"mac":"00:1a:2b:3c:4d:5e","type":"ethernet"})"},
+      {71, false, Mac, R"({"mac":"00:1a:2b:3c:4d:5e","type":"wifi"})"},
+      {24, false, {}, R"({"type":"loopback"})"},
+      {23, true, {0, 0, 0, 0, 0, 0}, R"({"type":"dialup","virtualdev":true})"},
+      {243, false, {0, 0, 0, 0, 0, 0, 0, 0}, R"({"type":"dialup"})"},
+      {244, false, {}, R"({"type":"dialup"})"},
+      {209, true, Mac, R"({"mac":"00:1a:2b:3c:4d:5e","type":"bridge","virtualdev":true})"},
+      {161, false, Mac, R"({"mac":"00:1a:2b:3c:4d:5e","type":"aggregate"})"},
+      {199, false, Mac, R"({"mac":"00:1a:2b:3c:4d:5e","type":"infiniband"})"},
+      {131, true, {}, R"({"type":"ethernet","virtualdev":true})"},
+      {1, false, {0, 0, 0, 0, 0, 1}, R"({"mac":"00:00:00:00:00:01","type":"ethernet"})"},
+  };
+  for (const TCase& C : Cases) {
+    TGlpiInventory Inv;
+    Inv.DeviceName = u"PC";
+    TGlpiNetwork Adapter;
+    Adapter.Type = C.Type;
+    Adapter.Virtual = C.Virtual;
+    Adapter.Mac = C.Mac;
+    Inv.Devices.Networks = {Adapter};
+    auto Port = nlohmann::ordered_json::parse(GlpiInventoryJson(Inv))["content"]["networks"][0];
+    Port.erase("description");
+    Port.erase("status");
+    EXPECT_EQ(Port.dump(), C.Expected) << C.Type;
   }
 }
 

@@ -112,6 +112,7 @@ struct TModule {
   std::uint32_t ExtendedSize = 0;
   std::uint32_t ExtendedSpeed = 0;  // with Length 0x5C
   std::size_t Length = 0x28;        // 2.8; 3.3 is 0x5C
+  std::uint8_t FormFactor = 0x09;   // DIMM
 };
 
 // Type 17; strings 1 to 5: device locator, bank locator, maker, serial, part number.
@@ -123,7 +124,7 @@ inline TStructure Module(const TModule& M, std::vector<std::string> Strings) {
   Put(F, 64, 2);
   Put(F, 64, 2);
   Put(F, M.Size, 2);
-  for (const std::uint8_t B : {std::uint8_t{0x09}, std::uint8_t{0}, N.at(0), N.at(1), M.Type})
+  for (const std::uint8_t B : {M.FormFactor, std::uint8_t{0}, N.at(0), N.at(1), M.Type})
     F.push_back(B);
   Put(F, 0x0080, 2);
   Put(F, M.Speed, 2);
@@ -165,7 +166,7 @@ inline std::string OfficeDesktop() {
 inline std::string Laptop() {
   const TBytes Uuid{0x1B, 0x8A, 0x47, 0x5E, 0x2C, 0x91, 0x11, 0xB2,
                     0xA8, 0x5C, 0xE4, 0x1F, 0xD2, 0x33, 0x07, 0x6A};
-  const TModule Chip{0x7FFF, 0x1E, 0xFFFF, 0xFFFF, 16384, 4267, 0x5C};
+  const TModule Chip{0x7FFF, 0x1E, 0xFFFF, 0xFFFF, 16384, 4267, 0x5C, 0x0B};  // row of chips
   return Table({Bios({"LENOVO", "N32ET86W (1.62 )", "03/15/2024"}),
                 System({"LENOVO", "20XW0055BR", "ThinkPad X1 Carbon Gen 9", "PF3ABCDE",
                         "LENOVO_MT_20XW_BU_Think_FM_ThinkPad X1 Carbon Gen 9", "ThinkPad"},

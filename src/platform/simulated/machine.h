@@ -114,6 +114,7 @@ struct TAdapter {
   std::string DhcpServer;
   // The address list's further entries, address and mask, after IpAddress and IpMask.
   std::vector<std::pair<std::string, std::string>> MoreAddresses;
+  std::string AdapterName;  // "{GUID}"
 };
 
 // A system DLL that the program binds on first use, and the calls it makes into it.

@@ -55,6 +55,8 @@ std::uint32_t GetAdaptersInfo(std::uint8_t* AdapterInfo, std::uint32_t* SizePoin
     PutWord(Record, adapter_record::Type, A.Type);
     PutText(Record, adapter_record::IpMask, adapter_record::AddressTextSize - 1, A.IpMask);
     PutText(Record, adapter_record::DhcpServer, adapter_record::AddressTextSize - 1, A.DhcpServer);
+    PutText(Record, adapter_record::AdapterName, adapter_record::AdapterNameSize - 1,
+            A.AdapterName);
     // Each entry's link is the distance to the next one, which follows it.
     std::uint8_t* Previous = Record + adapter_record::IpAddressList;
     for (const auto& [Address, Mask] : A.MoreAddresses) {
