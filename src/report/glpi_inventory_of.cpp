@@ -71,16 +71,20 @@ TGlpiIdentity IdentityOf(TMachineIdentity& M, std::uint64_t TotalMemoryBytes) {
 void AddDevices(TGlpiInventory& Inv, TDeviceExtras& Devices) {
   TGlpiDevices& D = Inv.Devices;
   D.Machine = Devices.Machine;
-  for (TAdapterDetails& A : Devices.Adapters) {
-    D.Networks.push_back({std::move(A.Description), std::move(A.Mac), A.Type, A.DhcpEnabled == 1,
-                          std::move(A.IpAddress), std::move(A.IpMask), std::move(A.Gateway),
-                          std::move(A.DhcpServer)});
+  if (Devices.Adapters) {
+    D.Networks.emplace();
+    for (TAdapterDetails& A : *Devices.Adapters) {
+      D.Networks->push_back({std::move(A.Description), std::move(A.Mac), A.Type, A.DhcpEnabled == 1,
+                             std::move(A.IpAddress), std::move(A.IpMask), std::move(A.Gateway),
+                             std::move(A.DhcpServer)});
+    }
   }
   const TProcessorDetails& P = Devices.Processor;
   D.Cpu = {P.Manufacturer,    P.Family,   P.Model, P.Stepping,
            P.Mhz.value_or(0), P.Packages, P.Cores, P.Threads};
   for (TVideoController& V : Devices.Videos)
     D.Videos.push_back({std::move(V.Name), std::move(V.Chipset), V.MemoryBytes});
+  D.MonitorsRead = Devices.MonitorsRead;
   for (TEdidMonitor& M : Devices.Monitors) {
     D.Monitors.push_back({std::move(M.Manufacturer), std::move(M.Name), std::move(M.Serial),
                           std::move(M.Description), std::move(M.Base64)});
@@ -116,12 +120,15 @@ TGlpiInventory GlpiInventoryOf(const TReportFields& F, TProbeExtras& X) {
     Inv.Mac = F.MAC;
   }
   Inv.Printers = std::move(X.Printers);
-  for (TInstalledProgram& Program : X.Programs) {
-    Inv.Softwares.push_back({std::move(Program.Name), std::move(Program.Version),
-                             std::move(Program.Publisher), std::move(Program.InstallDate),
-                             std::move(Program.Guid), std::move(Program.UninstallString),
-                             std::move(Program.UrlInfoAbout), std::move(Program.HelpLink),
-                             std::move(Program.Comments), Program.WideView});
+  if (X.Programs) {
+    Inv.Softwares.emplace();
+    for (TInstalledProgram& Program : *X.Programs) {
+      Inv.Softwares->push_back({std::move(Program.Name), std::move(Program.Version),
+                                std::move(Program.Publisher), std::move(Program.InstallDate),
+                                std::move(Program.Guid), std::move(Program.UninstallString),
+                                std::move(Program.UrlInfoAbout), std::move(Program.HelpLink),
+                                std::move(Program.Comments), Program.WideView});
+    }
   }
   Inv.Identity = IdentityOf(X.Identity, X.MemoryBytes);
   AddDevices(Inv, X.Devices);
