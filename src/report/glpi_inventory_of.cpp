@@ -132,5 +132,13 @@ TGlpiInventory GlpiInventoryOf(const TReportFields& F, TProbeExtras& X) {
   }
   Inv.Identity = IdentityOf(X.Identity, X.MemoryBytes);
   AddDevices(Inv, X.Devices);
+  // The firmware counts every core and thread of every socket; the system shows a 32-bit process
+  // at most 32 logical processors, and any process only its own processor group.
+  const TSmbiosFacts& Firmware = X.Identity.Firmware;
+  if (Firmware.ProcessorSockets != 0 && Firmware.ProcessorCores != 0) {
+    Inv.Devices.Cpu.Packages = Firmware.ProcessorSockets;
+    Inv.Devices.Cpu.Cores = Firmware.ProcessorCores;
+    if (Firmware.ProcessorThreads != 0) Inv.Devices.Cpu.Threads = Firmware.ProcessorThreads;
+  }
   return Inv;
 }
