@@ -52,15 +52,25 @@ bool SaveGlpi(TConsoleOutput& Output, const TReportFields& Fields, TProbeExtras&
   const std::u16string Path =
       ExtractFilePath(ReportPath) + GlpiInventoryFileName(Fields.ComputerName);
   std::u16string Failure;  // the error line, as the error display writes it
+  std::vector<std::string> Unread;
   try {
-    SaveGlpiInventory(GlpiInventoryJson(GlpiInventoryOf(Fields, Extras)), Path);
+    const TGlpiInventory Inventory = GlpiInventoryOf(Fields, Extras);
+    Unread = GlpiUnreadSections(Inventory);
+    SaveGlpiInventory(GlpiInventoryJson(Inventory), Path);
   } catch (const Exception& Error) {
     Failure = std::u16string{Error.ClassName()} + u": " + Error.Message;
   } catch (const std::bad_alloc&) {
     Failure = u"EOutOfMemory: Out of memory";
   }
   if (Failure.empty()) {
-    Output.WriteLine(u"Inventario GLPI salvo em: " + Path);
+    // GLPI keeps what it had for these: whoever imports the file should know they are stale.
+    std::u16string Line = u"Inventario GLPI salvo em: " + Path;
+    for (std::size_t I = 0; I < Unread.size(); ++I) {
+      Line += I == 0 ? u" (nao lidos: " : u", ";
+      Line += std::u16string(Unread[I].begin(), Unread[I].end());  // ASCII names
+    }
+    if (!Unread.empty()) Line += u')';
+    Output.WriteLine(Line);
     return true;
   }
   Output.WriteLine(u"");

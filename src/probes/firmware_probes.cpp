@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "probes/registry.h"
+#include "probes/sized_fetch.h"
 #include "text/format.h"
 #include "text/sys_utils.h"
 
@@ -20,14 +21,23 @@ constexpr std::uint32_t LongestDnsName = 1024;
 }  // namespace
 
 TSmbiosFacts GetFirmwareFacts() {
-  const std::uint32_t Size =
+  std::uint32_t Size =
       platform::GetSystemFirmwareTable(platform::FirmwareTableProviderRsmb, 0, nullptr, 0);
   if (Size == 0 || Size > LargestFirmwareTable) return {};
-  std::vector<std::uint8_t> Table(Size);
-  const std::uint32_t Copied =
-      platform::GetSystemFirmwareTable(platform::FirmwareTableProviderRsmb, 0, Table.data(), Size);
+  std::vector<std::uint8_t> Table;
+  std::uint32_t Copied = 0;
   // More than the buffer: the table grew in between, and nothing was copied.
-  if (Copied == 0 || Copied > Size) return {};
+  const bool Fetched =
+      FetchGrowing(Table, Size, [&](std::vector<std::uint8_t>& Into, std::uint32_t& Needed) {
+        Copied = platform::GetSystemFirmwareTable(platform::FirmwareTableProviderRsmb, 0,
+                                                  Into.data(), Needed);
+        if (Copied == 0) return TFetch::Failed;
+        if (Copied <= Into.size()) return TFetch::Done;
+        if (Copied > LargestFirmwareTable) return TFetch::Failed;
+        Needed = Copied;
+        return TFetch::TooSmall;
+      });
+  if (!Fetched) return {};
   return ParseSmbios(Table.data(), Copied);
 }
 

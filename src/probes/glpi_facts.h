@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -26,11 +27,13 @@ TMachineIdentity GetMachineIdentity();
 
 // The machine's devices as only the GLPI inventory lists them.
 struct TDeviceExtras {
-  std::uint16_t Machine = 0;              // the installation's IMAGE_FILE_MACHINE_*
-  std::vector<TAdapterDetails> Adapters;  // filled by the network probe's own call
+  std::uint16_t Machine = 0;  // the installation's IMAGE_FILE_MACHINE_*
+  // Filled by the network probe's own call; no list: the table could not be read.
+  std::optional<std::vector<TAdapterDetails>> Adapters;
   TProcessorDetails Processor;
   std::vector<TVideoController> Videos;
   std::vector<TEdidMonitor> Monitors;
+  bool MonitorsRead = true;  // false: the monitors could not be listed
 };
 
 // Asks for the processor's details, the graphics adapters and the monitors.
@@ -43,8 +46,9 @@ struct TProbeExtras {
   std::vector<TDiskSpace> Disks;
   std::uint64_t UptimeMilliseconds = 0;
   platform::TSystemTime RunTime{};
-  std::vector<std::u16string> Printers;
-  std::vector<TInstalledProgram> Programs;
+  // No list: the probe could not read it (which is not the same as finding none).
+  std::optional<std::vector<std::u16string>> Printers;
+  std::optional<std::vector<TInstalledProgram>> Programs;
   char16_t SystemDrive = 0;
   std::u16string Arch;
   TMachineIdentity Identity;

@@ -12,7 +12,8 @@
 
 namespace {
 
-constexpr std::u16string_view UninstallKey = u"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+constexpr std::u16string_view UninstallKey =
+    u"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 constexpr std::u16string_view Uninstall32Key =
     u"Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 
@@ -26,7 +27,8 @@ std::uint32_t SystemComponent(const TRegistry& Reg) {
   // A missing value has no type, so one query both tests for it and tells its kind.
   switch (Reg.GetDataType(u"SystemComponent")) {
     case TRegDataType::rdInteger: return NonNegative(Reg.ReadInteger(u"SystemComponent"));
-    case TRegDataType::rdString: return NonNegative(StrToIntDef(Reg.ReadString(u"SystemComponent"), 0));
+    case TRegDataType::rdString:
+      return NonNegative(StrToIntDef(Reg.ReadString(u"SystemComponent"), 0));
     default: return 0;  // other kinds do not mark a system component
   }
 }
@@ -90,11 +92,13 @@ TInstalledProgram EntryDetails(const TRegistry& Reg, const std::u16string& Key, 
 
 // With Entries, each line added carries its entry's details, kept in Entries. WideView: SubKey is
 // read through the registry's own 64-bit view, not the 32-bit programs' Wow6432Node.
-void ReadUninstallKey(TRegistry& Reg, TStringList& Keys, TStringList& ProgramsList,
+// False when the key exists but could not be opened: its programs are then unknown.
+bool ReadUninstallKey(TRegistry& Reg, TStringList& Keys, TStringList& ProgramsList,
                       std::deque<TProgramEntry>* Entries, platform::Hkey RootKey,
                       std::u16string_view SubKey, bool WideView) {
   Reg.SetRootKey(RootKey);
-  if (!Reg.OpenKeyReadOnly(SubKey)) return;
+  if (!Reg.OpenKeyReadOnly(SubKey))
+    return Reg.LastOpenError() == static_cast<std::int32_t>(platform::ErrorFileNotFound);
   Reg.GetKeyNames(Keys);
   Reg.CloseKey();
   std::u16string Path{SubKey};
@@ -118,33 +122,36 @@ void ReadUninstallKey(TRegistry& Reg, TStringList& Keys, TStringList& ProgramsLi
     }
     Reg.CloseKey();
   }
+  return true;
 }
 
 }  // namespace
 
-std::u16string GetInstalledPrograms(std::vector<TInstalledProgram>* Details) {
+std::u16string GetInstalledPrograms(std::optional<std::vector<TInstalledProgram>>* Details) {
   std::deque<TProgramEntry> Entries;  // declared first: outlives the list's references to them
   TStringList ProgramsList;
   std::deque<TProgramEntry>* Described = Details != nullptr ? &Entries : nullptr;
+  bool Read = true;
   {
     TStringList Keys;
     TRegistry Reg(RegistryReadAccess);
-    ReadUninstallKey(Reg, Keys, ProgramsList, Described, platform::HkeyLocalMachine, UninstallKey,
-                     true);
-    ReadUninstallKey(Reg, Keys, ProgramsList, Described, platform::HkeyLocalMachine, Uninstall32Key,
-                     false);
-    ReadUninstallKey(Reg, Keys, ProgramsList, Described, platform::HkeyCurrentUser, UninstallKey,
-                     true);
+    Read &= ReadUninstallKey(Reg, Keys, ProgramsList, Described, platform::HkeyLocalMachine,
+                             UninstallKey, true);
+    Read &= ReadUninstallKey(Reg, Keys, ProgramsList, Described, platform::HkeyLocalMachine,
+                             Uninstall32Key, false);
+    Read &= ReadUninstallKey(Reg, Keys, ProgramsList, Described, platform::HkeyCurrentUser,
+                             UninstallKey, true);
   }
   // The first of lines that differ only in case (or in what the locale ignores) is the one kept.
   ProgramsList.RemoveLaterDuplicates();
   ProgramsList.Sort();
-  if (Details != nullptr) {
+  if (Details != nullptr && Read) {
+    Details->emplace();
     for (std::int32_t I = 0; I < ProgramsList.Count(); ++I) {
       const auto* Entry = dynamic_cast<const TProgramEntry*>(ProgramsList.GetObject(I));
       TInstalledProgram Program = Entry != nullptr ? Entry->Details : TInstalledProgram{};
       Program.Name = ProgramsList.Get(I).substr(2);  // after the bullet and space
-      Details->push_back(std::move(Program));
+      (*Details)->push_back(std::move(Program));
     }
   }
   return ProgramsList.Count() == 0 ? u"Nenhum programa encontrado." : ProgramsList.Text();

@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -7,6 +8,7 @@
 #include "platform/platform.h"
 #include "probes/network_class.h"
 #include "probes/probes.h"
+#include "probes/sized_fetch.h"
 #include "text/exceptions.h"
 #include "text/string_routines.h"
 #include "text/sys_utils.h"
@@ -14,6 +16,7 @@
 namespace {
 
 namespace record = platform::adapter_record;
+constexpr std::uint32_t ErrorNoData = 232;  // the system has no adapter
 
 std::u16string TextField(const std::uint8_t* Record, std::size_t Offset, std::size_t Size) {
   return AnsiToUnicode(std::string_view(reinterpret_cast<const char*>(Record + Offset), Size));
@@ -69,11 +72,27 @@ TAdapterDetails AdapterDetails(const std::uint8_t* Record) {
   return Details;
 }
 
+bool HasGateway(const std::u16string& GwStr) { return !GwStr.empty() && GwStr != u"0.0.0.0"; }
+
+// The adapter the PC reaches the network through: of those with a usable address, the first
+// with a default gateway, since a host-only or VPN adapter listed before it has none; where no
+// adapter has one, the first with a usable address (an APIPA address then still tells the
+// technician that DHCP failed). Null when no adapter has a usable address.
+const std::uint8_t* ReportedAdapter(const std::uint8_t* Table) {
+  const std::uint8_t* FirstUsable = nullptr;
+  for (const std::uint8_t* Ptr = Table; Ptr != nullptr; Ptr = platform::NextAdapter(Ptr)) {
+    if (Unusable(TextField(Ptr, record::IpAddress, record::AddressTextSize))) continue;
+    if (HasGateway(TextField(Ptr, record::GatewayAddress, record::AddressTextSize))) return Ptr;
+    if (FirstUsable == nullptr) FirstUsable = Ptr;
+  }
+  return FirstUsable;
+}
+
 }  // namespace
 
 void GetNetworkDetails(std::u16string& NetName, std::u16string& IPLocal, std::u16string& Gateway,
                        std::u16string& MAC, std::u16string& TipoIP, std::u16string& SpeedStr,
-                       std::vector<TAdapterDetails>* Adapters) {
+                       std::optional<std::vector<TAdapterDetails>>* Adapters) {
   NetName = u"Desconhecida (N\u00E3o conectada)";
   IPLocal = AddressNotObtained;
   Gateway = AddressNotObtained;
@@ -82,26 +101,35 @@ void GetNetworkDetails(std::u16string& NetName, std::u16string& IPLocal, std::u1
   SpeedStr = u"N\u00E3o conectada";
 
   std::uint32_t BufLen = 0;
-  if (platform::GetAdaptersInfo(nullptr, &BufLen) != platform::ErrorBufferOverflow) return;
-  std::vector<std::uint8_t> AdapterInfo(BufLen);
-  if (platform::GetAdaptersInfo(AdapterInfo.data(), &BufLen) != 0) return;
+  const std::uint32_t First = platform::GetAdaptersInfo(nullptr, &BufLen);
+  // No adapter at all is an answer; any other failure says nothing of the adapters.
+  if (First == ErrorNoData && Adapters != nullptr) Adapters->emplace();
+  if (First != platform::ErrorBufferOverflow) return;
+  std::vector<std::uint8_t> AdapterInfo;
+  const bool Fetched =
+      FetchGrowing(AdapterInfo, BufLen, [](std::vector<std::uint8_t>& Into, std::uint32_t& Size) {
+        const std::uint32_t Result = platform::GetAdaptersInfo(Into.data(), &Size);
+        return Result == 0                               ? TFetch::Done
+               : Result == platform::ErrorBufferOverflow ? TFetch::TooSmall
+                                                         : TFetch::Failed;
+      });
+  if (!Fetched) return;
   if (Adapters != nullptr) {
+    Adapters->emplace();
     for (const std::uint8_t* Ptr = AdapterInfo.data(); Ptr != nullptr;
          Ptr = platform::NextAdapter(Ptr))
-      Adapters->push_back(AdapterDetails(Ptr));
-    AddDriverKeyFacts(*Adapters, GetNetworkDriverKeys());
+      (*Adapters)->push_back(AdapterDetails(Ptr));
+    AddDriverKeyFacts(**Adapters, GetNetworkDriverKeys());
   }
 
-  for (const std::uint8_t* Ptr = AdapterInfo.data(); Ptr != nullptr; Ptr = platform::NextAdapter(Ptr)) {
-    const std::u16string IPStr = TextField(Ptr, record::IpAddress, record::AddressTextSize);
-    const std::u16string GwStr = TextField(Ptr, record::GatewayAddress, record::AddressTextSize);
-    if (Unusable(IPStr)) continue;
-    NetName = TextField(Ptr, record::Description, record::DescriptionSize);
-    IPLocal = IPStr;
-    Gateway = GwStr.empty() || GwStr == u"0.0.0.0" ? std::u16string{GatewayNotFound} : GwStr;
-    TipoIP = WordField(Ptr, record::DhcpEnabled) == 1 ? u"DHCP (Autom\u00E1tico)" : u"IP Est\u00E1tico (Fixo)";
-    MAC = MacText(Ptr);
-    SpeedStr = u"Ativa (1 Gbps)";
-    return;
-  }
+  const std::uint8_t* Chosen = ReportedAdapter(AdapterInfo.data());
+  if (Chosen == nullptr) return;
+  const std::u16string GwStr = TextField(Chosen, record::GatewayAddress, record::AddressTextSize);
+  NetName = TextField(Chosen, record::Description, record::DescriptionSize);
+  IPLocal = TextField(Chosen, record::IpAddress, record::AddressTextSize);
+  Gateway = HasGateway(GwStr) ? GwStr : std::u16string{GatewayNotFound};
+  TipoIP = WordField(Chosen, record::DhcpEnabled) == 1 ? u"DHCP (Autom\u00E1tico)"
+                                                       : u"IP Est\u00E1tico (Fixo)";
+  MAC = MacText(Chosen);
+  SpeedStr = u"Ativa (1 Gbps)";
 }

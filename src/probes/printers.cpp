@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "platform/platform.h"
+#include "probes/sized_fetch.h"
 #include "text/sys_utils.h"
 
 namespace {
@@ -38,6 +39,7 @@ void ReleasePrinter() { SharedPrinter().reset(); }
 void TPrinter::FreePrinters() {
   FPrinters.reset();
   FDevices.clear();
+  FEnumerated = false;
 }
 
 void TPrinter::Refresh() { FreePrinters(); }
@@ -49,12 +51,22 @@ const TStringList& TPrinter::Printers() {
     constexpr std::uint32_t Flags = platform::PrinterEnumLocal | platform::PrinterEnumConnections;
     std::uint32_t Needed = 0;
     std::uint32_t Returned = 0;
-    platform::EnumPrintersW(Flags, nullptr, 4, nullptr, 0, &Needed, &Returned);
-    if (Needed == 0) return *FPrinters;
-    std::vector<std::uint8_t> Buffer(Needed);
-    if (platform::EnumPrintersW(Flags, nullptr, 4, Buffer.data(), Needed, &Needed, &Returned) == 0) {
+    FEnumerated = false;
+    const bool Answered =
+        platform::EnumPrintersW(Flags, nullptr, 4, nullptr, 0, &Needed, &Returned) != 0;
+    if (Needed == 0) {
+      FEnumerated = Answered;
       return *FPrinters;
     }
+    std::vector<std::uint8_t> Buffer;
+    const auto Fetch = [&](std::vector<std::uint8_t>& Into, std::uint32_t& Size) {
+      if (platform::EnumPrintersW(Flags, nullptr, 4, Into.data(), Size, &Size, &Returned) != 0)
+        return TFetch::Done;
+      return platform::GetLastError() == platform::ErrorInsufficientBuffer ? TFetch::TooSmall
+                                                                           : TFetch::Failed;
+    };
+    if (!FetchGrowing(Buffer, Needed, Fetch)) return *FPrinters;
+    FEnumerated = true;
     for (std::uint32_t I = 0; I < Returned; ++I) {
       const std::u16string Name = NameOf(RecordAt<platform::TPrinterInfo4>(Buffer, I).PPrinterName);
       FDevices.push_back(std::make_unique<TPrinterDevice>(u"", Name, u""));
@@ -77,15 +89,24 @@ std::int32_t TPrinter::PrinterIndex() {
 std::u16string TPrinter::DefaultPrinterName() {
   std::uint32_t Needed = 0;
   std::uint32_t Returned = 0;
-  if (platform::EnumPrintersW(platform::PrinterEnumDefault, nullptr, 5, nullptr, 0, &Needed, &Returned) == 0) {
+  if (platform::EnumPrintersW(platform::PrinterEnumDefault, nullptr, 5, nullptr, 0, &Needed,
+                              &Returned) == 0) {
     const std::uint32_t Error = platform::GetLastError();
     if (Error != platform::ErrorInsufficientBuffer) {
       if (Error == ErrorInvalidNameCode) throw EPrinter(NoDefaultPrinter);
       RaiseLastOSError(Error);
     }
   }
-  std::vector<std::uint8_t> Buffer(Needed);
-  platform::EnumPrintersW(platform::PrinterEnumDefault, nullptr, 5, Buffer.data(), Needed, &Needed, &Returned);
+  // A default chosen between the two calls may need more room; a fetch that still fails leaves
+  // no record, and the name comes from GetDefaultPrinterW.
+  std::vector<std::uint8_t> Buffer;
+  FetchGrowing(Buffer, Needed, [&](std::vector<std::uint8_t>& Into, std::uint32_t& Size) {
+    if (platform::EnumPrintersW(platform::PrinterEnumDefault, nullptr, 5, Into.data(), Size, &Size,
+                                &Returned) != 0)
+      return TFetch::Done;
+    return platform::GetLastError() == platform::ErrorInsufficientBuffer ? TFetch::TooSmall
+                                                                         : TFetch::Failed;
+  });
   if (Returned > 0 && Buffer.size() >= sizeof(platform::TPrinterInfo5)) {
     return NameOf(RecordAt<platform::TPrinterInfo5>(Buffer, 0).PPrinterName);
   }

@@ -36,6 +36,9 @@ class TPrinter {
   // The selected printer's position; the first read selects the default printer, which raises
   // EPrinter when there is none in the list, or EOSError when the spooler cannot say.
   std::int32_t PrinterIndex();
+  // Whether the spooler answered the last enumeration: an empty list then means no printers,
+  // not that they could not be listed.
+  [[nodiscard]] bool Enumerated() const { return FEnumerated; }
 
  private:
   void FreePrinters();
@@ -45,6 +48,7 @@ class TPrinter {
   std::unique_ptr<TStringList> FPrinters;
   std::vector<std::unique_ptr<TPrinterDevice>> FDevices;  // the objects FPrinters' lines carry
   std::int32_t FPrinterIndex = -1;
+  bool FEnumerated = false;
 };
 
 // The shared instance, created on first use.

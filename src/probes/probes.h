@@ -79,13 +79,17 @@ std::u16string FormatRAM(double Gigabytes);
 std::u16string GetDisksInfo(std::vector<TDiskSpace>* Disks = nullptr);
 std::u16string GetUptime(std::uint64_t* Milliseconds = nullptr);
 std::u16string GetWindowsProductId();
-// With Adapters, every adapter of the same table is also listed there, in the table's order.
+// With Adapters, every adapter of the same table is also listed there, in the table's order;
+// it stays empty (no list at all) when the table could not be read.
 void GetNetworkDetails(std::u16string& NetName, std::u16string& IPLocal, std::u16string& Gateway,
                        std::u16string& MAC, std::u16string& TipoIP, std::u16string& SpeedStr,
-                       std::vector<TAdapterDetails>* Adapters = nullptr);
-std::u16string GetInstalledPrinters(std::vector<std::u16string>* Names = nullptr);
-// With Details, each listed line's entry also gives its version and publisher, in line order.
-std::u16string GetInstalledPrograms(std::vector<TInstalledProgram>* Details = nullptr);
+                       std::optional<std::vector<TAdapterDetails>>* Adapters = nullptr);
+// With Names, the printers listed, or no list when the spooler could not list them.
+std::u16string GetInstalledPrinters(std::optional<std::vector<std::u16string>>* Names = nullptr);
+// With Details, each listed line's entry also gives its version and publisher, in line order;
+// no list when an Uninstall key that exists could not be opened.
+std::u16string GetInstalledPrograms(
+    std::optional<std::vector<TInstalledProgram>>* Details = nullptr);
 
 // Beyond the report: what only the machine-readable inventory holds.
 platform::TSystemTime GetLocalDateTime();

@@ -8,6 +8,7 @@
 #include "platform/platform.h"
 #include "probes/device_probes.h"
 #include "probes/registry.h"
+#include "probes/sized_fetch.h"
 #include "text/string_routines.h"
 
 namespace {
@@ -70,8 +71,14 @@ void CountProcessors(TProcessorDetails& Details) {
       platform::GetLastError() != platform::ErrorInsufficientBuffer || Length == 0) {
     return;
   }
-  std::vector<std::uint8_t> Buffer(Length);
-  if (platform::GetLogicalProcessorInformation(Buffer.data(), &Length) == 0) return;
+  std::vector<std::uint8_t> Buffer;
+  const bool Fetched =
+      FetchGrowing(Buffer, Length, [](std::vector<std::uint8_t>& Into, std::uint32_t& Size) {
+        if (platform::GetLogicalProcessorInformation(Into.data(), &Size) != 0) return TFetch::Done;
+        return platform::GetLastError() == platform::ErrorInsufficientBuffer ? TFetch::TooSmall
+                                                                             : TFetch::Failed;
+      });
+  if (!Fetched) return;
   for (std::size_t At = 0; At + record::RecordSize <= std::min<std::size_t>(Length, Buffer.size());
        At += record::RecordSize) {
     const std::uint8_t* Record = Buffer.data() + At;

@@ -37,7 +37,9 @@ class TTerminated {
       FLong.assign(Name);
     }
   }
-  [[nodiscard]] const char16_t* c_str() const { return FLong.empty() ? FLocal.data() : FLong.c_str(); }  // NOLINT(readability-identifier-naming)
+  [[nodiscard]] const char16_t* c_str() const {
+    return FLong.empty() ? FLocal.data() : FLong.c_str();
+  }  // NOLINT(readability-identifier-naming)
 
  private:
   std::array<char16_t, 64> FLocal{};
@@ -70,7 +72,8 @@ bool TRegistry::OpenKeyReadOnly(std::u16string_view Key) {
   for (const std::uint32_t Mask : OpenMasks) {
     const platform::Hkey Base = FCurrentKey.IsValid() && Relative ? FCurrentKey.Get() : FRootKey;
     platform::Hkey Opened{0};
-    if (platform::RegOpenKeyExW(Base, S.c_str(), 0, WowFlags | Mask, &Opened) != 0) continue;
+    FLastOpenError = platform::RegOpenKeyExW(Base, S.c_str(), 0, WowFlags | Mask, &Opened);
+    if (FLastOpenError != 0) continue;
     FAccess = WowFlags | Mask;
     if (FCurrentKey.IsValid() && Relative) S.insert(0, FCurrentPath + u'\\');
     CloseKey();
@@ -120,14 +123,15 @@ std::u16string TRegistry::ReadString(std::u16string_view Name) const {
   // One query answers most values: data that fits the buffer on the stack comes back with its
   // type, so a value costs one trip to the registry, not a size query and then a read. Longer data
   // is read again into a buffer of the size that query reported.
-  std::array<std::uint8_t, 512> Local;  // NOLINT(cppcoreguidelines-pro-type-member-init): filled by the query
+  std::array<std::uint8_t, 512>
+      Local;  // NOLINT(cppcoreguidelines-pro-type-member-init): filled by the query
   std::vector<std::uint8_t> Grown;
   std::uint8_t* Data = Local.data();
   std::uint32_t Capacity = Local.size();
   std::uint32_t Type = 0;
   std::uint32_t Read = Capacity;
-  const std::int32_t Result =
-      platform::RegQueryValueExW(FCurrentKey.Get(), TTerminated(Name).c_str(), nullptr, &Type, Data, &Read);
+  const std::int32_t Result = platform::RegQueryValueExW(
+      FCurrentKey.Get(), TTerminated(Name).c_str(), nullptr, &Type, Data, &Read);
   TRegDataType RegData = DataTypeToRegData(Type);
   if (Result == static_cast<std::int32_t>(platform::ErrorMoreData)) {
     // A size no larger than what was offered would read nothing more: the read has failed.
@@ -164,8 +168,9 @@ std::int32_t TRegistry::ReadInteger(std::u16string_view Name) const {
       RegData != TRegDataType::rdInt64) {
     RaiseRegistryError(u"Invalid data type for '%s'", Name);
   }
-  return static_cast<std::int32_t>(static_cast<std::uint32_t>(Bytes[0]) | static_cast<std::uint32_t>(Bytes[1]) << 8 |
-                                   static_cast<std::uint32_t>(Bytes[2]) << 16 | static_cast<std::uint32_t>(Bytes[3]) << 24);
+  return static_cast<std::int32_t>(
+      static_cast<std::uint32_t>(Bytes[0]) | static_cast<std::uint32_t>(Bytes[1]) << 8 |
+      static_cast<std::uint32_t>(Bytes[2]) << 16 | static_cast<std::uint32_t>(Bytes[3]) << 24);
 }
 
 bool TRegistry::GetKeyInfo(TRegKeyInfo& Value) const {

@@ -54,6 +54,9 @@ class TRegistry {
   // Opens Key for reading, trying ever smaller access masks; false leaves the reader unchanged.
   // A path without a leading backslash opens below the open key, if there is one.
   bool OpenKeyReadOnly(std::u16string_view Key);
+  // What the last open answered; after a failed one, the code of its last attempt: 2 (the key
+  // does not exist) tells an absent key from one that could not be read.
+  [[nodiscard]] std::int32_t LastOpenError() const { return FLastOpenError; }
   void CloseKey();
 
   [[nodiscard]] bool ValueExists(std::u16string_view Name) const;
@@ -75,6 +78,7 @@ class TRegistry {
   platform::Hkey FRootKey = platform::HkeyCurrentUser;
   std::u16string FCurrentPath;
   std::uint32_t FAccess;
+  std::int32_t FLastOpenError = 0;
 };
 
 // What the probes create: read access in the registry's 64-bit view, also from a 32-bit process.

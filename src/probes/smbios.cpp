@@ -11,6 +11,7 @@ constexpr std::uint8_t BiosInformation = 0;
 constexpr std::uint8_t SystemInformation = 1;
 constexpr std::uint8_t BaseboardInformation = 2;
 constexpr std::uint8_t SystemEnclosure = 3;
+constexpr std::uint8_t ProcessorInformation = 4;
 constexpr std::uint8_t MemoryDevice = 17;
 constexpr std::uint8_t EndOfTable = 127;
 
@@ -262,6 +263,29 @@ void ReadMemory(const TStructure& S, TSmbiosFacts& F) {
   F.Memories.push_back(std::move(M));
 }
 
+// A count byte, or where it says 0xFF its 16-bit form of SMBIOS 3.0 (when the structure holds
+// it); 0 when unknown.
+std::uint32_t ProcessorCount(const TStructure& S, std::size_t Short, std::size_t Wide) {
+  if (!S.Has(Short, 1)) return 0;
+  const std::uint32_t Count = S.Number(Short, 1);
+  if (Count != 0xFF || !S.Has(Wide, 2)) return Count;
+  const std::uint32_t WideCount = S.Number(Wide, 2);
+  return WideCount == 0xFFFF ? 0 : WideCount;  // 0xFFFF is reserved
+}
+
+// Every socket counts, not just the first; one whose count is unknown makes the sum unknown.
+void ReadProcessor(const TStructure& S, TSmbiosFacts& F, bool& CoresKnown, bool& ThreadsKnown) {
+  constexpr std::uint32_t Populated = 0x40;
+  if (!S.Has(0x18, 1) || (S.Number(0x18, 1) & Populated) == 0) return;
+  ++F.ProcessorSockets;
+  const std::uint32_t Cores = ProcessorCount(S, 0x23, 0x2A);
+  const std::uint32_t Threads = ProcessorCount(S, 0x25, 0x2E);
+  CoresKnown = CoresKnown && Cores != 0;
+  ThreadsKnown = ThreadsKnown && Threads != 0;
+  F.ProcessorCores = CoresKnown ? F.ProcessorCores + Cores : 0;
+  F.ProcessorThreads = ThreadsKnown ? F.ProcessorThreads + Threads : 0;
+}
+
 void Read(const TStructure& S, TSmbiosFacts& F, std::array<bool, 4>& Seen) {
   const std::uint8_t Type = S.Type();
   if (Type == MemoryDevice) return ReadMemory(S, F);
@@ -316,6 +340,8 @@ TSmbiosFacts ParseSmbios(const std::uint8_t* Data, std::size_t Size) {
       Data[4] | (Data[5] << 8) | (Data[6] << 16) | (static_cast<std::uint32_t>(Data[7]) << 24);
   const std::size_t End = HeaderSize + std::min<std::size_t>(Length, Size - HeaderSize);
   std::array<bool, 4> Seen{};
+  bool CoresKnown = true;
+  bool ThreadsKnown = true;
   std::size_t At = HeaderSize;
   while (End - At >= 4) {
     const std::size_t Formatted = Data[At + 1];
@@ -343,7 +369,11 @@ TSmbiosFacts ParseSmbios(const std::uint8_t* Data, std::size_t Size) {
     if (!Whole) break;
     const TStructure Structure(Data + At, Formatted, std::move(Strings));
     if (Structure.Type() == EndOfTable) break;
-    Read(Structure, F, Seen);
+    if (Structure.Type() == ProcessorInformation) {
+      ReadProcessor(Structure, F, CoresKnown, ThreadsKnown);
+    } else {
+      Read(Structure, F, Seen);
+    }
     At = P;
   }
   return F;

@@ -42,6 +42,11 @@ struct TSmbiosFacts {
   std::u16string ChassisAssetTag;
   std::vector<TSmbiosMemory> Memories;  // populated devices only, in table order
   std::uint32_t MemorySlots = 0;        // memory devices the table lists, empty ones included
+  // The populated processor sockets and their cores and threads, summed; a count is 0 where a
+  // populated socket does not give it.
+  std::uint32_t ProcessorSockets = 0;
+  std::uint32_t ProcessorCores = 0;
+  std::uint32_t ProcessorThreads = 0;
 };
 
 // Parses a RawSMBIOSData block: its 8-byte header (calling method, major and minor version, DMI

@@ -387,8 +387,18 @@ TJson VersionProvider(const TGlpiInventory& Inv) {
 // The sections that list the machine's devices one by one.
 void PutDevices(TJson& Content, const TGlpiInventory& Inv) {
   for (const TGlpiVideo& Video : Inv.Devices.Videos) Content["videos"].push_back(VideoEntry(Video));
+  if (!Inv.Devices.MonitorsRead) return;
   for (const TGlpiMonitor& Monitor : Inv.Devices.Monitors)
     Content["monitors"].push_back(MonitorEntry(Monitor));
+}
+
+// A list that was read, as a section even when it is empty; nothing for one that was not.
+template <typename TItem, typename TMake>
+void PutList(TJson& Content, const char* Section, const std::optional<std::vector<TItem>>& List,
+             TMake&& Make) {
+  if (!List) return;
+  TJson& Entries = Content[Section] = TJson::array();
+  for (const TItem& Item : *List) Entries.push_back(Make(Item));
 }
 
 TJson Content(const TGlpiInventory& Inv) {
@@ -402,19 +412,22 @@ TJson Content(const TGlpiInventory& Inv) {
     if (Module.CapacityMiB != 0) Content["memories"].push_back(Memory(Module));
   }
   if (TJson Entries = Cpus(Inv); !Entries.empty()) Content["cpus"] = std::move(Entries);
+  // The fixed drives are always asked for: none found is an empty list.
+  Content["drives"] = TJson::array();
   for (const TGlpiDrive& Drive : Inv.Drives) Content["drives"].push_back(DriveEntry(Drive));
-  if (!Inv.Devices.Networks.empty()) {
-    for (const TGlpiNetwork& Adapter : Inv.Devices.Networks)
-      Content["networks"].push_back(AdapterEntry(Adapter));
+  if (Inv.Devices.Networks && (!Inv.Devices.Networks->empty() || Inv.IpAddress.empty())) {
+    PutList(Content, "networks", Inv.Devices.Networks, AdapterEntry);
   } else if (!Inv.IpAddress.empty()) {
     Content["networks"] = TJson::array({Network(Inv)});
   }
   for (const TGlpiController& Controller : Inv.Devices.Controllers)
     Content["controllers"].push_back(ControllerEntry(Controller));
-  for (const std::u16string& Printer : Inv.Printers)
-    Content["printers"].push_back({{"name", U8(Printer)}});
-  for (const TGlpiSoftware& Software : Inv.Softwares)
-    Content["softwares"].push_back(SoftwareEntry(Software, Inv.Devices.Machine));
+  PutList(Content, "printers", Inv.Printers, [](const std::u16string& Printer) {
+    return TJson{{"name", U8(Printer)}};
+  });
+  PutList(Content, "softwares", Inv.Softwares, [&](const TGlpiSoftware& Software) {
+    return SoftwareEntry(Software, Inv.Devices.Machine);
+  });
   PutDevices(Content, Inv);
   return Content;
 }
@@ -430,6 +443,8 @@ std::string GlpiInventoryJson(const TGlpiInventory& Inventory) {
     Document["deviceid"] = DeviceId(Inventory);
     Document["action"] = "inventory";
     Document["itemtype"] = "Computer";
+    // GLPI keeps, of a partial inventory, what the document does not list.
+    if (!Inventory.Devices.MonitorsRead) Document["partial"] = true;
     Document["content"] = Content(Inventory);
     return Document.dump(2, ' ', false, TJson::error_handler_t::replace) + "\n";
   } catch (const std::bad_alloc&) {
@@ -439,6 +454,15 @@ std::string GlpiInventoryJson(const TGlpiInventory& Inventory) {
     const std::string_view What = Error.what();
     throw Exception(std::u16string(What.begin(), What.end()));
   }
+}
+
+std::vector<std::string> GlpiUnreadSections(const TGlpiInventory& Inventory) {
+  std::vector<std::string> Unread;
+  if (!Inventory.Devices.Networks && Inventory.IpAddress.empty()) Unread.emplace_back("networks");
+  if (!Inventory.Printers) Unread.emplace_back("printers");
+  if (!Inventory.Softwares) Unread.emplace_back("softwares");
+  if (!Inventory.Devices.MonitorsRead) Unread.emplace_back("monitors");
+  return Unread;
 }
 
 std::u16string GlpiInventoryFileName(std::u16string_view ComputerName) {

@@ -83,12 +83,16 @@ struct TGlpiMonitor {
 
 // What a run found of the machine's devices beyond the report's fields.
 struct TGlpiDevices {
-  std::uint16_t Machine = 0;           // what the installation is built for: IMAGE_FILE_MACHINE_*
-  std::vector<TGlpiNetwork> Networks;  // all of the adapter table, when it could be read
+  std::uint16_t Machine = 0;  // what the installation is built for: IMAGE_FILE_MACHINE_*
+  // All of the adapter table; no list when it could not be read.
+  std::optional<std::vector<TGlpiNetwork>> Networks;
   std::vector<TGlpiController> Controllers;
   TGlpiCpuDetails Cpu;
   std::vector<TGlpiVideo> Videos;
   std::vector<TGlpiMonitor> Monitors;
+  // False: the monitors could not be listed. GLPI reads a document without monitors as a PC
+  // without any, so such a document says it is partial instead, and GLPI keeps what it had.
+  bool MonitorsRead = true;
 };
 
 // What tells one PC apart from another: the firmware's identity, the memory modules, who uses
@@ -134,6 +138,9 @@ struct TGlpiIdentity {
 
 // What the run found. An empty text or an absent number was not found, and its field is left
 // out of the document: a placeholder would be imported as if it were the machine's value.
+// A list that is there was read, and goes into the document even when empty, so that GLPI
+// removes what is gone; a list that is not there could not be read, and its section is left
+// out, so that GLPI keeps what it had.
 struct TGlpiInventory {
   std::u16string DeviceName;  // names the device even at its fallback, as it names the report
   // Local; names the device where the firmware's identity and the installation's date are unknown.
@@ -159,8 +166,8 @@ struct TGlpiInventory {
   std::u16string IpGateway;
   std::u16string Mac;  // as the report shows it: hex pairs joined by "-"
 
-  std::vector<std::u16string> Printers;
-  std::vector<TGlpiSoftware> Softwares;
+  std::optional<std::vector<std::u16string>> Printers;
+  std::optional<std::vector<TGlpiSoftware>> Softwares;
 
   TGlpiIdentity Identity;
   TGlpiDevices Devices;
@@ -169,6 +176,9 @@ struct TGlpiInventory {
 // The document as UTF-8 JSON text without a byte-order mark. Raises EOutOfMemory, or
 // EEncodingError when the system cannot convert a text.
 std::string GlpiInventoryJson(const TGlpiInventory& Inventory);
+
+// The lists that could not be read, whose sections are left out, in the document's order.
+std::vector<std::string> GlpiUnreadSections(const TGlpiInventory& Inventory);
 
 // "relatorio_" + the computer name + ".json".
 std::u16string GlpiInventoryFileName(std::u16string_view ComputerName);

@@ -72,21 +72,25 @@ TGlpiIdentity IdentityOf(TMachineIdentity& M, std::uint64_t TotalMemoryBytes) {
 void AddDevices(TGlpiInventory& Inv, TDeviceExtras& Devices) {
   TGlpiDevices& D = Inv.Devices;
   D.Machine = Devices.Machine;
-  for (TAdapterDetails& A : Devices.Adapters) {
-    if (A.Pci) {
-      D.Controllers.push_back({A.Description, std::move(A.Pci->VendorId),
-                               std::move(A.Pci->ProductId), std::move(A.Pci->Subsystem),
-                               std::move(A.Pci->Revision)});
+  if (Devices.Adapters) {
+    D.Networks.emplace();
+    for (TAdapterDetails& A : *Devices.Adapters) {
+      if (A.Pci) {
+        D.Controllers.push_back({A.Description, std::move(A.Pci->VendorId),
+                                 std::move(A.Pci->ProductId), std::move(A.Pci->Subsystem),
+                                 std::move(A.Pci->Revision)});
+      }
+      D.Networks->push_back({std::move(A.Description), std::move(A.Mac), A.Type, A.DhcpEnabled == 1,
+                             std::move(A.IpAddress), std::move(A.IpMask), std::move(A.Gateway),
+                             std::move(A.DhcpServer), A.Virtual});
     }
-    D.Networks.push_back({std::move(A.Description), std::move(A.Mac), A.Type, A.DhcpEnabled == 1,
-                          std::move(A.IpAddress), std::move(A.IpMask), std::move(A.Gateway),
-                          std::move(A.DhcpServer), A.Virtual});
   }
   const TProcessorDetails& P = Devices.Processor;
   D.Cpu = {P.Manufacturer,    P.Family,   P.Model, P.Stepping,
            P.Mhz.value_or(0), P.Packages, P.Cores, P.Threads};
   for (TVideoController& V : Devices.Videos)
     D.Videos.push_back({std::move(V.Name), std::move(V.Chipset), V.MemoryBytes});
+  D.MonitorsRead = Devices.MonitorsRead;
   for (TEdidMonitor& M : Devices.Monitors) {
     D.Monitors.push_back({std::move(M.Manufacturer), std::move(M.Name), std::move(M.Serial),
                           std::move(M.Description), std::move(M.Base64)});
@@ -123,14 +127,25 @@ TGlpiInventory GlpiInventoryOf(const TReportFields& F, TProbeExtras& X) {
     Inv.Mac = F.MAC;
   }
   Inv.Printers = std::move(X.Printers);
-  for (TInstalledProgram& Program : X.Programs) {
-    Inv.Softwares.push_back({std::move(Program.Name), std::move(Program.Version),
-                             std::move(Program.Publisher), std::move(Program.InstallDate),
-                             std::move(Program.Guid), std::move(Program.UninstallString),
-                             std::move(Program.UrlInfoAbout), std::move(Program.HelpLink),
-                             std::move(Program.Comments), Program.WideView});
+  if (X.Programs) {
+    Inv.Softwares.emplace();
+    for (TInstalledProgram& Program : *X.Programs) {
+      Inv.Softwares->push_back({std::move(Program.Name), std::move(Program.Version),
+                                std::move(Program.Publisher), std::move(Program.InstallDate),
+                                std::move(Program.Guid), std::move(Program.UninstallString),
+                                std::move(Program.UrlInfoAbout), std::move(Program.HelpLink),
+                                std::move(Program.Comments), Program.WideView});
+    }
   }
   Inv.Identity = IdentityOf(X.Identity, X.MemoryBytes);
   AddDevices(Inv, X.Devices);
+  // The firmware counts every core and thread of every socket; the system shows a 32-bit process
+  // at most 32 logical processors, and any process only its own processor group.
+  const TSmbiosFacts& Firmware = X.Identity.Firmware;
+  if (Firmware.ProcessorSockets != 0 && Firmware.ProcessorCores != 0) {
+    Inv.Devices.Cpu.Packages = Firmware.ProcessorSockets;
+    Inv.Devices.Cpu.Cores = Firmware.ProcessorCores;
+    if (Firmware.ProcessorThreads != 0) Inv.Devices.Cpu.Threads = Firmware.ProcessorThreads;
+  }
   return Inv;
 }

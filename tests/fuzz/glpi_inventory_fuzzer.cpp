@@ -6,6 +6,7 @@
 // place and order; a text not found is left out; sizes come back as whole MiB.
 #include <unicode/ustring.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -82,9 +83,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
   Inv.IpAddress = Text();
   Inv.IpGateway = Text();
   Inv.Mac = Text();
-  for (int I = In.ConsumeIntegralInRange(0, 4); I > 0; --I) Inv.Printers.push_back(Text());
-  while (In.remaining_bytes() > 0 && Inv.Softwares.size() < 16)
-    Inv.Softwares.push_back({Text(), Text(), Text(), {}, {}, {}, {}, {}, {}, false});
+  // Each list read (perhaps empty) or not.
+  if (In.ConsumeBool()) Inv.Printers.emplace();
+  if (In.ConsumeBool()) Inv.Softwares.emplace();
+  if (In.ConsumeBool()) Inv.Devices.Networks.emplace();
+  Inv.Devices.MonitorsRead = In.ConsumeBool();
+  for (int I = In.ConsumeIntegralInRange(0, 4); Inv.Printers && I > 0; --I)
+    Inv.Printers->push_back(Text());
+  while (Inv.Softwares && In.remaining_bytes() > 0 && Inv.Softwares->size() < 16)
+    Inv.Softwares->push_back({Text(), Text(), Text(), {}, {}, {}, {}, {}, {}, false});
 
   json Doc;
   try {
@@ -109,23 +116,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
                              {"/content/operatingsystem/kernel_version", Inv.KernelVersion},
                              {"/content/operatingsystem/arch", Inv.Arch},
                              {"/content/cpus/0/name", Inv.CpuName}};
-  if (!Inv.IpAddress.empty()) {
+  if (!Inv.IpAddress.empty() && !Inv.Devices.Networks) {
     Places.push_back({"/content/networks/0/description", Inv.NetDescription, true});
     Places.push_back({"/content/networks/0/ipgateway", Inv.IpGateway});
     Places.push_back({"/content/networks/0/mac", Mac(Inv.Mac)});
     const json::json_pointer Address("/content/networks/0/ipaddress");
     fuzz::Check(!Doc.contains(Address) || Doc[Address] == Utf8(Inv.IpAddress), "ipaddress");
-  } else {
+  } else if (!Inv.Devices.Networks) {
     fuzz::Check(!Doc["content"].contains("networks"), "a network without an address");
   }
-  for (std::size_t I = 0; I < Inv.Printers.size(); ++I) {
-    Places.push_back({"/content/printers/" + std::to_string(I) + "/name", Inv.Printers[I], true});
+  for (std::size_t I = 0; Inv.Printers && I < Inv.Printers->size(); ++I) {
+    Places.push_back(
+        {"/content/printers/" + std::to_string(I) + "/name", (*Inv.Printers)[I], true});
   }
-  for (std::size_t I = 0; I < Inv.Softwares.size(); ++I) {
+  for (std::size_t I = 0; Inv.Softwares && I < Inv.Softwares->size(); ++I) {
     const std::string Entry = "/content/softwares/" + std::to_string(I);
-    Places.push_back({Entry + "/name", Inv.Softwares[I].Name, true});
-    Places.push_back({Entry + "/version", Inv.Softwares[I].Version});
-    Places.push_back({Entry + "/publisher", Inv.Softwares[I].Publisher});
+    Places.push_back({Entry + "/name", (*Inv.Softwares)[I].Name, true});
+    Places.push_back({Entry + "/version", (*Inv.Softwares)[I].Version});
+    Places.push_back({Entry + "/publisher", (*Inv.Softwares)[I].Publisher});
   }
   for (const TPlace& P : Places) {
     const json::json_pointer Pointer(P.Pointer);
@@ -136,10 +144,25 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
   fuzz::Check(Doc["deviceid"].get<std::string>().rfind(Utf8(Inv.DeviceName) + "-", 0) == 0,
               "deviceid does not start with the name");
   const json& Content = Doc["content"];
-  fuzz::Check(Content.value("printers", json::array()).size() == Inv.Printers.size() &&
-                  Content.value("softwares", json::array()).size() == Inv.Softwares.size() &&
-                  Content.value("drives", json::array()).size() == Inv.Drives.size(),
-              "one entry per printer, program and drive");
+  // A list read is a section, however short; one not read is left out and named as such.
+  const std::vector<std::string> Unread = GlpiUnreadSections(Inv);
+  const auto Named = [&](const char* Section) {
+    return std::find(Unread.begin(), Unread.end(), Section) != Unread.end();
+  };
+  const auto Section = [&](const char* Name, const auto& List) {
+    fuzz::Check(List
+                    ? Content.contains(Name) && Content[Name].size() == List->size() && !Named(Name)
+                    : !Content.contains(Name) && Named(Name),
+                Name);
+  };
+  Section("printers", Inv.Printers);
+  Section("softwares", Inv.Softwares);
+  fuzz::Check(Content.contains("drives") && Content["drives"].size() == Inv.Drives.size(),
+              "one entry per drive");
+  fuzz::Check(Doc.contains("partial") == !Inv.Devices.MonitorsRead &&
+                  Named("monitors") == !Inv.Devices.MonitorsRead &&
+                  (Inv.Devices.MonitorsRead || !Content.contains("monitors")),
+              "partial is not said exactly when the monitors could not be read");
   fuzz::Check(Inv.MemoryBytes ? Content["hardware"]["memory"] == *Inv.MemoryBytes / 1048576
                               : !Content.value("hardware", json::object()).contains("memory"),
               "memory is not the whole MiB found");

@@ -1,5 +1,5 @@
 // Registry contents from fuzz bytes: a list of commands that pick a key, store a value of any type
-// with any bytes, restrict what a key grants, add thousands of program entries at once, or make a
+// with any bytes, restrict what a key grants, add dozens of program entries at once, or make a
 // registry call fail. The identity probes and the installed-programs probe read what they build.
 #pragma once
 
@@ -51,8 +51,12 @@ enum TOp : std::uint8_t { SelectKey, SetValue, SetAccess, ManyEntries, Fail, Las
 
 constexpr std::uint32_t TypeGiven = 14;  // types 0..13 directly; 14: any 32-bit type follows
 constexpr std::size_t MaxValueBytes = 1 << 20;
-constexpr std::size_t MaxTotalBytes = 8 << 20;  // all values of one input together
-constexpr std::uint16_t MaxEntries = 4000;
+// What one input may build in all: dozens of entries and values of some KiB already take
+// every path the probes have (sorting, duplicates, values longer than any buffer), while every
+// entry more costs each input its time and leaves fewer inputs tried.
+constexpr std::size_t MaxTotalBytes = 64 << 10;
+constexpr std::size_t EntryBudget = 64;
+constexpr std::uint16_t MaxEntries = 4000;  // what a command may ask for, within the budget
 constexpr int MaxCommands = 512;
 
 }  // namespace registry_input
@@ -68,6 +72,7 @@ inline TRegistryInput DecodeRegistry(FuzzedDataProvider& In) {
   TRegistryInput Result;
   platform::simulated::TRegKey* Current = M.Registry.Root(platform::HkeyLocalMachine);
   std::size_t Stored = 0;
+  std::size_t Entries = 0;
   for (int N = 0; N < MaxCommands && In.remaining_bytes() > 0; ++N) {
     switch (In.ConsumeIntegralInRange<std::uint8_t>(0, LastOp)) {
       case SelectKey: {
@@ -114,7 +119,10 @@ inline TRegistryInput DecodeRegistry(FuzzedDataProvider& In) {
         // so that names repeat; every Hidden-th one is a system component.
         const std::u16string Prefix = ConsumeText16(In, 64);
         const std::u16string Name = ConsumeText16(In, 64);
-        const auto Count = In.ConsumeIntegralInRange<std::uint16_t>(0, MaxEntries);
+        const auto Asked = In.ConsumeIntegralInRange<std::uint16_t>(0, MaxEntries);
+        const auto Count =
+            static_cast<std::uint16_t>(std::min<std::size_t>(Asked, EntryBudget - Entries));
+        Entries += Count;
         const auto Distinct = In.ConsumeIntegralInRange<std::uint16_t>(1, MaxEntries);
         const auto Hidden = In.ConsumeIntegralInRange<std::uint16_t>(0, MaxEntries);
         for (std::uint16_t I = 0; I < Count; ++I) {

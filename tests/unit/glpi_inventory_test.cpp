@@ -422,3 +422,86 @@ TEST_F(GlpiInventoryTest, EveryPortHasAGlpiTypeAndNoAddressOfZeros) {
 }
 
 }  // namespace
+
+namespace {
+
+// A list read and found empty is an empty section, so that GLPI removes what is gone; one that
+// could not be read is left out, so that GLPI keeps it, and the console line names it.
+TEST_F(GlpiInventoryTest, ListsFoundEmptyAreEmptySectionsAndUnreadOnesAreLeftOut) {
+  struct TCase {
+    const char* Name;
+    void (*Arrange)(sim::TMachine&);
+    std::vector<std::string> Empty;  // sections that must be []
+    std::vector<std::string> Unread;
+  };
+  const std::vector<TCase> Cases{
+      {"nothing there", [](sim::TMachine&) {}, {"networks", "printers", "softwares"}, {}},
+      {"the spooler does not answer",
+       [](sim::TMachine& M) { M.FailCall("EnumPrintersW", 1722); },
+       {"networks", "softwares"},
+       {"printers"}},
+      {"the adapter table cannot be read",
+       [](sim::TMachine& M) { M.FailCall("GetAdaptersInfo", platform::ErrorNotEnoughMemory); },
+       {"printers", "softwares"},
+       {"networks"}},
+      {"an Uninstall key refuses access",
+       [](sim::TMachine& M) {
+         M.Registry
+             .Key(platform::HkeyCurrentUser,
+                  u"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall")
+             .GrantedAccess = 0;
+       },
+       {"networks", "printers"},
+       {"softwares"}},
+      {"all three",
+       [](sim::TMachine& M) {
+         M.FailCall("EnumPrintersW", 1722);
+         M.FailCall("GetAdaptersInfo", platform::ErrorNotEnoughMemory);
+         M.FailCall("RegOpenKeyExW", platform::ErrorAccessDenied);
+       },
+       {},
+       {"networks", "printers", "softwares"}},
+  };
+  for (const TCase& C : Cases) {
+    SetUp();
+    Machine().ComputerName = u"ESCRITORIO-01";
+    C.Arrange(Machine());
+    EXPECT_EQ(RunInventario({u"/glpi"}), 0) << C.Name;
+    const std::optional<std::string> Json = Machine().FileSystem.FileData(DesktopJson);
+    ASSERT_TRUE(Json.has_value()) << C.Name << Machine().StdOut.Written;
+    const nlohmann::json Content = nlohmann::json::parse(*Json)["content"];
+    for (const std::string& Section : C.Empty)
+      EXPECT_EQ(Content.value(Section, nlohmann::json()), nlohmann::json::array()) << C.Name;
+    std::string Suffix;
+    for (const std::string& Section : C.Unread) {
+      EXPECT_FALSE(Content.contains(Section)) << C.Name << " " << Section;
+      Suffix += (Suffix.empty() ? " (nao lidos: " : ", ") + Section;
+    }
+    if (!Suffix.empty()) Suffix += ")";
+    EXPECT_NE(Machine().StdOut.Written.find("Inventario GLPI salvo em: " + U8(DesktopJson) +
+                                            Suffix + "\r\n"),
+              std::string::npos)
+        << C.Name << Machine().StdOut.Written;
+    EXPECT_FALSE(nlohmann::json::parse(*Json).contains("partial")) << C.Name;
+  }
+}
+
+// GLPI reads a document without monitors as a PC without any: monitors that could not be read
+// make the document partial instead, which keeps what GLPI has of every section left out.
+TEST_F(GlpiInventoryTest, MonitorsThatCouldNotBeReadMakeThePartialDocument) {
+  TGlpiInventory Inv;
+  Inv.DeviceName = u"pc";
+  Inv.Printers.emplace();
+  Inv.Devices.Monitors.push_back({u"Dell", u"P2419H", u"ABC", u"", "AAAA"});
+  Inv.Devices.MonitorsRead = false;
+  const nlohmann::json Doc = nlohmann::json::parse(GlpiInventoryJson(Inv));
+  EXPECT_EQ(Doc.value("partial", false), true);
+  EXPECT_FALSE(Doc["content"].contains("monitors"));
+  EXPECT_EQ(Doc["content"]["printers"], nlohmann::json::array());
+  EXPECT_EQ(GlpiUnreadSections(Inv),
+            (std::vector<std::string>{"networks", "softwares", "monitors"}));
+  Inv.Devices.MonitorsRead = true;
+  EXPECT_FALSE(nlohmann::json::parse(GlpiInventoryJson(Inv)).contains("partial"));
+}
+
+}  // namespace

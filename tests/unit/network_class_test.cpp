@@ -108,9 +108,11 @@ TEST_F(NetworkClassTest, DriverKeysMarkVirtualAdaptersAndNamePciDevices) {
     A.Type = C.Type;
     A.AdapterName = "{AAAA0000-0000-4000-8000-000000000001}";
     Machine().Adapters = {A};
-    std::vector<TAdapterDetails> Adapters;
+    std::optional<std::vector<TAdapterDetails>> Read;
     std::u16string Text[6];
-    GetNetworkDetails(Text[0], Text[1], Text[2], Text[3], Text[4], Text[5], &Adapters);
+    GetNetworkDetails(Text[0], Text[1], Text[2], Text[3], Text[4], Text[5], &Read);
+    ASSERT_TRUE(Read.has_value()) << C.Name;
+    const std::vector<TAdapterDetails>& Adapters = *Read;
     ASSERT_EQ(Adapters.size(), 1U) << C.Name;
     EXPECT_EQ(
         std::string(Adapters[0].Virtual ? "virtual " : "physical ") + Described(Adapters[0].Pci),
@@ -131,11 +133,12 @@ TEST_F(NetworkClassTest, AClassThatCannotBeReadLeavesTheAdaptersAsTheTableHasThe
     A.AdapterName = "{AAAA0000-0000-4000-8000-000000000001}";
     Machine().Adapters = {A};
     Machine().FailCall(Call, platform::ErrorAccessDenied);
-    std::vector<TAdapterDetails> Adapters;
+    std::optional<std::vector<TAdapterDetails>> Adapters;
     std::u16string Text[6];
     GetNetworkDetails(Text[0], Text[1], Text[2], Text[3], Text[4], Text[5], &Adapters);
-    ASSERT_EQ(Adapters.size(), 1U) << Call;
-    EXPECT_FALSE(Adapters[0].Pci.has_value()) << Call;
+    ASSERT_TRUE(Adapters.has_value()) << Call;
+    ASSERT_EQ(Adapters->size(), 1U) << Call;
+    EXPECT_FALSE((*Adapters)[0].Pci.has_value()) << Call;
   }
 }
 

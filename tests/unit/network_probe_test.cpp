@@ -1,3 +1,5 @@
+#include <algorithm>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,8 +20,8 @@ struct TDetails {
 };
 
 std::ostream& operator<<(std::ostream& Out, const TDetails& D) {
-  return Out << U8(D.NetName) << " | " << U8(D.IPLocal) << " | " << U8(D.Gateway) << " | " << U8(D.MAC)
-             << " | " << U8(D.TipoIP) << " | " << U8(D.SpeedStr);
+  return Out << U8(D.NetName) << " | " << U8(D.IPLocal) << " | " << U8(D.Gateway) << " | "
+             << U8(D.MAC) << " | " << U8(D.TipoIP) << " | " << U8(D.SpeedStr);
 }
 
 TDetails Details() {
@@ -28,10 +30,15 @@ TDetails Details() {
   return D;
 }
 
-const TDetails Fallbacks{u"Desconhecida (N\u00E3o conectada)", u"N\u00E3o obtido", u"N\u00E3o obtido",
-                         u"N\u00E3o obtido", u"IP Est\u00E1tico (Fixo)", u"N\u00E3o conectada"};
+const TDetails Fallbacks{u"Desconhecida (N\u00E3o conectada)",
+                         u"N\u00E3o obtido",
+                         u"N\u00E3o obtido",
+                         u"N\u00E3o obtido",
+                         u"IP Est\u00E1tico (Fixo)",
+                         u"N\u00E3o conectada"};
 
-TAdapter Adapter(std::string Description, std::string Ip, std::string Gateway, std::uint32_t Dhcp = 1) {
+TAdapter Adapter(std::string Description, std::string Ip, std::string Gateway,
+                 std::uint32_t Dhcp = 1) {
   TAdapter A;
   A.Description = std::move(Description);
   A.IpAddress = std::move(Ip);
@@ -61,21 +68,31 @@ TEST_F(NetworkProbeTest, TheFirstAdapterWithAUsableAddressIsReported) {
       {"skips the adapter without a link",
        {Adapter("Wi-Fi", "0.0.0.0", ""), Adapter("Ethernet", "192.168.0.10", "192.168.0.1")},
        {u"Ethernet", u"192.168.0.10", u"192.168.0.1", Mac6, Dhcp, Active}},
-      {"12.7 is not loopback", {Adapter("x", "12.7.0.1", "0.0.0.0", 0)}, {u"x", u"12.7.0.1", NoGateway, Mac6, Static, Active}},
-      {"empty gateway, DHCP 2", {Adapter("x", "10.0.0.2", "", 2)}, {u"x", u"10.0.0.2", NoGateway, Mac6, Static, Active}},
-      {"only the first usable one", {Adapter("one", "10.0.0.1", "10.0.0.254"), Adapter("two", "10.0.0.2", "")},
+      {"12.7 is not loopback",
+       {Adapter("x", "12.7.0.1", "0.0.0.0", 0)},
+       {u"x", u"12.7.0.1", NoGateway, Mac6, Static, Active}},
+      {"empty gateway, DHCP 2",
+       {Adapter("x", "10.0.0.2", "", 2)},
+       {u"x", u"10.0.0.2", NoGateway, Mac6, Static, Active}},
+      {"only the first usable one",
+       {Adapter("one", "10.0.0.1", "10.0.0.254"), Adapter("two", "10.0.0.2", "")},
        {u"one", u"10.0.0.1", u"10.0.0.254", Mac6, Dhcp, Active}},
-      {"ANSI description", {Adapter("Conex\xE3o de Rede", "10.0.0.1", "gw")},
+      {"ANSI description",
+       {Adapter("Conex\xE3o de Rede", "10.0.0.1", "gw")},
        {u"Conex\u00E3o de Rede", u"10.0.0.1", u"gw", Mac6, Dhcp, Active}},
-      {"a description filling its field", {Adapter(std::string(132, 'D'), "10.0.0.1", "gw")},
+      {"a description filling its field",
+       {Adapter(std::string(132, 'D'), "10.0.0.1", "gw")},
        {std::u16string(132, u'D'), u"10.0.0.1", u"gw", Mac6, Dhcp, Active}},
   };
   TAdapter NoMac = Adapter("nomac", "10.0.0.3", "gw");
   NoMac.AddressLength = 0;
-  Cases.push_back({"no hardware address", {NoMac}, {u"nomac", u"10.0.0.3", u"gw", u"", Dhcp, Active}});
+  Cases.push_back(
+      {"no hardware address", {NoMac}, {u"nomac", u"10.0.0.3", u"gw", u"", Dhcp, Active}});
   TAdapter Mac8 = Adapter("mac8", "10.0.0.4", "gw");
   Mac8.AddressLength = 8;
-  Cases.push_back({"eight address bytes", {Mac8}, {u"mac8", u"10.0.0.4", u"gw", u"00-1A-2B-3C-4D-5E-6F-70", Dhcp, Active}});
+  Cases.push_back({"eight address bytes",
+                   {Mac8},
+                   {u"mac8", u"10.0.0.4", u"gw", u"00-1A-2B-3C-4D-5E-6F-70", Dhcp, Active}});
   for (const TCase& C : Cases) {
     Machine().Adapters = C.Adapters;
     EXPECT_EQ(Details(), C.Expected) << C.Name;
@@ -96,17 +113,84 @@ TEST_F(NetworkProbeTest, FailingTableQueriesLeaveTheFallbacks) {
   EXPECT_EQ(Details(), Fallbacks);
 }
 
+// The adapter the PC reaches the network through is the first usable one with a default gateway:
+// host-only and VPN adapters listed before it have none.
+TEST_F(NetworkProbeTest, TheFirstUsableAdapterWithAGatewayIsReported) {
+  const std::u16string Dhcp = u"DHCP (Autom\u00E1tico)";
+  const std::u16string Active = u"Ativa (1 Gbps)";
+  const std::u16string Mac6 = u"00-1A-2B-3C-4D-5E";
+  struct TCase {
+    const char* Name;
+    std::vector<TAdapter> Adapters;
+    TDetails Expected;
+  };
+  const std::vector<TCase> Cases{
+      {"gateway on the second only",
+       {Adapter("VirtualBox Host-Only", "192.168.56.1", ""),
+        Adapter("Ethernet", "10.1.2.3", "10.1.2.1")},
+       {u"Ethernet", u"10.1.2.3", u"10.1.2.1", Mac6, Dhcp, Active}},
+      {"gateway on none",
+       {Adapter("Host-Only", "192.168.56.1", "0.0.0.0"), Adapter("VPN", "172.16.0.5", "")},
+       {u"Host-Only", u"192.168.56.1", u"N\u00E3o encontrado", Mac6, Dhcp, Active}},
+      {"gateway on two",
+       {Adapter("Wi-Fi", "10.0.0.7", "10.0.0.1"), Adapter("Ethernet", "10.1.2.3", "10.1.2.1")},
+       {u"Wi-Fi", u"10.0.0.7", u"10.0.0.1", Mac6, Dhcp, Active}},
+      {"a gateway on an adapter without a usable address does not count",
+       {Adapter("Down", "0.0.0.0", "10.9.9.1"), Adapter("Up", "10.1.2.3", "")},
+       {u"Up", u"10.1.2.3", u"N\u00E3o encontrado", Mac6, Dhcp, Active}},
+      {"APIPA alone",
+       {Adapter("Ethernet", "169.254.10.20", "")},
+       {u"Ethernet", u"169.254.10.20", u"N\u00E3o encontrado", Mac6, Dhcp, Active}},
+  };
+  for (const TCase& C : Cases) {
+    Machine().Adapters = C.Adapters;
+    EXPECT_EQ(Details(), C.Expected) << C.Name;
+  }
+}
+
+// A VPN adapter coming up between the size query and the fetch: the fetch is asked again with
+// the size it gave, five fetches in all; a table that could not be read is no list, while a
+// machine without adapters has an empty one.
+TEST_F(NetworkProbeTest, ATableThatGrowsBetweenTheCallsIsFetchedAgain) {
+  for (const std::size_t Growths : {0U, 1U, 3U, 6U}) {
+    platform::simulated::ResetMachine();
+    Machine().Adapters = {Adapter("Ethernet", "10.1.2.3", "10.1.2.1")};
+    for (std::size_t I = 0; I < Growths; ++I)
+      Machine().ArrivingAdapters.push_back(Adapter("VPN", "172.16.0.5", ""));
+    TDetails D;
+    std::optional<std::vector<TAdapterDetails>> Adapters;
+    GetNetworkDetails(D.NetName, D.IPLocal, D.Gateway, D.MAC, D.TipoIP, D.SpeedStr, &Adapters);
+    EXPECT_EQ(D.NetName, Growths < 6 ? u"Ethernet" : Fallbacks.NetName) << Growths;
+    EXPECT_EQ(Adapters ? Adapters->size() : 0, Growths < 6 ? Growths + 1 : 0) << Growths;
+    EXPECT_EQ(Adapters.has_value(), Growths < 6) << Growths;
+    EXPECT_EQ(Machine().CallCount("GetAdaptersInfo"), std::min<int>(Growths, 5) + 1 + (Growths < 6))
+        << Growths;
+  }
+  platform::simulated::ResetMachine();
+  TDetails D;
+  std::optional<std::vector<TAdapterDetails>> Adapters;
+  GetNetworkDetails(D.NetName, D.IPLocal, D.Gateway, D.MAC, D.TipoIP, D.SpeedStr, &Adapters);
+  EXPECT_TRUE(Adapters.has_value() && Adapters->empty()) << "no adapter at all is an answer";
+  Adapters.reset();
+  Machine().Adapters = {Adapter("Ethernet", "10.1.2.3", "10.1.2.1")};
+  Machine().FailCall("GetAdaptersInfo", platform::ErrorNotEnoughMemory, 0, 1);
+  GetNetworkDetails(D.NetName, D.IPLocal, D.Gateway, D.MAC, D.TipoIP, D.SpeedStr, &Adapters);
+  EXPECT_FALSE(Adapters.has_value()) << "a failed query says nothing of the adapters";
+}
+
 TEST_F(NetworkProbeTest, MoreThanEightAddressBytesIsARangeError) {
   TAdapter Odd = Adapter("odd", "10.0.0.9", "");
   Odd.AddressLength = 9;
   Machine().Adapters = {Odd};
   TDetails D = Fallbacks;
-  EXPECT_THROW(GetNetworkDetails(D.NetName, D.IPLocal, D.Gateway, D.MAC, D.TipoIP, D.SpeedStr), ERangeError);
-  EXPECT_EQ(D, (TDetails{u"odd", u"10.0.0.9", u"N\u00E3o encontrado", Fallbacks.MAC, u"DHCP (Autom\u00E1tico)",
-                         Fallbacks.SpeedStr}));
+  EXPECT_THROW(GetNetworkDetails(D.NetName, D.IPLocal, D.Gateway, D.MAC, D.TipoIP, D.SpeedStr),
+               ERangeError);
+  EXPECT_EQ(D, (TDetails{u"odd", u"10.0.0.9", u"N\u00E3o encontrado", Fallbacks.MAC,
+                         u"DHCP (Autom\u00E1tico)", Fallbacks.SpeedStr}));
   Machine().StdOut.FileType = platform::FileTypeDisk;
   EXPECT_EQ(RunInventario(), 0);
-  EXPECT_NE(Machine().StdOut.Written.find("\r\nERangeError: Range check error\r\n"), std::string::npos);
+  EXPECT_NE(Machine().StdOut.Written.find("\r\nERangeError: Range check error\r\n"),
+            std::string::npos);
   EXPECT_TRUE(Machine().FileSystem.FileNames().empty());
 }
 

@@ -25,21 +25,42 @@ TEST_F(PrinterProbeTest, ListsEveryPrinterAndMarksTheDefault) {
   };
   const std::vector<TCase> Cases{
       {"no printers", {}, {}, u"A", u"Nenhuma impressora encontrada."},
-      {"the second one is the default", {u"A", u"B", u"C"}, {}, u"B",
+      {"the second one is the default",
+       {u"A", u"B", u"C"},
+       {},
+       u"B",
        Bullet + u"A\r\n" + Bullet + u"B" + Mark + u"\r\n" + Bullet + u"C\r\n"},
-      {"default differing in case", {u"HP LaserJet", u"PDF"}, {}, u"hp laserjet",
+      {"default differing in case",
+       {u"HP LaserJet", u"PDF"},
+       {},
+       u"hp laserjet",
        Bullet + u"HP LaserJet" + Mark + u"\r\n" + Bullet + u"PDF\r\n"},
-      {"default text with blanks, driver and port", {u"Etiquetadora", u"Recep\u00E7\u00E3o"}, {},
+      {"default text with blanks, driver and port",
+       {u"Etiquetadora", u"Recep\u00E7\u00E3o"},
+       {},
        u"   Recep\u00E7\u00E3o,winspool,Ne01:",
        Bullet + u"Etiquetadora\r\n" + Bullet + u"Recep\u00E7\u00E3o" + Mark + u"\r\n"},
-      {"the default record is compared whole", {u"A,B", u"A"}, {u"A,B"}, u"A",
+      {"the default record is compared whole",
+       {u"A,B", u"A"},
+       {u"A,B"},
+       u"A",
        Bullet + u"A,B" + Mark + u"\r\n" + Bullet + u"A\r\n"},
-      {"only the first of two equal names is marked", {u"Dup", u"Dup"}, {}, u"Dup",
+      {"only the first of two equal names is marked",
+       {u"Dup", u"Dup"},
+       {},
+       u"Dup",
        Bullet + u"Dup" + Mark + u"\r\n" + Bullet + u"Dup\r\n"},
       // When the default cannot be found the printers are still listed, unmarked.
-      {"default not in the list", {u"A", u"B"}, {}, u"Z",
+      {"default not in the list",
+       {u"A", u"B"},
+       {},
+       u"Z",
        Bullet + u"A\r\n" + Bullet + u"B\r\n" + Warning + NoDefault + u"\r\n"},
-      {"no default at all", {u"A"}, {}, std::nullopt, Bullet + u"A\r\n" + Warning + NoDefault + u"\r\n"},
+      {"no default at all",
+       {u"A"},
+       {},
+       std::nullopt,
+       Bullet + u"A\r\n" + Warning + NoDefault + u"\r\n"},
   };
   for (const TCase& C : Cases) {
     ReleasePrinter();
@@ -66,10 +87,12 @@ TEST_F(PrinterProbeTest, SpoolerFailuresBecomeAWarningOrAnEmptyList) {
   const std::vector<TCase> Cases{
       {"list size query fails", "EnumPrintersW", 5, 0, u"Nenhuma impressora encontrada."},
       {"list fetch fails", "EnumPrintersW", 5, 1, u"Nenhuma impressora encontrada."},
-      {"default query: invalid name", "EnumPrintersW", 123, 2, Listed + Warning + NoDefault + u"\r\n"},
+      {"default query: invalid name", "EnumPrintersW", 123, 2,
+       Listed + Warning + NoDefault + u"\r\n"},
       {"default query: access denied", "EnumPrintersW", 5, 2,
        Listed + Warning + u"System Error.  Code: 5.\r\nAccess is denied\r\n"},
-      {"default query: no reason", "EnumPrintersW", 0, 2, Listed + Warning + u"A call to an OS function failed\r\n"},
+      {"default query: no reason", "EnumPrintersW", 0, 2,
+       Listed + Warning + u"A call to an OS function failed\r\n"},
   };
   for (const TCase& C : Cases) {
     ReleasePrinter();
@@ -125,6 +148,33 @@ TEST_F(PrinterProbeTest, ARecordWithoutANameReadsAsAnEmptyName) {
   Machine().UnnamedDefault = true;
   EXPECT_EQ(GetInstalledPrinters(), Bullet + u"A\r\n" + Bullet + u"ignored\r\n" + Bullet +
                                         u"B\r\n" + Warning + NoDefault + u"\r\n");
+}
+
+// A connection mapped between the size query and the fetch: the fetch is asked again with the
+// size it gave, five fetches in all, before the list counts as unreadable.
+TEST_F(PrinterProbeTest, AListThatGrowsBetweenTheCallsIsFetchedAgain) {
+  const std::vector<std::u16string> Arriving{u"B", u"C", u"D", u"E", u"F", u"G"};
+  for (const std::size_t Growths : {1U, 3U, 6U}) {
+    ReleasePrinter();
+    platform::simulated::ResetMachine();
+    Machine().Printers = {u"A"};
+    Machine().ArrivingPrinters.assign(Arriving.begin(), Arriving.begin() + Growths);
+    Machine().DefaultPrinterText = u"A";
+    std::optional<std::vector<std::u16string>> Names;
+    const std::u16string Text = GetInstalledPrinters(&Names);
+    if (Growths < 6) {
+      std::u16string Expected = Bullet + u"A" + Mark + u"\r\n";
+      for (std::size_t I = 0; I < Growths; ++I) Expected += Bullet + Arriving[I] + u"\r\n";
+      EXPECT_EQ(Text, Expected) << Growths;
+      ASSERT_TRUE(Names.has_value()) << Growths;
+      EXPECT_EQ(Names->size(), Growths + 1);
+    } else {
+      EXPECT_EQ(Text, u"Nenhuma impressora encontrada.");
+      EXPECT_FALSE(Names.has_value()) << "a list that could not be fetched is no list";
+    }
+    EXPECT_EQ(Machine().CallCount("EnumPrintersW"), Growths < 6 ? static_cast<int>(Growths) + 4 : 6)
+        << Growths;
+  }
 }
 
 TEST_F(PrinterProbeTest, TheDefaultIsSelectedOncePerInstance) {

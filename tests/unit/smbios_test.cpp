@@ -118,3 +118,62 @@ TEST(SmbiosTest, TablesGiveTheirFieldsAndNothingPastTheirBytes) {
 }
 
 }  // namespace
+
+namespace {
+
+// A processor structure of Length bytes: status, the short counts and, where it is long enough,
+// the 16-bit ones.
+t::TStructure Processor(bool Populated, std::uint8_t Cores, std::uint8_t Threads,
+                        std::uint16_t WideCores = 0, std::uint16_t WideThreads = 0,
+                        std::size_t Length = 0x32) {
+  t::TBytes Fields(Length - 4, 0);
+  const auto Set = [&](std::size_t Offset, std::uint32_t Value, int Width) {
+    for (int I = 0; I < Width && Offset - 4 + I < Fields.size(); ++I)
+      Fields[Offset - 4 + I] = static_cast<std::uint8_t>(Value >> (8 * I));
+  };
+  Set(0x18, Populated ? 0x41 : 0x00, 1);
+  Set(0x23, Cores, 1);
+  Set(0x25, Threads, 1);
+  Set(0x2A, WideCores, 2);
+  Set(0x2E, WideThreads, 2);
+  return {4, Fields, {}};
+}
+
+TEST(SmbiosTest, ProcessorCountsAreSummedOverPopulatedSockets) {
+  struct TCase {
+    const char* Name;
+    std::vector<t::TStructure> Structures;
+    std::uint32_t Sockets, Cores, Threads;
+  };
+  const std::vector<TCase> Cases{
+      {"one socket, short counts", {Processor(true, 8, 16)}, 1, 8, 16},
+      {"0xFF: the wide counts hold them", {Processor(true, 0xFF, 0xFF, 96, 192)}, 1, 96, 192},
+      {"0xFF in a structure too short for the wide counts",
+       {Processor(true, 0xFF, 0xFF, 96, 192, 0x28)},
+       1,
+       255,
+       255},
+      {"two sockets",
+       {Processor(true, 0xFF, 0xFF, 64, 128), Processor(true, 0xFF, 0xFF, 64, 128)},
+       2,
+       128,
+       256},
+      {"an empty socket does not count", {Processor(true, 4, 8), Processor(false, 4, 8)}, 1, 4, 8},
+      {"an unknown count makes the sum unknown",
+       {Processor(true, 4, 8), Processor(true, 0, 8)},
+       2,
+       0,
+       16},
+      {"a structure ending before its counts", {Processor(true, 4, 8, 0, 0, 0x1A)}, 1, 0, 0},
+  };
+  for (const TCase& C : Cases) {
+    const std::string Table = t::Table(C.Structures);
+    const TSmbiosFacts F =
+        ParseSmbios(reinterpret_cast<const std::uint8_t*>(Table.data()), Table.size());
+    EXPECT_EQ(F.ProcessorSockets, C.Sockets) << C.Name;
+    EXPECT_EQ(F.ProcessorCores, C.Cores) << C.Name;
+    EXPECT_EQ(F.ProcessorThreads, C.Threads) << C.Name;
+  }
+}
+
+}  // namespace

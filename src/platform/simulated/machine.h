@@ -67,10 +67,10 @@ class TFileSystem {
 
   // Used by the calls themselves.
   [[nodiscard]] static std::u16string Key(std::u16string_view FullPath);
-  std::map<std::u16string, TFile> Files;              // by Key
-  std::map<std::u16string, std::u16string> Display;   // Key -> path as first created
-  std::set<std::u16string> Directories;               // by Key
-  std::set<std::u16string> ReadOnlyDirectories;       // by Key
+  std::map<std::u16string, TFile> Files;             // by Key
+  std::map<std::u16string, std::u16string> Display;  // Key -> path as first created
+  std::set<std::u16string> Directories;              // by Key
+  std::set<std::u16string> ReadOnlyDirectories;      // by Key
 };
 
 struct TDrive {
@@ -145,9 +145,7 @@ class TMachine {
   void FailLibrary(std::string_view FileName, std::uint32_t Error);
   [[nodiscard]] int CallCount(std::string_view Call) const;
   [[nodiscard]] const std::map<std::string, int, std::less<>>& CallCounts() const { return Calls; }
-  [[nodiscard]] std::size_t OpenHandleCount() const {
-    return Handles.size() + RegHandles.size();
-  }
+  [[nodiscard]] std::size_t OpenHandleCount() const { return Handles.size() + RegHandles.size(); }
   [[nodiscard]] std::size_t OutstandingBlocks() const { return Blocks.size(); }
 
   void SetEnvironmentVariable(std::u16string_view Name, std::u16string_view Value);
@@ -156,15 +154,15 @@ class TMachine {
   std::uint32_t AnsiCodePage = 1252;
   std::uint32_t OemCodePage = 850;
   std::uint32_t ConsoleOutputCodePage = 850;
-  Lcid UserLocale = 0x0416;          // the user's default locale
-  Lcid ThreadLocale = 0x0416;        // what GetThreadLocale answers
+  Lcid UserLocale = 0x0416;    // the user's default locale
+  Lcid ThreadLocale = 0x0416;  // what GetThreadLocale answers
   // Set: sort keys for the user's locale follow this locale's order instead, as two separate
   // implementations of the comparison and of its keys could disagree.
   std::optional<Lcid> SortKeyLocale;
   // The installed locales, with their decimal separator settings.
-  std::map<Lcid, std::u16string> DecimalSeparators{
-      {0x0416, u","}, {0x0816, u","}, {0x0409, u"."}, {0x0809, u"."},
-      {0x0407, u","}, {0x040C, u","}, {0x0C0A, u","}};
+  std::map<Lcid, std::u16string> DecimalSeparators{{0x0416, u","}, {0x0816, u","}, {0x0409, u"."},
+                                                   {0x0809, u"."}, {0x0407, u","}, {0x040C, u","},
+                                                   {0x0C0A, u","}};
   std::u16string ExePath = u"C:\\Program Files\\Inventario\\inventario.exe";
   std::u16string CommandLine = u"\"C:\\Program Files\\Inventario\\inventario.exe\"";
   TSystemTime LocalTime{2026, 3, 2, 17, 14, 5, 9, 0};  // Tuesday, 17 March 2026, 14:05:09
@@ -187,15 +185,21 @@ class TMachine {
   std::optional<std::uint32_t> DefaultDllDirectories;
   std::size_t CallsBeforeDllDirectories = 0;
   TProcessorLayout Processors;
-  std::map<char16_t, TDrive> Drives;  // by upper-case letter; letters not here have no root
+  std::map<char16_t, TDrive> Drives;    // by upper-case letter; letters not here have no root
   std::map<char16_t, TVolume> Volumes;  // by letter, for drives in Drives; none: an NTFS volume
   std::u16string ComputerName = u"ESCRITORIO-01";
   std::vector<TAdapter> Adapters;  // in the order the table lists them
+  // Entries that appear while the program lists them (a VPN adapter coming up, a printer
+  // connection a logon script maps): each time the call answers that a buffer is too small, the
+  // first of them joins the end of its list.
+  std::vector<TAdapter> ArrivingAdapters;
+  std::vector<std::u16string> ArrivingPrinters;
   std::vector<std::u16string> Printers;        // in the order the spooler lists them
   std::set<std::size_t> UnnamedPrinters;       // positions in Printers whose record has no name
   std::vector<std::u16string> DefaultRecords;  // what the enumeration of the default gives
   bool UnnamedDefault = false;                 // the default's record comes without a name
-  std::optional<std::u16string> DefaultPrinterText;  // GetDefaultPrinterW's answer; none: no default
+  std::optional<std::u16string>
+      DefaultPrinterText;  // GetDefaultPrinterW's answer; none: no default
   TRegistryTree Registry;
   // What tells the PC apart, for the GLPI inventory: the SMBIOS table as a RawSMBIOSData block
   // (empty: the system has none, and asking for it fails), the memory the firmware says is

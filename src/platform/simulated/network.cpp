@@ -36,6 +36,10 @@ std::uint32_t GetAdaptersInfo(std::uint8_t* AdapterInfo, std::uint32_t* SizePoin
       static_cast<std::uint32_t>(RecordSize * M.Adapters.size() + EntrySize * Entries);
   if (AdapterInfo == nullptr || *SizePointer < Needed) {
     *SizePointer = Needed;
+    if (!M.ArrivingAdapters.empty()) {
+      M.Adapters.push_back(M.ArrivingAdapters.front());
+      M.ArrivingAdapters.erase(M.ArrivingAdapters.begin());
+    }
     return ErrorBufferOverflow;
   }
   std::memset(AdapterInfo, 0, Needed);

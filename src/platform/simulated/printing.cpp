@@ -59,8 +59,13 @@ Bool EnumPrintersW(std::uint32_t Flags, const char16_t* /*Name*/, std::uint32_t 
                                       Returned);
   }
   if (Level != 4) return M.LastError = ErrorInvalidLevel, 0;
-  return FillRecords<TPrinterInfo4>(M.Printers, M.UnnamedPrinters, PrinterEnum, BufferSize, Needed,
-                                    Returned);
+  const Bool Result = FillRecords<TPrinterInfo4>(M.Printers, M.UnnamedPrinters, PrinterEnum,
+                                                 BufferSize, Needed, Returned);
+  if (Result == 0 && !M.ArrivingPrinters.empty()) {
+    M.Printers.push_back(M.ArrivingPrinters.front());
+    M.ArrivingPrinters.erase(M.ArrivingPrinters.begin());
+  }
+  return Result;
 }
 
 Bool GetDefaultPrinterW(char16_t* Buffer, std::uint32_t* Size) {
