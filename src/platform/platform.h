@@ -201,6 +201,11 @@ std::uint32_t SetErrorMode(std::uint32_t Mode);  // answers the previous mode
 // Capacity: memory, drives and the time since start-up.
 Bool GlobalMemoryStatusEx(TMemoryStatusEx* Buffer);
 std::uint32_t GetDriveTypeW(const char16_t* RootPathName);
+// What a device name such as "D:" (no trailing backslash) stands for: TargetPath receives its
+// current mapping, then any earlier ones still defined, each ending in a NUL, with one more NUL
+// after the last. Answers the units stored; 0 on failure, ErrorInsufficientBuffer when they do
+// not fit in Max units. A drive made of a folder maps to that folder: "\??\C:\...".
+std::uint32_t QueryDosDeviceW(const char16_t* DeviceName, char16_t* TargetPath, std::uint32_t Max);
 Bool GetDiskFreeSpaceExW(const char16_t* DirectoryName, std::uint64_t* FreeBytesAvailableToCaller,
                          std::uint64_t* TotalNumberOfBytes, std::uint64_t* TotalNumberOfFreeBytes);
 // GetTickCount64 is looked up when first asked for, not at start-up, because older Windows
@@ -241,7 +246,7 @@ constexpr std::size_t AddressLength = WidePointers ? 404 : 400;  // unsigned 32-
 constexpr std::size_t Address = WidePointers ? 408 : 404;        // 8 bytes
 constexpr std::size_t AddressSize = 8;
 constexpr std::size_t DhcpEnabled = WidePointers ? 424 : 420;  // unsigned 32-bit
-constexpr std::size_t IpAddress = WidePointers ? 448 : 432;    // 16 bytes of NUL-terminated ANSI text
+constexpr std::size_t IpAddress = WidePointers ? 448 : 432;  // 16 bytes of NUL-terminated ANSI text
 constexpr std::size_t GatewayAddress = WidePointers ? 496 : 472;
 constexpr std::size_t AddressTextSize = 16;
 constexpr std::size_t RecordSize = WidePointers ? 704 : 640;
@@ -375,9 +380,9 @@ std::int32_t RegQueryInfoKeyW(Hkey Key, char16_t* Class, std::uint32_t* ClassLen
                               std::uint32_t* Values, std::uint32_t* MaxValueNameLength,
                               std::uint32_t* MaxValueLength, std::uint32_t* SecurityDescriptor,
                               std::uint64_t* LastWriteTime);
-std::int32_t RegEnumKeyExW(Hkey Key, std::uint32_t Index, char16_t* Name,
-                           std::uint32_t* NameLength, std::uint32_t* Reserved, char16_t* Class,
-                           std::uint32_t* ClassLength, std::uint64_t* LastWriteTime);
+std::int32_t RegEnumKeyExW(Hkey Key, std::uint32_t Index, char16_t* Name, std::uint32_t* NameLength,
+                           std::uint32_t* Reserved, char16_t* Class, std::uint32_t* ClassLength,
+                           std::uint64_t* LastWriteTime);
 std::int32_t RegCloseKey(Hkey Key);
 
 // Errors and their system messages. With FormatMessageAllocateBuffer, Buffer receives the address

@@ -1,5 +1,7 @@
 #include <array>
 #include <cstdint>
+#include <string_view>
+#include <vector>
 
 #include "platform/platform.h"
 #include "probes/probes.h"
@@ -34,6 +36,23 @@ void DescribeVolume(const std::u16string& Root, TDiskSpace& Disk) {
   Disk.Serial = IntToHex(Serial, 8);
 }
 
+// A drive that subst made of a folder: the system calls it fixed, as the disk the folder is on,
+// whose volume it would list a second time. Its device is the folder, "\??\C:\...", where a
+// disk's is a volume. Only a drive that says so is left out: one that cannot be asked is kept.
+bool IsFolderDrive(char16_t DriveLetter) {
+  constexpr std::uint32_t LongestTarget = 65536;  // a folder path of the longest kind fits
+  const std::array<char16_t, 3> Device{DriveLetter, u':', u'\0'};
+  std::vector<char16_t> Target;
+  for (std::uint32_t Size = 512; Size <= LongestTarget; Size *= 2) {
+    Target.assign(Size, u'\0');
+    if (platform::QueryDosDeviceW(Device.data(), Target.data(), Size) != 0) {
+      return std::u16string_view(Target.data(), Size).starts_with(u"\\??\\");
+    }
+    if (platform::GetLastError() != platform::ErrorInsufficientBuffer) return false;
+  }
+  return false;
+}
+
 }  // namespace
 
 double GetTotalRAM(std::uint64_t* TotalBytes) {
@@ -53,10 +72,12 @@ std::u16string GetDisksInfo(std::vector<TDiskSpace>* Disks) {
   for (char16_t DriveLetter = u'C'; DriveLetter <= u'Z'; ++DriveLetter) {
     const std::u16string DrivePath = std::u16string(1, DriveLetter) + u":\\";
     if (platform::GetDriveTypeW(DrivePath.c_str()) != platform::DriveFixed) continue;
+    if (IsFolderDrive(DriveLetter)) continue;
     std::uint64_t FreeBytes = 0;
     std::uint64_t TotalBytes = 0;
     std::uint64_t TotalFreeBytes = 0;
-    if (platform::GetDiskFreeSpaceExW(DrivePath.c_str(), &FreeBytes, &TotalBytes, &TotalFreeBytes) == 0) {
+    if (platform::GetDiskFreeSpaceExW(DrivePath.c_str(), &FreeBytes, &TotalBytes,
+                                      &TotalFreeBytes) == 0) {
       continue;
     }
     List.Add(Format(u"%s: Total: %.2f GB | Livre: %.2f GB",
@@ -77,7 +98,8 @@ std::u16string GetDisksInfo(std::vector<TDiskSpace>* Disks) {
 std::u16string GetUptime(std::uint64_t* Milliseconds) {
   std::uint64_t Ticks = 0;
   if (platform::GetTickCount64(&Ticks) == 0) {
-    throw EExternalException(Format(u"External exception %x", {std::int64_t{DelayLoadProcNotFound}}));
+    throw EExternalException(
+        Format(u"External exception %x", {std::int64_t{DelayLoadProcNotFound}}));
   }
   if (Milliseconds != nullptr) *Milliseconds = Ticks;
   const auto Seconds = static_cast<std::int64_t>(Ticks / 1000);

@@ -125,9 +125,9 @@ TEST(FilesContract, ANewFileIsMovedOverAnEarlierOneOnceClosedAndLetGo) {
   const std::u16string Final = platform::testing::MakeScratchDirectory() + u"\\report.txt";
   const std::u16string Temporary = Final + u".1-0.tmp";
   const auto Move = [&] {
-    const platform::Bool Moved = platform::MoveFileExW(
-        Temporary.c_str(), Final.c_str(),
-        platform::MovefileReplaceExisting | platform::MovefileWriteThrough);
+    const platform::Bool Moved =
+        platform::MoveFileExW(Temporary.c_str(), Final.c_str(),
+                              platform::MovefileReplaceExisting | platform::MovefileWriteThrough);
     return Moved != 0 ? platform::ErrorSuccess : platform::GetLastError();
   };
   const auto CreateNew = [&] {
@@ -145,11 +145,28 @@ TEST(FilesContract, ANewFileIsMovedOverAnEarlierOneOnceClosedAndLetGo) {
   EXPECT_EQ(Move(), platform::ErrorSharingViolation);  // still open
   EXPECT_NE(platform::CloseHandle(File), 0);
   const std::uint32_t Busy = Move();  // the earlier file is held by someone
-  EXPECT_TRUE(Busy == platform::ErrorAccessDenied || Busy == platform::ErrorSharingViolation) << Busy;
+  EXPECT_TRUE(Busy == platform::ErrorAccessDenied || Busy == platform::ErrorSharingViolation)
+      << Busy;
   EXPECT_NE(platform::CloseHandle(Held), 0);
   EXPECT_EQ(Move(), platform::ErrorSuccess);
   EXPECT_EQ(ReadBack(Final), "new");
   EXPECT_EQ(ReadBack(Temporary), "<cannot open>");
+}
+
+// What tells a drive made of a folder from a disk: the system drive maps to a device, not to a
+// folder, and a buffer too small for the mapping fails with 122 rather than cutting it short.
+TEST(FilesContract, TheSystemDriveMapsToADeviceAndTooSmallABufferIsRefused) {
+  std::u16string Windows(261, u'\0');
+  ASSERT_GT(platform::GetSystemWindowsDirectoryW(Windows.data(), 261), 2U);
+  const std::u16string Device{Windows[0], u':'};
+  std::u16string Target(1024, u'x');
+  const std::uint32_t Stored = platform::QueryDosDeviceW(Device.c_str(), Target.data(), 1024);
+  ASSERT_GT(Stored, 2U);
+  EXPECT_EQ(Target[Stored - 1], u'\0');  // the NUL that ends the list, counted
+  EXPECT_EQ(Target[Stored - 2], u'\0');
+  EXPECT_EQ(Target.substr(0, 8), u"\\Device\\");
+  EXPECT_EQ(platform::QueryDosDeviceW(Device.c_str(), Target.data(), 2), 0U);
+  EXPECT_EQ(platform::GetLastError(), platform::ErrorInsufficientBuffer);
 }
 
 }  // namespace

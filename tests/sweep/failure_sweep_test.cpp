@@ -52,9 +52,9 @@ const std::string SoftwareHeading = "*SOFTWARE E DISPOSITIVOS*\r\n";
 
 struct TProfile {
   const char* Name;
-  bool Redirected;              // standard output to a file instead of the console
-  bool DefaultFromEnumeration;  // the spooler names the default in its enumeration
-  bool SavingRefused;           // neither the Desktop nor the exe's folder may be written
+  bool Redirected;               // standard output to a file instead of the console
+  bool DefaultFromEnumeration;   // the spooler names the default in its enumeration
+  bool SavingRefused;            // neither the Desktop nor the exe's folder may be written
   const char16_t* DesktopValue;  // Explorer's Desktop folder, unexpanded; nullptr: none recorded
   const char16_t* SavedIn;       // where the report goes when nothing fails
 };
@@ -373,6 +373,8 @@ const std::map<std::string, TCallFacts, std::less<>> CallFacts{
     {"GlobalMemoryStatusEx", {TKind::Probe, {87, 8}}},
     {"GetDriveTypeW", {TKind::Probe, {87}}},
     {"GetDiskFreeSpaceExW", {TKind::Probe, {21, 5}}},
+    // A drive that cannot say what it maps to is kept as the disk it says it is: nothing changes.
+    {"QueryDosDeviceW", {TKind::Shortcut, {2, 122, 5}}},
     {"GetTickCount64", {TKind::ProbeRaises, {127}}},
     {"GetAdaptersInfo", {TKind::Probe, {111, 232, 8, 50}}},
     {"EnumPrintersW", {TKind::Probe, {122, 123, 5, 1722}}},

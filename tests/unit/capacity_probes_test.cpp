@@ -40,8 +40,9 @@ TEST_F(CapacityProbesTest, AMissingTickCountEndsTheReportWithAnExternalException
   }
   Machine().StdOut.FileType = platform::FileTypeDisk;
   EXPECT_EQ(RunInventario(), 0);
-  EXPECT_NE(Machine().StdOut.Written.find("\r\nEExternalException: External exception C06D007F\r\n"),
-            std::string::npos);
+  EXPECT_NE(
+      Machine().StdOut.Written.find("\r\nEExternalException: External exception C06D007F\r\n"),
+      std::string::npos);
   EXPECT_TRUE(Machine().FileSystem.FileNames().empty());
 }
 
@@ -80,17 +81,23 @@ TEST_F(CapacityProbesTest, DisksListFixedDrivesFromCToZ) {
   };
   const std::vector<TCase> Cases{
       {"two fixed disks",
-       {{u'D', {3, 931 * GB + GB / 2, 650 * GB, 650 * GB, 0}}, {u'C', {3, 237 * GB, 101 * GB, 1 * GB, 0}}},
+       {{u'D', {3, 931 * GB + GB / 2, 650 * GB, 650 * GB, 0}},
+        {u'C', {3, 237 * GB, 101 * GB, 1 * GB, 0}}},
        u"C: Total: 237,00 GB | Livre: 101,00 GB | D: Total: 931,50 GB | Livre: 650,00 GB"},
       {"every other kind of drive, and fixed disks at A: and B:",
-       {{u'A', {3, GB, GB, GB, 0}}, {u'B', {3, GB, GB, GB, 0}}, {u'E', {2, GB, GB, GB, 0}},
-        {u'F', {4, GB, GB, GB, 0}}, {u'G', {5, GB, GB, GB, 0}}, {u'H', {6, GB, GB, GB, 0}},
+       {{u'A', {3, GB, GB, GB, 0}},
+        {u'B', {3, GB, GB, GB, 0}},
+        {u'E', {2, GB, GB, GB, 0}},
+        {u'F', {4, GB, GB, GB, 0}},
+        {u'G', {5, GB, GB, GB, 0}},
+        {u'H', {6, GB, GB, GB, 0}},
         {u'Z', {3, 2 * GB, 0, 0, 0}}},
        u"Z: Total: 2,00 GB | Livre: 0,00 GB"},
       {"a locked volume is left out",
        {{u'C', {3, GB, GB, GB, 21}}, {u'D', {3, 4 * GB, 3 * GB, 3 * GB, 0}}},
        u"D: Total: 4,00 GB | Livre: 3,00 GB"},
-      {"a huge disk", {{u'C', {3, UINT64_MAX, 1ULL << 63, 0, 0}}},
+      {"a huge disk",
+       {{u'C', {3, UINT64_MAX, 1ULL << 63, 0, 0}}},
        u"C: Total: 17179869184,00 GB | Livre: 8589934592,00 GB"},
       {"no fixed disk", {}, u"Nenhum disco encontrado."},
       {"no readable disk", {{u'C', {3, GB, GB, GB, 5}}}, u"Nenhum disco encontrado."},
@@ -100,6 +107,27 @@ TEST_F(CapacityProbesTest, DisksListFixedDrivesFromCToZ) {
     EXPECT_EQ(GetDisksInfo(), C.Text) << C.Name;
   }
   EXPECT_EQ(Machine().CallCount("GetDriveTypeW"), 24 * static_cast<int>(Cases.size()));
+}
+
+TEST_F(CapacityProbesTest, AFolderMadeADriveIsNoDisk) {
+  FormatSettings.DecimalSeparator = u',';
+  constexpr std::uint64_t GB = 1ULL << 30;
+  TDrive Folder{3, 237 * GB, 101 * GB, GB, 0};
+  Folder.DosTarget = u"\\??\\C:\\Projetos";
+  TDrive LongFolder = Folder;  // longer than the first buffer offered
+  LongFolder.DosTarget = u"\\??\\C:\\" + std::u16string(3000, u'p');
+  TDrive Unasked{3, 4 * GB, 3 * GB, 3 * GB, 0};
+  Unasked.DosTarget = u"\\??\\C:\\Dados";
+  Machine().Drives = {
+      {u'C', {3, 237 * GB, 101 * GB, GB, 0}}, {u'D', Unasked}, {u'P', Folder}, {u'Q', LongFolder}};
+  // The second query is D:'s: a drive that cannot say what it maps to stays a disk.
+  Machine().FailCall("QueryDosDeviceW", platform::ErrorAccessDenied, 1, 1);
+  std::vector<TDiskSpace> Disks;
+  EXPECT_EQ(GetDisksInfo(&Disks),
+            u"C: Total: 237,00 GB | Livre: 101,00 GB | D: Total: 4,00 GB | Livre: 3,00 GB");
+  ASSERT_EQ(Disks.size(), 2U);  // what the GLPI drives are made of
+  EXPECT_EQ(Disks[0].Letter, u'C');
+  EXPECT_EQ(Disks[1].Letter, u'D');
 }
 
 }  // namespace

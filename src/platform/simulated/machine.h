@@ -82,6 +82,9 @@ struct TDrive {
   // A slot without media (a card reader): asking for its space is a critical error, which the
   // system shows in a box that waits for the user unless the process error mode says otherwise.
   bool NoMedia = false;
+  // What QueryDosDeviceW answers for the drive; empty: its volume's device. A drive that subst
+  // made of a folder maps to "\\??\\" and the folder's path.
+  std::u16string DosTarget{};
 };
 
 // What GetVolumeInformationW answers for a drive; Error nonzero: it fails with that code.

@@ -1,6 +1,8 @@
 // Simulated memory, drives, ticks, the clock and the system's architecture.
 #include <algorithm>
 #include <cstring>
+#include <iterator>
+#include <string>
 
 #include "platform/platform.h"
 #include "platform/simulated/machine.h"
@@ -116,6 +118,25 @@ std::uint32_t GetDriveTypeW(const char16_t* RootPathName) {
   return Drive != nullptr ? Drive->Type : DriveNoRootDir;
 }
 
+std::uint32_t QueryDosDeviceW(const char16_t* DeviceName, char16_t* TargetPath, std::uint32_t Max) {
+  auto& M = Machine();
+  if (M.Failing("QueryDosDeviceW")) return 0;
+  if (DeviceName == nullptr || TargetPath == nullptr) return M.LastError = ErrorInvalidParameter, 0;
+  const std::u16string Name = simulated::ToUpperAscii(DeviceName);
+  const auto Found = Name.size() == 2 && Name[1] == u':' ? M.Drives.find(Name[0]) : M.Drives.end();
+  if (Found == M.Drives.end()) return M.LastError = ErrorFileNotFound, 0;
+  const auto Number = static_cast<std::size_t>(std::distance(M.Drives.begin(), Found)) + 1;
+  std::u16string Target = Found->second.DosTarget;
+  if (Target.empty()) {
+    Target = u"\\Device\\HarddiskVolume";
+    for (const char Digit : std::to_string(Number)) Target += static_cast<char16_t>(Digit);
+  }
+  Target.append(2, u'\0');  // the list's one entry, and the NUL that ends the list
+  if (Target.size() > Max) return M.LastError = ErrorInsufficientBuffer, 0;
+  std::copy(Target.begin(), Target.end(), TargetPath);
+  return static_cast<std::uint32_t>(Target.size());
+}
+
 Bool GetDiskFreeSpaceExW(const char16_t* DirectoryName, std::uint64_t* FreeBytesAvailableToCaller,
                          std::uint64_t* TotalNumberOfBytes, std::uint64_t* TotalNumberOfFreeBytes) {
   auto& M = Machine();
@@ -127,7 +148,8 @@ Bool GetDiskFreeSpaceExW(const char16_t* DirectoryName, std::uint64_t* FreeBytes
     if ((M.ErrorMode & SemFailCriticalErrors) == 0) ++M.CriticalErrorBoxes;
     return M.LastError = ErrorNotReady, 0;
   }
-  if (FreeBytesAvailableToCaller != nullptr) *FreeBytesAvailableToCaller = Drive->FreeBytesAvailable;
+  if (FreeBytesAvailableToCaller != nullptr)
+    *FreeBytesAvailableToCaller = Drive->FreeBytesAvailable;
   if (TotalNumberOfBytes != nullptr) *TotalNumberOfBytes = Drive->TotalBytes;
   if (TotalNumberOfFreeBytes != nullptr) *TotalNumberOfFreeBytes = Drive->TotalFreeBytes;
   return 1;

@@ -19,6 +19,10 @@ std::uint32_t GetDriveTypeW(const char16_t* RootPathName) {
   return ::GetDriveTypeW(Wide(RootPathName));
 }
 
+std::uint32_t QueryDosDeviceW(const char16_t* DeviceName, char16_t* TargetPath, std::uint32_t Max) {
+  return ::QueryDosDeviceW(Wide(DeviceName), Wide(TargetPath), Max);
+}
+
 Bool GetDiskFreeSpaceExW(const char16_t* DirectoryName, std::uint64_t* FreeBytesAvailableToCaller,
                          std::uint64_t* TotalNumberOfBytes, std::uint64_t* TotalNumberOfFreeBytes) {
   static_assert(sizeof(ULARGE_INTEGER) == sizeof(std::uint64_t));
