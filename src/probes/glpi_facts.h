@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -29,11 +30,12 @@ struct TDeviceExtras {
   std::uint16_t Machine = 0;              // the installation's IMAGE_FILE_MACHINE_*
   std::vector<TAdapterDetails> Adapters;  // filled by the network probe's own call
   TProcessorDetails Processor;
-  std::vector<TVideoController> Videos;
-  std::vector<TEdidMonitor> Monitors;
+  // The report's graphics adapters; nothing when they could not be read.
+  std::optional<std::vector<TVideoController>> Videos;
+  std::optional<std::vector<TEdidMonitor>> Monitors;  // nothing: could not be read
 };
 
-// Asks for the processor's details, the graphics adapters and the monitors.
+// Asks for the processor's details and the monitors.
 void ProbeDevices(TDeviceExtras& Devices);
 
 // What only the GLPI inventory needs, taken from the same probe calls as the report's texts

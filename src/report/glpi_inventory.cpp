@@ -223,6 +223,13 @@ const char* AdapterType(std::uint32_t Type) {
   }
 }
 
+// The receive speed in whole Mbit/s, as GLPI's agent sends it; left out when unknown.
+void PutLinkSpeed(TJson& Object, const TGlpiNetwork& Adapter) {
+  constexpr std::uint64_t BitsPerMbit = 1000000;
+  if (Adapter.LinkUp && Adapter.ReceiveBps != 0)
+    Object["speed"] = std::to_string((Adapter.ReceiveBps + BitsPerMbit / 2) / BitsPerMbit);
+}
+
 TJson AdapterEntry(const TGlpiNetwork& Adapter) {
   TJson Object = TJson::object();
   Object["description"] = U8(Adapter.Description);
@@ -238,7 +245,8 @@ TJson AdapterEntry(const TGlpiNetwork& Adapter) {
   }
   if (SetAddress(Adapter.Gateway)) Object["ipgateway"] = U8(Adapter.Gateway);
   if (Adapter.Dhcp && SetAddress(Adapter.DhcpServer)) Object["ipdhcp"] = U8(Adapter.DhcpServer);
-  Object["status"] = Up ? "up" : "down";
+  Object["status"] = Adapter.LinkUp.value_or(Up) ? "up" : "down";
+  PutLinkSpeed(Object, Adapter);
   return Object;
 }
 
@@ -348,9 +356,18 @@ TJson MonitorEntry(const TGlpiMonitor& Monitor) {
 
 // The sections that list the machine's devices one by one.
 void PutDevices(TJson& Content, const TGlpiInventory& Inv) {
-  for (const TGlpiVideo& Video : Inv.Devices.Videos) Content["videos"].push_back(VideoEntry(Video));
-  for (const TGlpiMonitor& Monitor : Inv.Devices.Monitors)
-    Content["monitors"].push_back(MonitorEntry(Monitor));
+  // A list that was read goes out even when empty, so GLPI drops what is gone; one that could
+  // not be read is left out, so GLPI keeps what it had.
+  if (Inv.Devices.Videos) {
+    Content["videos"] = TJson::array();
+    for (const TGlpiVideo& Video : *Inv.Devices.Videos)
+      Content["videos"].push_back(VideoEntry(Video));
+  }
+  if (Inv.Devices.Monitors) {
+    Content["monitors"] = TJson::array();
+    for (const TGlpiMonitor& Monitor : *Inv.Devices.Monitors)
+      Content["monitors"].push_back(MonitorEntry(Monitor));
+  }
 }
 
 TJson Content(const TGlpiInventory& Inv) {

@@ -42,6 +42,10 @@ struct TGlpiNetwork {
   std::u16string IpMask;
   std::u16string Gateway;
   std::u16string DhcpServer;
+  // What the interface's row says, when it could be read: connected and operational, and the
+  // receive speed in bits per second (0: unknown).
+  std::optional<bool> LinkUp;
+  std::uint64_t ReceiveBps = 0;
 };
 
 // The processor beyond its name; numbers at 0 and empty texts were not found.
@@ -75,8 +79,9 @@ struct TGlpiDevices {
   std::uint16_t Machine = 0;           // what the installation is built for: IMAGE_FILE_MACHINE_*
   std::vector<TGlpiNetwork> Networks;  // all of the adapter table, when it could be read
   TGlpiCpuDetails Cpu;
-  std::vector<TGlpiVideo> Videos;
-  std::vector<TGlpiMonitor> Monitors;
+  // Nothing: the list could not be read, and its section is left out; empty: there are none.
+  std::optional<std::vector<TGlpiVideo>> Videos;
+  std::optional<std::vector<TGlpiMonitor>> Monitors;
 };
 
 // What tells one PC apart from another: the firmware's identity, the memory modules, who uses

@@ -66,6 +66,17 @@ void OfficePc(sim::TMachine& M) {
   Loopback.AddressLength = 0;
   Loopback.IpAddress = "127.0.0.1";
   Loopback.IpMask = "255.0.0.0";
+  // Their links: the Wi-Fi radio on but not associated, the cable up at 1 Gbps, the tunnel up at
+  // the speed its driver claims; the loopback interface's row is left unreadable.
+  Wifi.Index = 7;
+  Wifi.MediaConnectState = platform::if_row::MediaConnectStateDisconnected;
+  Wifi.OperStatus = 2;
+  Ethernet.Index = 11;
+  Ethernet.ReceiveLinkSpeed = Ethernet.TransmitLinkSpeed = 1000000000;
+  Vpn.Index = 23;
+  Vpn.ReceiveLinkSpeed = Vpn.TransmitLinkSpeed = 100000000;
+  Loopback.Index = 1;
+  Loopback.HasRow = false;
   M.Adapters = {Wifi, Ethernet, Vpn, Loopback};
   M.Printers = {u"HP LaserJet Pro M404", u"Microsoft Print to PDF"};
   M.DefaultPrinterText = u"HP LaserJet Pro M404,winspool,Ne01:";
