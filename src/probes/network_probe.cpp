@@ -84,12 +84,12 @@ struct TSpeedUnit {
 constexpr std::array<TSpeedUnit, 3> Units{
     {{1000000000, u"Gbps"}, {1000000, u"Mbps"}, {1000, u"Kbps"}}};
 
-// The largest unit in which Bps, rounded to one decimal, is at least 1.
+// The unit the speed reads in: the largest it reaches, once rounded to one decimal in the unit
+// it reaches unrounded (999.95 Mbps is 1000.0 Mbps, which is 1 Gbps).
 const TSpeedUnit& UnitOf(std::uint64_t Bps) {
-  for (const TSpeedUnit& Unit : Units) {
-    if (Tenths(Bps, Unit.Bps) >= 10) return Unit;
-  }
-  return Units[2];
+  std::size_t Index = Bps >= Units[0].Bps ? 0 : Bps >= Units[1].Bps ? 1 : 2;
+  if (Index > 0 && Tenths(Bps, Units[Index].Bps) >= 10000) --Index;
+  return Units[Index];
 }
 
 std::u16string Amount(std::uint64_t Bps, const TSpeedUnit& Unit) {
