@@ -29,7 +29,7 @@ void RunProbes(TReportFields& F, TProbeExtras* X) {
   F.CPU = GetCPUName();
   F.RAMStr = FormatRAM(GetTotalRAM(X != nullptr ? &X->MemoryBytes : nullptr));
   {
-    std::optional<std::vector<TVideoController>> Adapters = GetDisplayAdapters();
+    std::optional<std::vector<TVideoController>> Adapters = GetDisplayAdapters(X != nullptr);
     F.GraphicsStr = GraphicsText(Adapters);
     if (X != nullptr) X->Devices.Videos = std::move(Adapters);
   }

@@ -37,8 +37,8 @@ void ParseProcessorIdentity(std::u16string_view Vendor, std::u16string_view Iden
                             TProcessorDetails& Details);
 // One per display adapter attached now, in the order the system lists them, software devices
 // (the remote-desktop adapter, indirect displays) left out; nothing when the list could not be
-// read.
-std::optional<std::vector<TVideoController>> GetDisplayAdapters();
+// read. The chipset and memory are read only WithDetails.
+std::optional<std::vector<TVideoController>> GetDisplayAdapters(bool WithDetails = false);
 // The report's graphics line after its label: the adapters' names joined with " | ", or
 // "N\u00E3o identificada" when there are none or they could not be read.
 std::u16string GraphicsText(const std::optional<std::vector<TVideoController>>& Adapters);

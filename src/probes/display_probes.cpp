@@ -134,15 +134,17 @@ bool IsSoftwareDevice(std::u16string_view Id) {
          (Id[2] == u'D' || Id[2] == u'd') && Id[3] == u'\\';
 }
 
-// The adapter's name from its driver key, else from its own record; empty when it has none,
-// nothing when its record cannot be read.
-std::optional<TVideoController> Adapter(TDeviceRef& Device) {
+// The adapter's name from its driver key, else from its own record, and with WithDetails its chip
+// and memory; an empty name when it has none, nothing when its record cannot be read.
+std::optional<TVideoController> Adapter(TDeviceRef& Device, bool WithDetails) {
   TVideoController Controller;
   TRegistry Reg(RegistryReadAccess);
   if (OpenDeviceKey(Device, platform::DiregDrv, Reg)) {
     Controller.Name = DisplayName(ReadOptionalString(Reg, u"DriverDesc").value_or(u""));
-    Controller.Chipset = Chipset(Reg);
-    Controller.MemoryBytes = VideoMemory(Reg);
+    if (WithDetails) {
+      Controller.Chipset = Chipset(Reg);
+      Controller.MemoryBytes = VideoMemory(Reg);
+    }
   }
   if (Controller.Name.empty()) {
     const std::optional<std::u16string> Description = DeviceDescription(Device);
@@ -166,12 +168,12 @@ std::u16string DisplayName(std::u16string_view Value) {
   return Trim(Name);
 }
 
-std::optional<std::vector<TVideoController>> GetDisplayAdapters() {
+std::optional<std::vector<TVideoController>> GetDisplayAdapters(bool WithDetails) {
   std::vector<TVideoController> Controllers;
   const bool Read = ForEachPresentDevice(
       platform::DisplayClass, [&](TDeviceRef& Device, const std::u16string& Id) {
         if (IsSoftwareDevice(Id)) return true;
-        std::optional<TVideoController> Controller = Adapter(Device);
+        std::optional<TVideoController> Controller = Adapter(Device, WithDetails);
         if (!Controller) return false;
         if (!Controller->Name.empty()) Controllers.push_back(std::move(*Controller));
         return true;
