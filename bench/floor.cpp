@@ -80,7 +80,7 @@ void ForEachDevice(const GUID& Class, TVisit Visit) {
 // The display adapters: each one's name from its driver key, with /glpi its chip and memory.
 void ReadAdapters() {
   ForEachDevice(DisplayClass, [](HDEVINFO Set, SP_DEVINFO_DATA& Device) {
-    const HKEY Key =
+    HKEY Key =
         SetupDiOpenDevRegKey(Set, &Device, DICS_FLAG_GLOBAL, 0, DIREG_DRV, KEY_QUERY_VALUE);
     if (Key == INVALID_HANDLE_VALUE) return;
     ReadValue(Key, L"DriverDesc");
@@ -116,7 +116,7 @@ void ReadDevices() {
   GetLogicalProcessorInformation(
       reinterpret_cast<PSYSTEM_LOGICAL_PROCESSOR_INFORMATION>(Processors.data()), &Length);
   ForEachDevice(MonitorClass, [](HDEVINFO Set, SP_DEVINFO_DATA& Device) {
-    const HKEY Key =
+    HKEY Key =
         SetupDiOpenDevRegKey(Set, &Device, DICS_FLAG_GLOBAL, 0, DIREG_DEV, KEY_QUERY_VALUE);
     if (Key == INVALID_HANDLE_VALUE) return;
     ReadBinary(Key, L"EDID");

@@ -3,7 +3,6 @@
 // DeviceDesc, its driver's key named by Driver below Control\Class and its hardware key "Device
 // Parameters". Which devices are attached now is the machine's DetachedDevices.
 #include <algorithm>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -183,7 +182,7 @@ Bool SetupDiGetDeviceRegistryPropertyW(Hdevinfo DeviceInfoSet, TSpDevinfoData* D
     M.LastError = ErrorInsufficientBuffer;
     return 0;
   }
-  std::memcpy(PropertyBuffer, Value->Data.data(), Value->Data.size());
+  std::copy(Value->Data.begin(), Value->Data.end(), PropertyBuffer);
   return 1;
 }
 

@@ -25,8 +25,8 @@ namespace {
 constexpr const wchar_t* SetupApi = L"setupapi.dll";
 
 HDEVINFO Native(Hdevinfo Set) {
-  return reinterpret_cast<HDEVINFO>(
-      static_cast<std::uintptr_t>(Set));  // NOLINT(performance-no-int-to-ptr)
+  const auto Value = static_cast<std::uintptr_t>(Set);
+  return reinterpret_cast<HDEVINFO>(Value);  // NOLINT(performance-no-int-to-ptr)
 }
 
 PSP_DEVINFO_DATA Native(TSpDevinfoData* Data) { return reinterpret_cast<PSP_DEVINFO_DATA>(Data); }
@@ -96,8 +96,8 @@ Hkey SetupDiOpenDevRegKey(Hdevinfo DeviceInfoSet, TSpDevinfoData* DeviceInfoData
   static const win32::TSystemFunction<decltype(::SetupDiOpenDevRegKey)> Bound(
       SetupApi, "SetupDiOpenDevRegKey");
   if (Unbound(Bound)) return InvalidKey;
-  const HKEY Key = Bound.Get()(Native(DeviceInfoSet), Native(DeviceInfoData), Scope, HwProfile,
-                               KeyType, Desired);
+  HKEY Key = Bound.Get()(Native(DeviceInfoSet), Native(DeviceInfoData), Scope, HwProfile, KeyType,
+                         Desired);
   return Hkey{reinterpret_cast<std::uintptr_t>(Key)};
 }
 
