@@ -4,8 +4,13 @@
 // of the program cannot be faster. With /glpi it also writes a file as large as the inventory.
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
+// The interface rows are declared only with the socket address types in view.
+#include <winsock2.h>
+#include <ws2ipdef.h>
+
 #include <iphlpapi.h>
 #include <lm.h>
+#include <setupapi.h>
 #include <winspool.h>
 
 #include <initializer_list>
@@ -54,64 +59,69 @@ void ReadBinary(HKEY Key, const wchar_t* Name) {
   RegQueryValueExW(Key, Name, nullptr, &Type, Data.data(), &Size);
 }
 
-std::vector<std::wstring> SubKeys(HKEY Root, const std::wstring& Path) {
-  std::vector<std::wstring> Names;
-  HKEY Key = nullptr;
-  if (RegOpenKeyExW(Root, Path.c_str(), 0, Read64, &Key) != ERROR_SUCCESS) return Names;
-  DWORD Count = 0;
-  DWORD Longest = 0;
-  RegQueryInfoKeyW(Key, nullptr, nullptr, nullptr, &Count, &Longest, nullptr, nullptr, nullptr,
-                   nullptr, nullptr, nullptr);
-  std::vector<wchar_t> Name(2 * Longest + 1);
-  for (DWORD I = 0; I < Count; ++I) {
-    auto Length = static_cast<DWORD>(Name.size());
-    if (RegEnumKeyExW(Key, I, Name.data(), &Length, nullptr, nullptr, nullptr, nullptr) ==
-        ERROR_SUCCESS) {
-      Names.emplace_back(Name.data(), Length);
-    }
+const GUID DisplayClass{0x4d36e968, 0xe325, 0x11ce, {0xbf, 0xc1, 0x08, 0x00, 0x2b, 0xe1, 0x03, 0x18}};
+const GUID MonitorClass{0x4d36e96e, 0xe325, 0x11ce, {0xbf, 0xc1, 0x08, 0x00, 0x2b, 0xe1, 0x03, 0x18}};
+
+// Visit(Set, Device) for each attached device of Class, after its instance ID.
+template <typename TVisit>
+void ForEachDevice(const GUID& Class, TVisit Visit) {
+  const HDEVINFO Set = SetupDiGetClassDevsW(&Class, nullptr, nullptr, DIGCF_PRESENT);
+  if (Set == INVALID_HANDLE_VALUE) return;
+  SP_DEVINFO_DATA Device{};
+  Device.cbSize = sizeof Device;
+  for (DWORD Index = 0; SetupDiEnumDeviceInfo(Set, Index, &Device); ++Index) {
+    wchar_t Id[201];
+    SetupDiGetDeviceInstanceIdW(Set, &Device, Id, 201, nullptr);
+    Visit(Set, Device);
   }
-  RegCloseKey(Key);
-  return Names;
+  SetupDiDestroyDeviceInfoList(Set);
 }
 
-// Parent\Child.
-std::wstring Below(std::wstring Parent, const std::wstring& Child) {
-  Parent += L'\\';
-  Parent += Child;
-  return Parent;
+// The display adapters: each one's name from its driver key, with /glpi its chip and memory.
+void ReadAdapters() {
+  ForEachDevice(DisplayClass, [](HDEVINFO Set, SP_DEVINFO_DATA& Device) {
+    HKEY Key =
+        SetupDiOpenDevRegKey(Set, &Device, DICS_FLAG_GLOBAL, 0, DIREG_DRV, KEY_QUERY_VALUE);
+    if (Key == INVALID_HANDLE_VALUE) return;
+    ReadValue(Key, L"DriverDesc");
+    if (Glpi) {
+      for (const wchar_t* Name :
+           {L"HardwareInformation.ChipType", L"HardwareInformation.qwMemorySize"}) {
+        ReadBinary(Key, Name);
+      }
+    }
+    RegCloseKey(Key);
+  });
 }
 
-// The processor's layout, the graphics adapters and the monitors' EDIDs.
+// The interface rows: the report adapter's, or with /glpi every adapter's.
+void ReadLinks(const IP_ADAPTER_INFO* Adapter) {
+  for (; Adapter != nullptr; Adapter = Adapter->Next) {
+    const char* Address = Adapter->IpAddressList.IpAddress.String;
+    const bool Usable = Address[0] != '\0' && lstrcmpA(Address, "0.0.0.0") != 0 &&
+                        !(Address[0] == '1' && Address[1] == '2' && Address[2] == '7');
+    if (!Glpi && !Usable) continue;
+    MIB_IF_ROW2 Row{};
+    Row.InterfaceIndex = Adapter->Index;
+    GetIfEntry2(&Row);
+    if (!Glpi) return;
+  }
+}
+
+// The processor's layout and the monitors' EDIDs.
 void ReadDevices() {
   DWORD Length = 0;
   GetLogicalProcessorInformation(nullptr, &Length);
   std::vector<BYTE> Processors(Length);
   GetLogicalProcessorInformation(
       reinterpret_cast<PSYSTEM_LOGICAL_PROCESSOR_INFORMATION>(Processors.data()), &Length);
-  const std::wstring Class =
-      L"SYSTEM\\CurrentControlSet\\Control\\Class\\{4d36e968-e325-11ce-bfc1-08002be10318}";
-  for (const std::wstring& Adapter : SubKeys(Hklm, Class)) {
-    if (Adapter.find_first_not_of(L"0123456789") != std::wstring::npos) continue;
-    HKEY Key = nullptr;
-    if (RegOpenKeyExW(Hklm, Below(Class, Adapter).c_str(), 0, Read64, &Key) != ERROR_SUCCESS)
-      continue;
-    for (const wchar_t* Name :
-         {L"DriverDesc", L"HardwareInformation.ChipType", L"HardwareInformation.qwMemorySize"}) {
-      ReadBinary(Key, Name);
-    }
+  ForEachDevice(MonitorClass, [](HDEVINFO Set, SP_DEVINFO_DATA& Device) {
+    HKEY Key =
+        SetupDiOpenDevRegKey(Set, &Device, DICS_FLAG_GLOBAL, 0, DIREG_DEV, KEY_QUERY_VALUE);
+    if (Key == INVALID_HANDLE_VALUE) return;
+    ReadBinary(Key, L"EDID");
     RegCloseKey(Key);
-  }
-  const std::wstring Display = L"SYSTEM\\CurrentControlSet\\Enum\\DISPLAY";
-  for (const std::wstring& Model : SubKeys(Hklm, Display)) {
-    const std::wstring ModelPath = Below(Display, Model);
-    for (const std::wstring& Instance : SubKeys(Hklm, ModelPath)) {
-      HKEY Key = nullptr;
-      const std::wstring Path = Below(Below(ModelPath, Instance), L"Device Parameters");
-      if (RegOpenKeyExW(Hklm, Path.c_str(), 0, Read64, &Key) != ERROR_SUCCESS) continue;
-      ReadBinary(Key, L"EDID");
-      RegCloseKey(Key);
-    }
-  }
+  });
 }
 
 void ReadUninstall(HKEY Root, const wchar_t* Path) {
@@ -235,6 +245,7 @@ int main(int Argc, char** Argv) {
   MEMORYSTATUSEX Memory{};
   Memory.dwLength = sizeof Memory;
   GlobalMemoryStatusEx(&Memory);
+  ReadAdapters();
   wchar_t Root[] = L"C:\\";
   for (wchar_t Letter = L'C'; Letter <= L'Z'; ++Letter) {
     Root[0] = Letter;
@@ -260,7 +271,10 @@ int main(int Argc, char** Argv) {
   ULONG AdapterBytes = 0;
   if (GetAdaptersInfo(nullptr, &AdapterBytes) == ERROR_BUFFER_OVERFLOW) {
     std::vector<BYTE> Adapters(AdapterBytes);
-    GetAdaptersInfo(reinterpret_cast<PIP_ADAPTER_INFO>(Adapters.data()), &AdapterBytes);
+    if (GetAdaptersInfo(reinterpret_cast<PIP_ADAPTER_INFO>(Adapters.data()), &AdapterBytes) ==
+        ERROR_SUCCESS) {
+      ReadLinks(reinterpret_cast<PIP_ADAPTER_INFO>(Adapters.data()));
+    }
   }
 
   DWORD Needed = 0;

@@ -10,6 +10,7 @@
 #include "main/command_line.h"
 #include "main/console.h"
 #include "platform/platform.h"
+#include "probes/device_probes.h"
 #include "probes/glpi_facts.h"
 #include "probes/printers.h"
 #include "probes/probes.h"
@@ -27,6 +28,11 @@ void RunProbes(TReportFields& F, TProbeExtras* X) {
   F.OSName = GetOSInfo(F.OSVer, F.OSBuild);
   F.CPU = GetCPUName();
   F.RAMStr = FormatRAM(GetTotalRAM(X != nullptr ? &X->MemoryBytes : nullptr));
+  {
+    std::optional<std::vector<TVideoController>> Adapters = GetDisplayAdapters(X != nullptr);
+    F.GraphicsStr = GraphicsText(Adapters);
+    if (X != nullptr) X->Devices.Videos = std::move(Adapters);
+  }
   F.Disks = GetDisksInfo(X != nullptr ? &X->Disks : nullptr);
   F.Uptime = GetUptime(X != nullptr ? &X->UptimeMilliseconds : nullptr);
   if (X != nullptr)

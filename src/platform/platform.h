@@ -275,6 +275,73 @@ const std::uint8_t* NextAdapter(const std::uint8_t* Record);
 // last one.
 const std::uint8_t* NextAddress(const std::uint8_t* Entry);
 
+// The link of one interface (iphlpapi, looked up when first asked for: Windows Vista and later).
+// GetIfEntry2 fills a row of RowSize bytes in the system's layout, the same for both pointer
+// widths; the caller sets InterfaceIndex and leaves InterfaceLuid zero, so the index picks the
+// interface. The answer is a Win32 result code.
+namespace if_row {
+constexpr std::size_t InterfaceLuid = 0;         // unsigned 64-bit
+constexpr std::size_t InterfaceIndex = 8;        // unsigned 32-bit
+constexpr std::size_t OperStatus = 1156;         // unsigned 32-bit, IF_OPER_STATUS
+constexpr std::size_t MediaConnectState = 1164;  // unsigned 32-bit
+constexpr std::size_t TransmitLinkSpeed = 1192;  // unsigned 64-bit, bits per second
+constexpr std::size_t ReceiveLinkSpeed = 1200;   // unsigned 64-bit, bits per second
+constexpr std::size_t RowSize = 1352;
+constexpr std::uint32_t OperStatusUp = 1;
+constexpr std::uint32_t MediaConnectStateConnected = 1;
+constexpr std::uint32_t MediaConnectStateDisconnected = 2;
+}  // namespace if_row
+std::uint32_t GetIfEntry2(std::uint8_t* Row);
+
+// The devices of a setup class (setupapi, bound on first use from the system folder). A device
+// information set is a handle of its own kind, released with SetupDiDestroyDeviceInfoList; each
+// device in it is named by a TSpDevinfoData record whose CbSize the caller sets. The calls answer
+// as Win32 does: a false Bool with the reason through GetLastError (ErrorNoMoreItems after the
+// last device, ErrorInsufficientBuffer with the size needed in RequiredSize), or an invalid
+// handle for the set and for a device's registry key.
+struct TGuid {
+  std::uint32_t Data1;
+  std::uint16_t Data2;
+  std::uint16_t Data3;
+  std::uint8_t Data4[8];  // NOLINT(cppcoreguidelines-avoid-c-arrays): the system's own layout
+};
+static_assert(sizeof(TGuid) == 16);
+struct TSpDevinfoData {
+  std::uint32_t CbSize;
+  TGuid ClassGuid;
+  std::uint32_t DevInst;
+  std::uintptr_t Reserved;
+};
+enum class Hdevinfo : std::uintptr_t {};
+constexpr Hdevinfo InvalidDevinfo{~std::uintptr_t{0}};
+constexpr Hkey InvalidKey{~std::uintptr_t{0}};
+constexpr TGuid DisplayClass{
+    0x4d36e968, 0xe325, 0x11ce, {0xbf, 0xc1, 0x08, 0x00, 0x2b, 0xe1, 0x03, 0x18}};
+constexpr TGuid MonitorClass{
+    0x4d36e96e, 0xe325, 0x11ce, {0xbf, 0xc1, 0x08, 0x00, 0x2b, 0xe1, 0x03, 0x18}};
+constexpr std::uint32_t DigcfPresent = 0x2;
+constexpr std::uint32_t SpdrpDeviceDesc = 0x0;
+constexpr std::uint32_t DicsFlagGlobal = 0x1;
+constexpr std::uint32_t DiregDev = 0x1;  // the device's hardware key
+constexpr std::uint32_t DiregDrv = 0x2;  // its driver's software key
+Hdevinfo SetupDiGetClassDevsW(const TGuid* ClassGuid, const char16_t* Enumerator, Handle Parent,
+                              std::uint32_t Flags);
+Bool SetupDiEnumDeviceInfo(Hdevinfo DeviceInfoSet, std::uint32_t MemberIndex,
+                           TSpDevinfoData* DeviceInfoData);
+Bool SetupDiGetDeviceInstanceIdW(Hdevinfo DeviceInfoSet, TSpDevinfoData* DeviceInfoData,
+                                 char16_t* DeviceInstanceId, std::uint32_t DeviceInstanceIdSize,
+                                 std::uint32_t* RequiredSize);
+Bool SetupDiGetDeviceRegistryPropertyW(Hdevinfo DeviceInfoSet, TSpDevinfoData* DeviceInfoData,
+                                       std::uint32_t Property, std::uint32_t* PropertyRegDataType,
+                                       std::uint8_t* PropertyBuffer,
+                                       std::uint32_t PropertyBufferSize,
+                                       std::uint32_t* RequiredSize);
+// The key is closed with RegCloseKey.
+Hkey SetupDiOpenDevRegKey(Hdevinfo DeviceInfoSet, TSpDevinfoData* DeviceInfoData,
+                          std::uint32_t Scope, std::uint32_t HwProfile, std::uint32_t KeyType,
+                          std::uint32_t Desired);
+Bool SetupDiDestroyDeviceInfoList(Hdevinfo DeviceInfoSet);
+
 // The print spooler. Enumeration fills a buffer with fixed-size records followed by the texts
 // they point at, as the system does; these are the records of the levels the program asks for.
 struct TPrinterInfo4 {

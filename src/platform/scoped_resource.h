@@ -74,4 +74,13 @@ struct TRegKeyTraits {
 
 using ScopedRegKey = TScopedResource<TRegKeyTraits>;
 
+struct TDevinfoTraits {
+  using TValue = Hdevinfo;
+  static TValue Invalid() { return InvalidDevinfo; }
+  static bool IsValid(TValue Value) { return Value != InvalidDevinfo; }
+  static void Close(TValue Value) { SetupDiDestroyDeviceInfoList(Value); }
+};
+
+using ScopedDevinfo = TScopedResource<TDevinfoTraits>;
+
 }  // namespace platform

@@ -23,4 +23,8 @@ bool SetUserValue(std::u16string_view KeyPath, std::u16string_view Name, std::ui
                   std::string_view Data);
 void DeleteUserKeyTree(std::u16string_view Path);  // the key and all below it, if it exists
 
+// A display adapter attached to the machine, with a driver key holding DriverDesc: the one the
+// system has (Wine always lists its own), or, on the simulated machine, one made for the test.
+void EnsureDisplayAdapter();
+
 }  // namespace platform::testing

@@ -1,5 +1,6 @@
-// What only the GLPI inventory holds of the machine's devices: the processor's details, the
-// graphics adapters and the monitors. Each reads the registry or asks the system once per run.
+// The machine's devices: the graphics adapters (the report's line and the GLPI inventory's),
+// and what only the GLPI inventory holds, the processor's details and the monitors. Each asks
+// the system once per run.
 #pragma once
 
 #include <cstdint>
@@ -34,7 +35,16 @@ TProcessorDetails GetProcessorDetails();
 // What the processor key's VendorIdentifier and Identifier texts say, into Details.
 void ParseProcessorIdentity(std::u16string_view Vendor, std::u16string_view Identifier,
                             TProcessorDetails& Details);
-// One per display adapter the display device class lists, in its order.
-std::vector<TVideoController> GetVideoControllers();
-// One per monitor whose EDID the system keeps, a monitor seen through several ports once.
-std::vector<TEdidMonitor> GetMonitors();
+// One per display adapter attached now, in the order the system lists them, software devices
+// (the remote-desktop adapter, indirect displays) left out; nothing when the list could not be
+// read. The chipset and memory are read only WithDetails.
+std::optional<std::vector<TVideoController>> GetDisplayAdapters(bool WithDetails = false);
+// The report's graphics line after its label: the adapters' names joined with " | ", or
+// "N\u00E3o identificada" when there are none or they could not be read.
+std::u16string GraphicsText(const std::optional<std::vector<TVideoController>>& Adapters);
+// A device name as the report shows it: the text of an indirect "@file,%id%;Text" value, control
+// characters and line breaks as spaces, trimmed.
+std::u16string DisplayName(std::u16string_view Value);
+// One per monitor attached now whose EDID the system keeps, a monitor seen through several ports
+// once; nothing when the list could not be read.
+std::optional<std::vector<TEdidMonitor>> GetMonitors();

@@ -13,6 +13,5 @@ TMachineIdentity GetMachineIdentity() {
 
 void ProbeDevices(TDeviceExtras& Devices) {
   Devices.Processor = GetProcessorDetails();
-  Devices.Videos = GetVideoControllers();
   Devices.Monitors = GetMonitors();
 }

@@ -31,12 +31,12 @@ struct TDeviceExtras {
   // Filled by the network probe's own call; no list: the table could not be read.
   std::optional<std::vector<TAdapterDetails>> Adapters;
   TProcessorDetails Processor;
-  std::vector<TVideoController> Videos;
-  std::vector<TEdidMonitor> Monitors;
-  bool MonitorsRead = true;  // false: the monitors could not be listed
+  // The report's graphics adapters; nothing when they could not be read.
+  std::optional<std::vector<TVideoController>> Videos;
+  std::optional<std::vector<TEdidMonitor>> Monitors;  // nothing: could not be read
 };
 
-// Asks for the processor's details, the graphics adapters and the monitors.
+// Asks for the processor's details and the monitors.
 void ProbeDevices(TDeviceExtras& Devices);
 
 // What only the GLPI inventory needs, taken from the same probe calls as the report's texts

@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <optional>
 #include <string>
@@ -10,6 +11,7 @@
 #include "probes/probes.h"
 #include "probes/sized_fetch.h"
 #include "text/exceptions.h"
+#include "text/format.h"
 #include "text/string_routines.h"
 #include "text/sys_utils.h"
 
@@ -69,6 +71,8 @@ TAdapterDetails AdapterDetails(const std::uint8_t* Record) {
   Details.Gateway = TextField(Record, record::GatewayAddress, record::AddressTextSize);
   Details.DhcpServer = TextField(Record, record::DhcpServer, record::AddressTextSize);
   Details.AdapterName = TextField(Record, record::AdapterName, record::AdapterNameSize);
+  Details.Index = WordField(Record, record::Index);
+  Details.Link = GetLinkState(Details.Index);
   return Details;
 }
 
@@ -88,7 +92,82 @@ const std::uint8_t* ReportedAdapter(const std::uint8_t* Table) {
   return FirstUsable;
 }
 
+// Tenths of Bps in Unit, rounded half up.
+std::uint64_t Tenths(std::uint64_t Bps, std::uint64_t Unit) {
+  const std::uint64_t Tenth = Unit / 10;
+  return Bps / Tenth + (Bps % Tenth >= Tenth / 2 ? 1 : 0);
+}
+
+struct TSpeedUnit {
+  std::uint64_t Bps;
+  std::u16string_view Name;
+};
+constexpr std::array<TSpeedUnit, 3> Units{
+    {{1000000000, u"Gbps"}, {1000000, u"Mbps"}, {1000, u"Kbps"}}};
+
+// The unit the speed reads in: the largest it reaches, once rounded to one decimal in the unit
+// it reaches unrounded (999.95 Mbps is 1000.0 Mbps, which is 1 Gbps).
+const TSpeedUnit& UnitOf(std::uint64_t Bps) {
+  std::size_t Index = Bps >= Units[0].Bps ? 0 : Bps >= Units[1].Bps ? 1 : 2;
+  if (Index > 0 && Tenths(Bps, Units[Index].Bps) >= 10000) --Index;
+  return Units[Index];
+}
+
+std::u16string Amount(std::uint64_t Bps, const TSpeedUnit& Unit) {
+  const std::uint64_t T = Tenths(Bps, Unit.Bps);
+  std::u16string Text = IntToStr(static_cast<std::int64_t>(T / 10));
+  if (T % 10 != 0)
+    Text += FormatSettings.DecimalSeparator + IntToStr(static_cast<std::int64_t>(T % 10));
+  return Text;
+}
+
+// 0 and all ones are how the system says it does not know.
+std::uint64_t KnownSpeed(std::uint64_t Bps) { return Bps == ~std::uint64_t{0} ? 0 : Bps; }
+
+std::uint64_t Field64(const std::uint8_t* Row, std::size_t Offset) {
+  std::uint64_t Value = 0;
+  std::memcpy(&Value, Row + Offset, sizeof Value);
+  return Value;
+}
+
 }  // namespace
+
+std::u16string LinkSpeedText(std::uint64_t ReceiveBps, std::uint64_t TransmitBps) {
+  ReceiveBps = KnownSpeed(ReceiveBps);
+  TransmitBps = KnownSpeed(TransmitBps);
+  if (ReceiveBps == 0 && TransmitBps == 0) return {};
+  if (ReceiveBps == 0 || TransmitBps == 0) {
+    const std::uint64_t Bps = std::max(ReceiveBps, TransmitBps);
+    return Amount(Bps, UnitOf(Bps)) + u" " + std::u16string{UnitOf(Bps).Name};
+  }
+  const TSpeedUnit& Unit = UnitOf(std::max(ReceiveBps, TransmitBps));
+  const std::u16string Receive = Amount(ReceiveBps, Unit);
+  const std::u16string Transmit = Amount(TransmitBps, Unit);
+  return (Receive == Transmit ? Receive : Receive + u" / " + Transmit) + u" " +
+         std::u16string{Unit.Name};
+}
+
+std::u16string LinkText(const TLinkState& Link) {
+  if (Link.Read && !Link.Connected) return u"N\u00E3o conectada";
+  if (Link.Read && !Link.Up) return u"Inativa";
+  const std::u16string Speed = Link.Read ? LinkSpeedText(Link.ReceiveBps, Link.TransmitBps) : u"";
+  return Speed.empty() ? u"Ativa" : u"Ativa (" + Speed + u")";
+}
+
+TLinkState GetLinkState(std::uint32_t InterfaceIndex) {
+  TLinkState Link;
+  alignas(8) std::array<std::uint8_t, platform::if_row::RowSize> Row{};
+  std::memcpy(Row.data() + platform::if_row::InterfaceIndex, &InterfaceIndex,
+              sizeof InterfaceIndex);
+  if (platform::GetIfEntry2(Row.data()) != 0) return Link;
+  Link.Read = true;
+  Link.Connected = WordField(Row.data(), platform::if_row::MediaConnectState) !=
+                   platform::if_row::MediaConnectStateDisconnected;
+  Link.Up = WordField(Row.data(), platform::if_row::OperStatus) == platform::if_row::OperStatusUp;
+  Link.ReceiveBps = KnownSpeed(Field64(Row.data(), platform::if_row::ReceiveLinkSpeed));
+  Link.TransmitBps = KnownSpeed(Field64(Row.data(), platform::if_row::TransmitLinkSpeed));
+  return Link;
+}
 
 void GetNetworkDetails(std::u16string& NetName, std::u16string& IPLocal, std::u16string& Gateway,
                        std::u16string& MAC, std::u16string& TipoIP, std::u16string& SpeedStr,
@@ -131,5 +210,10 @@ void GetNetworkDetails(std::u16string& NetName, std::u16string& IPLocal, std::u1
   TipoIP = WordField(Chosen, record::DhcpEnabled) == 1 ? u"DHCP (Autom\u00E1tico)"
                                                        : u"IP Est\u00E1tico (Fixo)";
   MAC = MacText(Chosen);
-  SpeedStr = u"Ativa (1 Gbps)";
+  // With the inventory's list the row was asked for already: one call per adapter.
+  std::size_t Position = 0;
+  for (const std::uint8_t* Ptr = AdapterInfo.data(); Ptr != Chosen; Ptr = platform::NextAdapter(Ptr))
+    ++Position;
+  SpeedStr = LinkText(Adapters != nullptr ? (**Adapters)[Position].Link
+                                          : GetLinkState(WordField(Chosen, record::Index)));
 }

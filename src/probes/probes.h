@@ -54,6 +54,15 @@ struct TPciHardwareId {
   std::u16string Revision;
 };
 
+// What the system says of an interface's link. Speeds are bits per second, 0 when unknown.
+struct TLinkState {
+  bool Read = false;       // false: the system could not be asked; nothing else is set
+  bool Connected = false;  // the medium is not disconnected
+  bool Up = false;         // the interface is operational
+  std::uint64_t ReceiveBps = 0;
+  std::uint64_t TransmitBps = 0;
+};
+
 // One adapter of the adapter table, as the GLPI inventory lists every one of them.
 struct TAdapterDetails {
   std::u16string Description;
@@ -68,6 +77,8 @@ struct TAdapterDetails {
   // What the adapter's driver key in the network class says of the device behind it.
   bool Virtual = false;               // no physical device: a tunnel, a virtual switch's port...
   std::optional<TPciHardwareId> Pci;  // a PCI device the key names
+  std::uint32_t Index = 0;  // the interface index, which names it to the link calls
+  TLinkState Link;
 };
 
 std::u16string GetComputerNetName();
@@ -84,6 +95,13 @@ std::u16string GetWindowsProductId();
 void GetNetworkDetails(std::u16string& NetName, std::u16string& IPLocal, std::u16string& Gateway,
                        std::u16string& MAC, std::u16string& TipoIP, std::u16string& SpeedStr,
                        std::optional<std::vector<TAdapterDetails>>* Adapters = nullptr);
+// The link of the interface with this index, as GetIfEntry2 gives it.
+TLinkState GetLinkState(std::uint32_t InterfaceIndex);
+// The adapter's status text: "N\u00E3o conectada", "Inativa", "Ativa" or "Ativa (<speed>)".
+std::u16string LinkText(const TLinkState& Link);
+// A link speed in decimal units with one decimal, the locale's separator: "866,7 Mbps"; receive
+// and transmit both when they differ ("866,7 / 780 Mbps"); empty when neither is known.
+std::u16string LinkSpeedText(std::uint64_t ReceiveBps, std::uint64_t TransmitBps);
 // With Names, the printers listed, or no list when the spooler could not list them.
 std::u16string GetInstalledPrinters(std::optional<std::vector<std::u16string>>* Names = nullptr);
 // With Details, each listed line's entry also gives its version and publisher, in line order;

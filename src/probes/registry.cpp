@@ -84,6 +84,35 @@ bool TRegistry::OpenKeyReadOnly(std::u16string_view Key) {
   return false;
 }
 
+bool TRegistry::AdoptKey(platform::Hkey Key) {
+  if (Key == platform::Hkey{0} || Key == platform::InvalidKey) return false;
+  CloseKey();
+  FCurrentKey.Reset(Key);
+  return true;
+}
+
+bool TRegistry::ReadRaw(std::u16string_view Name, std::uint32_t& Type,
+                        std::vector<std::uint8_t>& Data, std::uint32_t MaxSize) const {
+  const TTerminated Terminated(Name);
+  std::uint32_t ReadType = 0;
+  std::uint32_t Size = 0;
+  if (platform::RegQueryValueExW(FCurrentKey.Get(), Terminated.c_str(), nullptr, &ReadType, nullptr,
+                                 &Size) != 0 ||
+      Size > MaxSize) {
+    return false;
+  }
+  std::vector<std::uint8_t> Bytes(Size);
+  // A value that changed size in between is read as missing, not half.
+  if (platform::RegQueryValueExW(FCurrentKey.Get(), Terminated.c_str(), nullptr, &ReadType,
+                                 Bytes.data(), &Size) != 0 ||
+      Size != Bytes.size()) {
+    return false;
+  }
+  Type = ReadType;
+  Data = std::move(Bytes);
+  return true;
+}
+
 bool TRegistry::GetDataInfo(std::u16string_view ValueName, TRegDataInfo& Value) const {
   Value = TRegDataInfo{};
   std::uint32_t Type = 0;

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/platform.h"
 #include "platform/scoped_resource.h"
@@ -57,6 +58,9 @@ class TRegistry {
   // What the last open answered; after a failed one, the code of its last attempt: 2 (the key
   // does not exist) tells an absent key from one that could not be read.
   [[nodiscard]] std::int32_t LastOpenError() const { return FLastOpenError; }
+  // Takes over a key the system opened by other means (a device's key), which is then the open
+  // key and is closed with it; false, closing nothing, for a key that did not open.
+  bool AdoptKey(platform::Hkey Key);
   void CloseKey();
 
   [[nodiscard]] bool ValueExists(std::u16string_view Name) const;
@@ -65,6 +69,10 @@ class TRegistry {
   [[nodiscard]] std::u16string ReadString(std::u16string_view Name) const;
   // The first four bytes of an integer value, little-endian.
   [[nodiscard]] std::int32_t ReadInteger(std::u16string_view Name) const;
+  // A value exactly as the registry holds it, any type; false, leaving Data and Type untouched,
+  // when it is missing, larger than MaxSize or cannot be read whole. Never raises.
+  bool ReadRaw(std::u16string_view Name, std::uint32_t& Type, std::vector<std::uint8_t>& Data,
+               std::uint32_t MaxSize = 1 << 20) const;
   // Replaces Strings' lines with the open key's subkey names, in the registry's order.
   void GetKeyNames(TStringList& Strings) const;
 

@@ -15,7 +15,7 @@ void ComposeReport(const TReportFields& F, TStringList& ReportText) {
                  F.OSBuild + u")");
   ReportText.Add(u"\u2699\uFE0F *Processador:* " + F.CPU);
   ReportText.Add(u"\U0001F9E0 *RAM:* " + F.RAMStr);
-  ReportText.Add(u"\U0001F3AE *Placa Gr\u00E1fica:* (Verificado via sistema)");
+  ReportText.Add(u"\U0001F3AE *Placa Gr\u00E1fica:* " + F.GraphicsStr);
   ReportText.Add(u"\U0001F4BE *Discos:* " + F.Disks);
   ReportText.Add(u"\u23F3 *Tempo ligado:* " + F.Uptime);
   ReportText.Add(u"\U0001F6E1\uFE0F *Antiv\u00EDrus:* Windows Defender");

@@ -243,6 +243,13 @@ bool RealMac(const std::vector<std::uint8_t>& Mac) {
   return std::any_of(Mac.begin(), Mac.end(), [](std::uint8_t Byte) { return Byte != 0; });
 }
 
+// The receive speed in whole Mbit/s, as GLPI's agent sends it; left out when unknown.
+void PutLinkSpeed(TJson& Object, const TGlpiNetwork& Adapter) {
+  constexpr std::uint64_t BitsPerMbit = 1000000;
+  if (Adapter.LinkUp && Adapter.ReceiveBps != 0)
+    Object["speed"] = std::to_string((Adapter.ReceiveBps + BitsPerMbit / 2) / BitsPerMbit);
+}
+
 TJson AdapterEntry(const TGlpiNetwork& Adapter) {
   TJson Object = TJson::object();
   Object["description"] = U8(Adapter.Description);
@@ -259,7 +266,8 @@ TJson AdapterEntry(const TGlpiNetwork& Adapter) {
   }
   if (SetAddress(Adapter.Gateway)) Object["ipgateway"] = U8(Adapter.Gateway);
   if (Adapter.Dhcp && SetAddress(Adapter.DhcpServer)) Object["ipdhcp"] = U8(Adapter.DhcpServer);
-  Object["status"] = Up ? "up" : "down";
+  Object["status"] = Adapter.LinkUp.value_or(Up) ? "up" : "down";
+  PutLinkSpeed(Object, Adapter);
   return Object;
 }
 
@@ -384,14 +392,6 @@ TJson VersionProvider(const TGlpiInventory& Inv) {
   return Object;
 }
 
-// The sections that list the machine's devices one by one.
-void PutDevices(TJson& Content, const TGlpiInventory& Inv) {
-  for (const TGlpiVideo& Video : Inv.Devices.Videos) Content["videos"].push_back(VideoEntry(Video));
-  if (!Inv.Devices.MonitorsRead) return;
-  for (const TGlpiMonitor& Monitor : Inv.Devices.Monitors)
-    Content["monitors"].push_back(MonitorEntry(Monitor));
-}
-
 // A list that was read, as a section even when it is empty; nothing for one that was not.
 template <typename TItem, typename TMake>
 void PutList(TJson& Content, const char* Section, const std::optional<std::vector<TItem>>& List,
@@ -399,6 +399,12 @@ void PutList(TJson& Content, const char* Section, const std::optional<std::vecto
   if (!List) return;
   TJson& Entries = Content[Section] = TJson::array();
   for (const TItem& Item : *List) Entries.push_back(Make(Item));
+}
+
+// The sections that list the machine's devices one by one.
+void PutDevices(TJson& Content, const TGlpiInventory& Inv) {
+  PutList(Content, "videos", Inv.Devices.Videos, VideoEntry);
+  PutList(Content, "monitors", Inv.Devices.Monitors, MonitorEntry);
 }
 
 TJson Content(const TGlpiInventory& Inv) {
@@ -444,7 +450,7 @@ std::string GlpiInventoryJson(const TGlpiInventory& Inventory) {
     Document["action"] = "inventory";
     Document["itemtype"] = "Computer";
     // GLPI keeps, of a partial inventory, what the document does not list.
-    if (!Inventory.Devices.MonitorsRead) Document["partial"] = true;
+    if (!Inventory.Devices.Monitors) Document["partial"] = true;
     Document["content"] = Content(Inventory);
     return Document.dump(2, ' ', false, TJson::error_handler_t::replace) + "\n";
   } catch (const std::bad_alloc&) {
@@ -461,7 +467,8 @@ std::vector<std::string> GlpiUnreadSections(const TGlpiInventory& Inventory) {
   if (!Inventory.Devices.Networks && Inventory.IpAddress.empty()) Unread.emplace_back("networks");
   if (!Inventory.Printers) Unread.emplace_back("printers");
   if (!Inventory.Softwares) Unread.emplace_back("softwares");
-  if (!Inventory.Devices.MonitorsRead) Unread.emplace_back("monitors");
+  if (!Inventory.Devices.Videos) Unread.emplace_back("videos");
+  if (!Inventory.Devices.Monitors) Unread.emplace_back("monitors");
   return Unread;
 }
 

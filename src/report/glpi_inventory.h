@@ -43,6 +43,10 @@ struct TGlpiNetwork {
   std::u16string Gateway;
   std::u16string DhcpServer;
   bool Virtual = false;  // no physical device behind it
+  // What the interface's row says, when it could be read: connected and operational, and the
+  // receive speed in bits per second (0: unknown).
+  std::optional<bool> LinkUp;
+  std::uint64_t ReceiveBps = 0;
 };
 
 // The PCI device behind an adapter, by which GLPI names its card; Name is the adapter's
@@ -88,11 +92,11 @@ struct TGlpiDevices {
   std::optional<std::vector<TGlpiNetwork>> Networks;
   std::vector<TGlpiController> Controllers;
   TGlpiCpuDetails Cpu;
-  std::vector<TGlpiVideo> Videos;
-  std::vector<TGlpiMonitor> Monitors;
-  // False: the monitors could not be listed. GLPI reads a document without monitors as a PC
-  // without any, so such a document says it is partial instead, and GLPI keeps what it had.
-  bool MonitorsRead = true;
+  // Nothing: the list could not be read, and its section is left out; empty: there are none.
+  std::optional<std::vector<TGlpiVideo>> Videos;
+  // GLPI reads a document without monitors as a PC without any, so when they could not be
+  // listed the document says it is partial instead, and GLPI keeps what it had.
+  std::optional<std::vector<TGlpiMonitor>> Monitors;
 };
 
 // What tells one PC apart from another: the firmware's identity, the memory modules, who uses

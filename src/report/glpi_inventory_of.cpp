@@ -69,6 +69,12 @@ TGlpiIdentity IdentityOf(TMachineIdentity& M, std::uint64_t TotalMemoryBytes) {
   return I;
 }
 
+void AddLink(TGlpiNetwork& Network, const TLinkState& Link) {
+  if (!Link.Read) return;
+  Network.LinkUp = Link.Connected && Link.Up;
+  Network.ReceiveBps = Link.ReceiveBps;
+}
+
 void AddDevices(TGlpiInventory& Inv, TDeviceExtras& Devices) {
   TGlpiDevices& D = Inv.Devices;
   D.Machine = Devices.Machine;
@@ -82,18 +88,24 @@ void AddDevices(TGlpiInventory& Inv, TDeviceExtras& Devices) {
       }
       D.Networks->push_back({std::move(A.Description), std::move(A.Mac), A.Type, A.DhcpEnabled == 1,
                              std::move(A.IpAddress), std::move(A.IpMask), std::move(A.Gateway),
-                             std::move(A.DhcpServer), A.Virtual});
+                             std::move(A.DhcpServer), A.Virtual, std::nullopt, 0});
+      AddLink(D.Networks->back(), A.Link);
     }
   }
   const TProcessorDetails& P = Devices.Processor;
   D.Cpu = {P.Manufacturer,    P.Family,   P.Model, P.Stepping,
            P.Mhz.value_or(0), P.Packages, P.Cores, P.Threads};
-  for (TVideoController& V : Devices.Videos)
-    D.Videos.push_back({std::move(V.Name), std::move(V.Chipset), V.MemoryBytes});
-  D.MonitorsRead = Devices.MonitorsRead;
-  for (TEdidMonitor& M : Devices.Monitors) {
-    D.Monitors.push_back({std::move(M.Manufacturer), std::move(M.Name), std::move(M.Serial),
-                          std::move(M.Description), std::move(M.Base64)});
+  if (Devices.Videos) {
+    D.Videos.emplace();
+    for (TVideoController& V : *Devices.Videos)
+      D.Videos->push_back({std::move(V.Name), std::move(V.Chipset), V.MemoryBytes});
+  }
+  if (Devices.Monitors) {
+    D.Monitors.emplace();
+    for (TEdidMonitor& M : *Devices.Monitors) {
+      D.Monitors->push_back({std::move(M.Manufacturer), std::move(M.Name), std::move(M.Serial),
+                             std::move(M.Description), std::move(M.Base64)});
+    }
   }
 }
 

@@ -10,6 +10,7 @@ struct TReportFields {
   std::u16string OSBuild;
   std::u16string CPU;
   std::u16string RAMStr;
+  std::u16string GraphicsStr;  // the graphics line after its label
   std::u16string Disks;
   std::u16string Uptime;
   std::u16string ProductID;

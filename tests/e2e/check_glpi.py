@@ -139,10 +139,13 @@ def main(inventory_path, report_path, separator, extras):
     gateway = found(gateway, "Não encontrado", "Não obtido")
     networks = content.get("networks", [])
     if address == "Não obtido":
-        expect("networks up", [n for n in networks if n.get("status") == "up"], [])
+        # An adapter may be up without an address; none has one the report passed by.
+        expect("networks with an address", [n for n in networks if "ipaddress" in n], [])
     else:
         # The report's adapter is one of them, as the report shows it.
-        shown = {"description": field["Rede"].removesuffix(" (Ativa (1 Gbps))"), "ipaddress": address,
+        # The adapter's name, without the link status the report adds in parentheses.
+        name = re.sub(r" \((?:[^()]|\([^()]*\))*\)$", "", field["Rede"])
+        shown = {"description": name, "ipaddress": address,
                  "ipgateway": gateway, "mac": field["MAC"].lower().replace("-", ":") or None, "status": "up"}
         if not any(all(n.get(k) == v for k, v in shown.items()) for n in networks):
             problems.append(f"the report's adapter {shown} is not among the networks {networks}")
@@ -163,6 +166,10 @@ def main(inventory_path, report_path, separator, extras):
     for cpu in content.get("cpus", []):
         if "core" in cpu and cpu.get("thread", 0) < cpu["core"]:
             problems.append(f"cpu {cpu}: fewer threads than cores")
+    # The graphics line and the videos are one list.
+    graphics = field["Placa Gráfica"]
+    expect("videos", [v.get("name") for v in content.get("videos", [])],
+           [] if graphics == "Não identificada" else graphics.split(" | "))
     for arg in (arg for kind, arg in extras if kind == "VIDEO"):
         name, chipset, memory = arg.split("|")
         video = {"name": name, "chipset": chipset or None, "memory": int(memory) if memory else None}

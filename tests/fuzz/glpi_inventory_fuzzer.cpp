@@ -87,7 +87,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
   if (In.ConsumeBool()) Inv.Printers.emplace();
   if (In.ConsumeBool()) Inv.Softwares.emplace();
   if (In.ConsumeBool()) Inv.Devices.Networks.emplace();
-  Inv.Devices.MonitorsRead = In.ConsumeBool();
+  if (In.ConsumeBool()) Inv.Devices.Videos.emplace();
+  if (In.ConsumeBool()) Inv.Devices.Monitors.emplace();
   for (int I = In.ConsumeIntegralInRange(0, 4); Inv.Printers && I > 0; --I)
     Inv.Printers->push_back(Text());
   while (Inv.Softwares && In.remaining_bytes() > 0 && Inv.Softwares->size() < 16)
@@ -159,9 +160,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
   Section("softwares", Inv.Softwares);
   fuzz::Check(Content.contains("drives") && Content["drives"].size() == Inv.Drives.size(),
               "one entry per drive");
-  fuzz::Check(Doc.contains("partial") == !Inv.Devices.MonitorsRead &&
-                  Named("monitors") == !Inv.Devices.MonitorsRead &&
-                  (Inv.Devices.MonitorsRead || !Content.contains("monitors")),
+  Section("videos", Inv.Devices.Videos);
+  Section("monitors", Inv.Devices.Monitors);
+  fuzz::Check(Doc.contains("partial") == !Inv.Devices.Monitors,
               "partial is not said exactly when the monitors could not be read");
   fuzz::Check(Inv.MemoryBytes ? Content["hardware"]["memory"] == *Inv.MemoryBytes / 1048576
                               : !Content.value("hardware", json::object()).contains("memory"),

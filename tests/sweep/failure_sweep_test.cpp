@@ -78,11 +78,17 @@ void SetUpOfficePc(const TProfile& P) {
   sim::ResetMachine();
   FormatSettings = TFormatSettings{};
   sim::TMachine& M = sim::Machine();
-  for (const char* File : {"office-pc.reg", "installed-programs.reg"}) {
+  for (const char* File : {"office-pc.reg", "installed-programs.reg", "office-pc-devices.reg"}) {
     if (const auto Error = M.Registry.ImportFile(Fixtures + "/registry/" + File)) {
       throw std::runtime_error(*Error);
     }
   }
+  // A display device without a driver, named by its own record.
+  sim::TRegKey& Basic = M.Registry.Key(platform::HkeyLocalMachine,
+                                       u"SYSTEM\\CurrentControlSet\\Enum\\PCI\\VEN_1234&DEV_1111&"
+                                       u"SUBSYS_00000000&REV_02\\3&267a616a&0&10");
+  Basic.SetString(u"ClassGUID", u"{4d36e968-e325-11ce-bfc1-08002be10318}");
+  Basic.SetString(u"DeviceDesc", u"Microsoft Basic Display Adapter");
   sim::TAdapter WiFi;
   WiFi.Description = "Intel(R) Wi-Fi 6 AX201 160MHz";
   WiFi.IpAddress = "0.0.0.0";
@@ -91,6 +97,8 @@ void SetUpOfficePc(const TProfile& P) {
   Ethernet.Address = {0x3C, 0x52, 0x82, 0x1A, 0x2B, 0x3C, 0, 0};
   Ethernet.IpAddress = "192.168.10.23";
   Ethernet.Gateway = "192.168.10.1";
+  Ethernet.Index = 11;
+  Ethernet.ReceiveLinkSpeed = Ethernet.TransmitLinkSpeed = 1000000000;
   M.Adapters = {WiFi, Ethernet};
   M.Printers = {u"HP LaserJet Pro M404", u"Microsoft Print to PDF", u"Etiquetadora Zebra"};
   if (P.DefaultFromEnumeration) {
@@ -377,6 +385,13 @@ const std::map<std::string, TCallFacts, std::less<>> CallFacts{
     {"QueryDosDeviceW", {TKind::Shortcut, {2, 122, 5}}},
     {"GetTickCount64", {TKind::ProbeRaises, {127}}},
     {"GetAdaptersInfo", {TKind::Probe, {111, 232, 8, 50}}},
+    {"GetIfEntry2", {TKind::Probe, {2, 87, 50}}},
+    {"SetupDiGetClassDevsW", {TKind::Probe, {8, 87}}},
+    {"SetupDiEnumDeviceInfo", {TKind::Probe, {259, 1784}}},
+    {"SetupDiGetDeviceInstanceIdW", {TKind::Probe, {122, 13}}},
+    {"SetupDiGetDeviceRegistryPropertyW", {TKind::Probe, {13, 122}}},
+    {"SetupDiOpenDevRegKey", {TKind::Probe, {0xE0000204, 5}}},
+    {"SetupDiDestroyDeviceInfoList", {TKind::Closing, {6}}},
     {"EnumPrintersW", {TKind::Probe, {122, 123, 5, 1722}}},
     {"GetDefaultPrinterW", {TKind::Probe, {2, 122, 1722}}},
     {"GetComputerNameW", {TKind::Probe, {111, 5}}},

@@ -78,6 +78,17 @@ void OfficePc(sim::TMachine& M) {
   Loopback.AddressLength = 0;
   Loopback.IpAddress = "127.0.0.1";
   Loopback.IpMask = "255.0.0.0";
+  // Their links: the Wi-Fi radio on but not associated, the cable up at 1 Gbps, the tunnel up at
+  // the speed its driver claims; the loopback interface's row is left unreadable.
+  Wifi.Index = 7;
+  Wifi.MediaConnectState = platform::if_row::MediaConnectStateDisconnected;
+  Wifi.OperStatus = 2;
+  Ethernet.Index = 11;
+  Ethernet.ReceiveLinkSpeed = Ethernet.TransmitLinkSpeed = 1000000000;
+  Vpn.Index = 23;
+  Vpn.ReceiveLinkSpeed = Vpn.TransmitLinkSpeed = 100000000;
+  Loopback.Index = 1;
+  Loopback.HasRow = false;
   M.Adapters = {Wifi, Ethernet, Vpn, Loopback};
   M.Printers = {u"HP LaserJet Pro M404", u"Microsoft Print to PDF"};
   M.DefaultPrinterText = u"HP LaserJet Pro M404,winspool,Ne01:";
@@ -492,15 +503,14 @@ TEST_F(GlpiInventoryTest, MonitorsThatCouldNotBeReadMakeThePartialDocument) {
   TGlpiInventory Inv;
   Inv.DeviceName = u"pc";
   Inv.Printers.emplace();
-  Inv.Devices.Monitors.push_back({u"Dell", u"P2419H", u"ABC", u"", "AAAA"});
-  Inv.Devices.MonitorsRead = false;
+  Inv.Devices.Videos.emplace();
   const nlohmann::json Doc = nlohmann::json::parse(GlpiInventoryJson(Inv));
   EXPECT_EQ(Doc.value("partial", false), true);
   EXPECT_FALSE(Doc["content"].contains("monitors"));
   EXPECT_EQ(Doc["content"]["printers"], nlohmann::json::array());
   EXPECT_EQ(GlpiUnreadSections(Inv),
             (std::vector<std::string>{"networks", "softwares", "monitors"}));
-  Inv.Devices.MonitorsRead = true;
+  Inv.Devices.Monitors.emplace().push_back({u"Dell", u"P2419H", u"ABC", u"", "AAAA"});
   EXPECT_FALSE(nlohmann::json::parse(GlpiInventoryJson(Inv)).contains("partial"));
 }
 

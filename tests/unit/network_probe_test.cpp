@@ -51,7 +51,7 @@ TAdapter Adapter(std::string Description, std::string Ip, std::string Gateway,
 TEST_F(NetworkProbeTest, TheFirstAdapterWithAUsableAddressIsReported) {
   const std::u16string Dhcp = u"DHCP (Autom\u00E1tico)";
   const std::u16string Static = u"IP Est\u00E1tico (Fixo)";
-  const std::u16string Active = u"Ativa (1 Gbps)";
+  const std::u16string Active = u"Ativa";  // these adapters' interfaces have no row to ask
   const std::u16string NoGateway = u"N\u00E3o encontrado";
   const std::u16string Mac6 = u"00-1A-2B-3C-4D-5E";
   struct TCase {
@@ -117,7 +117,7 @@ TEST_F(NetworkProbeTest, FailingTableQueriesLeaveTheFallbacks) {
 // host-only and VPN adapters listed before it have none.
 TEST_F(NetworkProbeTest, TheFirstUsableAdapterWithAGatewayIsReported) {
   const std::u16string Dhcp = u"DHCP (Autom\u00E1tico)";
-  const std::u16string Active = u"Ativa (1 Gbps)";
+  const std::u16string Active = u"Ativa";
   const std::u16string Mac6 = u"00-1A-2B-3C-4D-5E";
   struct TCase {
     const char* Name;
@@ -192,6 +192,97 @@ TEST_F(NetworkProbeTest, MoreThanEightAddressBytesIsARangeError) {
   EXPECT_NE(Machine().StdOut.Written.find("\r\nERangeError: Range check error\r\n"),
             std::string::npos);
   EXPECT_TRUE(Machine().FileSystem.FileNames().empty());
+}
+
+}  // namespace
+
+namespace {
+
+// The report adapter's interface row, and what the line says of it.
+TEST_F(NetworkProbeTest, TheStatusSaysWhatTheInterfaceRowSays) {
+  constexpr std::uint32_t Down = 2;
+  constexpr std::uint64_t AllOnes = ~std::uint64_t{0};
+  struct TCase {
+    const char* Name;
+    std::uint32_t MediaConnectState;
+    std::uint32_t OperStatus;
+    std::uint64_t Receive;
+    std::uint64_t Transmit;
+    char16_t Separator;
+    std::u16string Expected;
+  };
+  const std::uint32_t Connected = platform::if_row::MediaConnectStateConnected;
+  const std::uint32_t Cut = platform::if_row::MediaConnectStateDisconnected;
+  const std::uint32_t Up = platform::if_row::OperStatusUp;
+  const std::vector<TCase> Cases{
+      {"disconnected, whatever else", Cut, Up, 1000000000, 1000000000, u',', u"N\u00E3o conectada"},
+      {"connected but not operational", Connected, Down, 1000000000, 1000000000, u',', u"Inativa"},
+      {"state unknown counts as connected", 0, Up, 100000000, 100000000, u',', u"Ativa (100 Mbps)"},
+      {"1 Gbps", Connected, Up, 1000000000, 1000000000, u',', u"Ativa (1 Gbps)"},
+      {"2.5 Gbps, comma", Connected, Up, 2500000000, 2500000000, u',', u"Ativa (2,5 Gbps)"},
+      {"2.5 Gbps, period", Connected, Up, 2500000000, 2500000000, u'.', u"Ativa (2.5 Gbps)"},
+      {"one decimal", Connected, Up, 866700000, 866700000, u',', u"Ativa (866,7 Mbps)"},
+      {"rounds up into the next unit", Connected, Up, 999950000, 999950000, u',', u"Ativa (1 Gbps)"},
+      {"stays below it", Connected, Up, 999940000, 999940000, u',', u"Ativa (999,9 Mbps)"},
+      {"not rounded into a unit it does not reach", Connected, Up, 950000000, 950000000, u',',
+       u"Ativa (950 Mbps)"},
+      {"kilobits", Connected, Up, 56000, 56000, u',', u"Ativa (56 Kbps)"},
+      {"Wi-Fi, receive first, larger unit", Connected, Up, 866700000, 780000000, u',',
+       u"Ativa (866,7 / 780 Mbps)"},
+      {"transmit the larger", Connected, Up, 100000000, 1000000000, u',', u"Ativa (0,1 / 1 Gbps)"},
+      {"equal once rounded", Connected, Up, 1000000000, 1000040000, u',', u"Ativa (1 Gbps)"},
+      {"unknown speed", Connected, Up, 0, 0, u',', u"Ativa"},
+      {"all ones is unknown", Connected, Up, AllOnes, AllOnes, u',', u"Ativa"},
+      {"only one direction known", Connected, Up, AllOnes, 54000000, u',', u"Ativa (54 Mbps)"},
+  };
+  for (const TCase& C : Cases) {
+    SetUp();
+    FormatSettings.DecimalSeparator = C.Separator;
+    TAdapter A = Adapter("x", "10.0.0.1", "10.0.0.254");
+    A.Index = 12;
+    A.MediaConnectState = C.MediaConnectState;
+    A.OperStatus = C.OperStatus;
+    A.ReceiveLinkSpeed = C.Receive;
+    A.TransmitLinkSpeed = C.Transmit;
+    Machine().Adapters = {A};
+    EXPECT_EQ(U8(Details().SpeedStr), U8(C.Expected)) << C.Name;
+  }
+  // A row that cannot be had says no more than that the adapter has an address.
+  for (const bool CallFails : {false, true}) {
+    SetUp();
+    TAdapter A = Adapter("x", "10.0.0.1", "10.0.0.254");
+    A.Index = 12;
+    A.HasRow = CallFails;
+    A.ReceiveLinkSpeed = A.TransmitLinkSpeed = 1000000000;
+    Machine().Adapters = {A};
+    if (CallFails) Machine().FailCall("GetIfEntry2", platform::ErrorProcNotFound);
+    EXPECT_EQ(U8(Details().SpeedStr), "Ativa") << CallFails;
+  }
+}
+
+// The report asks for its own adapter's row only; the inventory's list asks once per adapter and
+// the report takes its adapter's answer from there.
+TEST_F(NetworkProbeTest, EachInterfaceRowIsAskedForOnce) {
+  TAdapter Wifi = Adapter("Wi-Fi", "0.0.0.0", "");
+  Wifi.Index = 3;
+  Wifi.MediaConnectState = platform::if_row::MediaConnectStateDisconnected;
+  TAdapter Cable = Adapter("Ethernet", "192.0.2.10", "192.0.2.1");
+  Cable.Index = 9;
+  Cable.ReceiveLinkSpeed = Cable.TransmitLinkSpeed = 100000000;
+  Machine().Adapters = {Wifi, Cable};
+  EXPECT_EQ(U8(Details().SpeedStr), "Ativa (100 Mbps)");
+  EXPECT_EQ(Machine().CallCount("GetIfEntry2"), 1);
+  TDetails D;
+  std::optional<std::vector<TAdapterDetails>> Read;
+  GetNetworkDetails(D.NetName, D.IPLocal, D.Gateway, D.MAC, D.TipoIP, D.SpeedStr, &Read);
+  ASSERT_TRUE(Read);
+  const std::vector<TAdapterDetails>& Listed = *Read;
+  EXPECT_EQ(U8(D.SpeedStr), "Ativa (100 Mbps)");
+  EXPECT_EQ(Machine().CallCount("GetIfEntry2"), 3);
+  ASSERT_EQ(Listed.size(), 2U);
+  EXPECT_TRUE(Listed[0].Link.Read);
+  EXPECT_FALSE(Listed[0].Link.Connected);
+  EXPECT_EQ(Listed[1].Link.ReceiveBps, 100000000U);
 }
 
 }  // namespace

@@ -18,6 +18,7 @@ TReportFields FallbackFields() {
   F.OSName = u"Windows Desconhecido";
   F.CPU = u"Desconhecido";
   F.RAMStr = u"0,00 GB";
+  F.GraphicsStr = u"N\u00E3o identificada";
   F.Disks = u"Nenhum disco encontrado.";
   F.Uptime = u"0 dias, 0 horas";
   F.ProductID = u"N\u00E3o encontrado";
@@ -62,7 +63,7 @@ TEST_F(ReportTest, FallbackReportIsByteExact) {
                        "🪟 *Sistema:* Windows Desconhecido (Versão:  | Build:)",
                        "⚙️ *Processador:* Desconhecido",
                        "🧠 *RAM:* 0,00 GB",
-                       "🎮 *Placa Gráfica:* (Verificado via sistema)",
+                       "🎮 *Placa Gráfica:* Não identificada",
                        "💾 *Discos:* Nenhum disco encontrado.",
                        "⏳ *Tempo ligado:* 0 dias, 0 horas",
                        "🛡️ *Antivírus:* Windows Defender",

@@ -53,9 +53,13 @@ void TMachine::FailCall(std::string_view Call, std::uint32_t Error, int Skip, in
 
 const std::vector<TLateBoundLibrary>& LateBoundLibraries() {
   static const std::vector<TLateBoundLibrary> Libraries{
-      {"iphlpapi.dll", {"GetAdaptersInfo"}},
+      {"iphlpapi.dll", {"GetAdaptersInfo", "GetIfEntry2"}},
       {"winspool.drv", {"EnumPrintersW", "GetDefaultPrinterW"}},
       {"netapi32.dll", {"NetGetJoinInformation", "NetApiBufferFree"}},
+      {"setupapi.dll",
+       {"SetupDiGetClassDevsW", "SetupDiEnumDeviceInfo", "SetupDiGetDeviceInstanceIdW",
+        "SetupDiGetDeviceRegistryPropertyW", "SetupDiOpenDevRegKey",
+        "SetupDiDestroyDeviceInfoList"}},
   };
   return Libraries;
 }

@@ -118,6 +118,13 @@ struct TAdapter {
   // The address list's further entries, address and mask, after IpAddress and IpMask.
   std::vector<std::pair<std::string, std::string>> MoreAddresses;
   std::string AdapterName;  // "{GUID}"
+  // The interface's row, as GetIfEntry2 gives it for Index; without HasRow the call fails with
+  // ErrorFileNotFound, as for an interface that went away. Speeds are bits per second, 0 unknown.
+  bool HasRow = true;
+  std::uint32_t OperStatus = if_row::OperStatusUp;
+  std::uint32_t MediaConnectState = if_row::MediaConnectStateConnected;
+  std::uint64_t TransmitLinkSpeed = 0;
+  std::uint64_t ReceiveLinkSpeed = 0;
 };
 
 // A system DLL that the program binds on first use, and the calls it makes into it.
@@ -148,7 +155,9 @@ class TMachine {
   void FailLibrary(std::string_view FileName, std::uint32_t Error);
   [[nodiscard]] int CallCount(std::string_view Call) const;
   [[nodiscard]] const std::map<std::string, int, std::less<>>& CallCounts() const { return Calls; }
-  [[nodiscard]] std::size_t OpenHandleCount() const { return Handles.size() + RegHandles.size(); }
+  [[nodiscard]] std::size_t OpenHandleCount() const {
+    return Handles.size() + RegHandles.size() + DeviceSets.size();
+  }
   [[nodiscard]] std::size_t OutstandingBlocks() const { return Blocks.size(); }
 
   void SetEnvironmentVariable(std::u16string_view Name, std::u16string_view Value);
@@ -204,6 +213,9 @@ class TMachine {
   std::optional<std::u16string>
       DefaultPrinterText;  // GetDefaultPrinterW's answer; none: no default
   TRegistryTree Registry;
+  // Devices that the registry lists (Enum\...) but that are not attached now, by upper-cased
+  // instance ID ("DISPLAY\DELA0F4\5&2B3C4D5E&0&UID4352").
+  std::set<std::u16string> DetachedDevices;
   // What tells the PC apart, for the GLPI inventory: the SMBIOS table as a RawSMBIOSData block
   // (empty: the system has none, and asking for it fails), the memory the firmware says is
   // installed (none: that call fails), the DNS host name, the domain or workgroup and the time
@@ -227,6 +239,7 @@ class TMachine {
   std::map<std::u16string, std::u16string> Environment;  // upper-cased name -> value
   std::map<std::uintptr_t, TOpenFile> Handles;
   std::map<std::uintptr_t, TRegKey*> RegHandles;
+  std::map<std::uintptr_t, std::vector<std::u16string>> DeviceSets;  // instance IDs, in order
   std::uintptr_t NextHandle = 0x100;
   std::set<void*> Blocks;
 

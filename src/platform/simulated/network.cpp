@@ -74,6 +74,29 @@ std::uint32_t GetAdaptersInfo(std::uint8_t* AdapterInfo, std::uint32_t* SizePoin
   return 0;
 }
 
+std::uint32_t GetIfEntry2(std::uint8_t* Row) {
+  auto& M = Machine();
+  if (M.Failing("GetIfEntry2")) return M.LastError;
+  if (Row == nullptr) return ErrorInvalidParameter;
+  std::uint64_t Luid = 0;
+  std::uint32_t Index = 0;
+  std::memcpy(&Luid, Row + if_row::InterfaceLuid, sizeof Luid);
+  std::memcpy(&Index, Row + if_row::InterfaceIndex, sizeof Index);
+  if (Luid != 0) return ErrorFileNotFound;  // the simulated interfaces have no LUIDs
+  if (Index == 0) return ErrorInvalidParameter;
+  const auto Found =
+      std::find_if(M.Adapters.begin(), M.Adapters.end(),
+                   [Index](const simulated::TAdapter& A) { return A.Index == Index; });
+  if (Found == M.Adapters.end() || !Found->HasRow) return ErrorFileNotFound;
+  std::memset(Row, 0, if_row::RowSize);
+  std::memcpy(Row + if_row::InterfaceIndex, &Index, sizeof Index);
+  PutWord(Row, if_row::OperStatus, Found->OperStatus);
+  PutWord(Row, if_row::MediaConnectState, Found->MediaConnectState);
+  std::memcpy(Row + if_row::TransmitLinkSpeed, &Found->TransmitLinkSpeed, sizeof(std::uint64_t));
+  std::memcpy(Row + if_row::ReceiveLinkSpeed, &Found->ReceiveLinkSpeed, sizeof(std::uint64_t));
+  return 0;
+}
+
 const std::uint8_t* NextAdapter(const std::uint8_t* Record) {
   std::uint32_t HasNext = 0;
   std::memcpy(&HasNext, Record, sizeof HasNext);

@@ -4,14 +4,20 @@
 
 namespace platform::testing {
 
+using simulated::TRegistryTree;
+using simulated::TRegKey;
+
 std::u16string MakeScratchDirectory() {
   static int Counter = 0;
-  std::u16string Path = u"C:\\Temp\\scratch" + std::u16string(1, static_cast<char16_t>(u'A' + Counter++ % 26));
+  std::u16string Path =
+      u"C:\\Temp\\scratch" + std::u16string(1, static_cast<char16_t>(u'A' + Counter++ % 26));
   simulated::Machine().FileSystem.MakeDirectory(Path);
   return Path;
 }
 
-void MakeDirectory(std::u16string_view Path) { simulated::Machine().FileSystem.MakeDirectory(Path); }
+void MakeDirectory(std::u16string_view Path) {
+  simulated::Machine().FileSystem.MakeDirectory(Path);
+}
 
 void SetEnvironmentVariable(std::u16string_view Name, std::u16string_view Value) {
   simulated::Machine().SetEnvironmentVariable(Name, Value);
@@ -43,6 +49,20 @@ void DeleteUserKeyTree(std::u16string_view Path) {
       Last == std::u16string_view::npos ? Root : Root->Find(Path.substr(0, Last));
   const std::u16string_view Name = Last == std::u16string_view::npos ? Path : Path.substr(Last + 1);
   if (Parent != nullptr) Parent->SubKeys.erase(simulated::ToUpperAscii(Name));
+}
+
+void EnsureDisplayAdapter() {
+  constexpr std::u16string_view Class = u"{4d36e968-e325-11ce-bfc1-08002be10318}";
+  TRegistryTree& Registry = simulated::Machine().Registry;
+  TRegKey& Device = Registry.Key(
+      HkeyLocalMachine,
+      u"SYSTEM\\CurrentControlSet\\Enum\\PCI\\VEN_0000&DEV_0000&SUBSYS_00000000&REV_00\\00000000");
+  Device.SetString(u"ClassGUID", Class);
+  Device.SetString(u"Driver", std::u16string{Class} + u"\\0000");
+  Registry
+      .Key(HkeyLocalMachine,
+           u"SYSTEM\\CurrentControlSet\\Control\\Class\\" + std::u16string{Class} + u"\\0000")
+      .SetString(u"DriverDesc", u"Simulated Adapter");
 }
 
 }  // namespace platform::testing

@@ -3,6 +3,9 @@
 #include "platform/win32/windows_api.h"
 
 #include <cstddef>
+// The interface rows are declared only with the socket address types in view.
+#include <winsock2.h>
+#include <ws2ipdef.h>
 #include <iphlpapi.h>
 
 #include "platform/win32/system_library.h"
@@ -44,6 +47,25 @@ std::uint32_t GetAdaptersInfo(std::uint8_t* AdapterInfo, std::uint32_t* SizePoin
   const DWORD Result = Bound.Get()(reinterpret_cast<PIP_ADAPTER_INFO>(AdapterInfo), &Size);
   *SizePointer = Size;
   return Result;
+}
+
+static_assert(sizeof(MIB_IF_ROW2) == if_row::RowSize);
+static_assert(offsetof(MIB_IF_ROW2, InterfaceLuid) == if_row::InterfaceLuid);
+static_assert(offsetof(MIB_IF_ROW2, InterfaceIndex) == if_row::InterfaceIndex);
+static_assert(offsetof(MIB_IF_ROW2, OperStatus) == if_row::OperStatus);
+static_assert(offsetof(MIB_IF_ROW2, MediaConnectState) == if_row::MediaConnectState);
+static_assert(offsetof(MIB_IF_ROW2, TransmitLinkSpeed) == if_row::TransmitLinkSpeed);
+static_assert(offsetof(MIB_IF_ROW2, ReceiveLinkSpeed) == if_row::ReceiveLinkSpeed);
+static_assert(IfOperStatusUp == if_row::OperStatusUp);
+static_assert(MediaConnectStateConnected == if_row::MediaConnectStateConnected);
+static_assert(MediaConnectStateDisconnected == if_row::MediaConnectStateDisconnected);
+
+std::uint32_t GetIfEntry2(std::uint8_t* Row) {
+  // Bound by name when first asked for, so the exe still starts where iphlpapi lacks it.
+  static const win32::TSystemFunction<decltype(::GetIfEntry2)> Bound(L"iphlpapi.dll",
+                                                                     "GetIfEntry2");
+  if (Bound.Get() == nullptr) return Bound.Error();
+  return Bound.Get()(reinterpret_cast<PMIB_IF_ROW2>(Row));
 }
 
 const std::uint8_t* NextAdapter(const std::uint8_t* Record) {

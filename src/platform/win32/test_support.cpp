@@ -79,4 +79,7 @@ void DeleteUserKeyTree(std::u16string_view Path) {
   ::RegDeleteTreeW(HKEY_CURRENT_USER, Wide(P.c_str()));
 }
 
+// Wine lists its own adapter, "Wine Adapter", and Windows has at least its basic one.
+void EnsureDisplayAdapter() {}
+
 }  // namespace platform::testing
