@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "probes/antivirus.h"
 #include "probes/device_probes.h"
 #include "probes/edid.h"
 #include "probes/firmware_probes.h"
@@ -49,4 +50,5 @@ struct TProbeExtras {
   std::u16string Arch;
   TMachineIdentity Identity;
   TDeviceExtras Devices;
+  TAntivirusList Antivirus;
 };

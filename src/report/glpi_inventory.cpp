@@ -353,6 +353,19 @@ void PutDevices(TJson& Content, const TGlpiInventory& Inv) {
     Content["monitors"].push_back(MonitorEntry(Monitor));
 }
 
+// Every product Security Center listed, none included; nothing when it could not be asked.
+void PutAntivirus(TJson& Content, const TGlpiInventory& Inv) {
+  if (!Inv.Antivirus) return;
+  TJson Entries = TJson::array();
+  for (const TGlpiAntivirus& Product : *Inv.Antivirus) {
+    TJson Entry = {{"name", U8(Product.Name)}};
+    if (Product.Enabled) Entry["enabled"] = *Product.Enabled;
+    if (Product.UpToDate) Entry["uptodate"] = *Product.UpToDate;
+    Entries.push_back(std::move(Entry));
+  }
+  Content["antivirus"] = std::move(Entries);
+}
+
 TJson Content(const TGlpiInventory& Inv) {
   TJson Content = TJson::object();
   Content["versionclient"] = U8(Inv.VersionClient);
@@ -375,6 +388,7 @@ TJson Content(const TGlpiInventory& Inv) {
   for (const TGlpiSoftware& Software : Inv.Softwares)
     Content["softwares"].push_back(SoftwareEntry(Software, Inv.Devices.Machine));
   PutDevices(Content, Inv);
+  PutAntivirus(Content, Inv);
   return Content;
 }
 

@@ -56,6 +56,8 @@ const std::vector<TLateBoundLibrary>& LateBoundLibraries() {
       {"iphlpapi.dll", {"GetAdaptersInfo"}},
       {"winspool.drv", {"EnumPrintersW", "GetDefaultPrinterW"}},
       {"netapi32.dll", {"NetGetJoinInformation", "NetApiBufferFree"}},
+      {"wscapi.dll", {"WscGetSecurityProviderHealth"}},
+      {"ole32.dll", {"CoInitializeEx", "CoCreateInstance", "CoSetProxyBlanket"}},
   };
   return Libraries;
 }
