@@ -1183,7 +1183,7 @@ case_security_center_stub() {
     "$WINE" reg add "$key\InprocServer32" /v ThreadingModel /d Both /f "$view"; } \
     >>"$wine_log" 2>&1 </dev/null || reasons+=(" could not register the stub's class")
   export INVENTARIO_WSC_PRODUCTS='Windows Defender|1|1;Antivírus Corporativo|0|0'
-  sed 's/^\(🛡️ \*Antivírus:\* \).*/\1Antivírus Corporativo (ativo, desatualizado) | Windows Defender (desativado, atualizado)/' \
+  sed 's/^\(🛡️ \*Antivírus:\* \).*\r$/\1Antivírus Corporativo (ativo, desatualizado) | Windows Defender (desativado, atualizado)\r/' \
     "$template" >"$work/template-security-center"
   expected_report=$work/template-security-center
   run_exe pt_BR.UTF-8 /dev/null
