@@ -220,6 +220,24 @@ void SaveWhole(const std::wstring& Path, std::string_view Bytes) {
 
 }  // namespace
 
+// Security Center, asked on a worker as the program asks it. Where the health call fails (Wine
+// has no wscapi.dll at all) nothing more is asked; a machine with Security Center would go on
+// to COM.
+DWORD WINAPI AskSecurityCenter(LPVOID /*Parameter*/) {
+  wchar_t Path[MAX_PATH + 16];
+  const UINT Length = GetSystemDirectoryW(Path, MAX_PATH);
+  if (Length == 0 || Length >= MAX_PATH) return 0;
+  lstrcpyW(Path + Length, L"\\wscapi.dll");
+  const HMODULE Wsc = LoadLibraryExW(Path, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+  if (Wsc == nullptr) return 0;
+  using THealth = HRESULT(WINAPI*)(DWORD, int*);
+  const auto Health = reinterpret_cast<THealth>(
+      reinterpret_cast<void*>(GetProcAddress(Wsc, "WscGetSecurityProviderHealth")));
+  int Value = 0;
+  if (Health != nullptr) Health(4, &Value);
+  return 0;
+}
+
 int main(int Argc, char** Argv) {
   Glpi = Argc > 1 && lstrcmpiA(Argv[1], "/glpi") == 0;
   SetErrorMode(GetErrorMode() | SEM_FAILCRITICALERRORS);
@@ -266,6 +284,10 @@ int main(int Argc, char** Argv) {
   const auto Ticks = reinterpret_cast<TTicks>(
       reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "GetTickCount64")));
   if (Ticks != nullptr) Ticks();
+  if (const HANDLE Worker = CreateThread(nullptr, 0, AskSecurityCenter, nullptr, 0, nullptr)) {
+    WaitForSingleObject(Worker, 3000);
+    CloseHandle(Worker);
+  }
   ReadKey(Hklm, CurrentVersion, {L"ProductId"});
 
   ULONG AdapterBytes = 0;

@@ -5,12 +5,14 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "main/command_line.h"
 #include "main/console.h"
 #include "platform/platform.h"
 #include "probes/device_probes.h"
+#include "probes/antivirus.h"
 #include "probes/glpi_facts.h"
 #include "probes/printers.h"
 #include "probes/probes.h"
@@ -37,6 +39,11 @@ void RunProbes(TReportFields& F, TProbeExtras* X) {
   F.Uptime = GetUptime(X != nullptr ? &X->UptimeMilliseconds : nullptr);
   if (X != nullptr)
     X->RunTime = GetLocalDateTime();  // right after the uptime: the boot time is their difference
+  {
+    TAntivirusList Antivirus = GetAntivirusProducts();
+    F.AntivirusStr = FormatAntivirus(Antivirus);
+    if (X != nullptr) X->Antivirus = std::move(Antivirus);
+  }
   F.ProductID = GetWindowsProductId();
   GetNetworkDetails(F.NetName, F.IPLocal, F.Gateway, F.MAC, F.TipoIP, F.SpeedStr,
                     X != nullptr ? &X->Devices.Adapters : nullptr);

@@ -293,12 +293,7 @@ constexpr std::uint32_t MediaConnectStateDisconnected = 2;
 }  // namespace if_row
 std::uint32_t GetIfEntry2(std::uint8_t* Row);
 
-// The devices of a setup class (setupapi, bound on first use from the system folder). A device
-// information set is a handle of its own kind, released with SetupDiDestroyDeviceInfoList; each
-// device in it is named by a TSpDevinfoData record whose CbSize the caller sets. The calls answer
-// as Win32 does: a false Bool with the reason through GetLastError (ErrorNoMoreItems after the
-// last device, ErrorInsufficientBuffer with the size needed in RequiredSize), or an invalid
-// handle for the set and for a device's registry key.
+// A GUID in the system's own layout: device classes, COM classes and interfaces.
 struct TGuid {
   std::uint32_t Data1;
   std::uint16_t Data2;
@@ -306,6 +301,13 @@ struct TGuid {
   std::uint8_t Data4[8];  // NOLINT(cppcoreguidelines-avoid-c-arrays): the system's own layout
 };
 static_assert(sizeof(TGuid) == 16);
+
+// The devices of a setup class (setupapi, bound on first use from the system folder). A device
+// information set is a handle of its own kind, released with SetupDiDestroyDeviceInfoList; each
+// device in it is named by a TSpDevinfoData record whose CbSize the caller sets. The calls answer
+// as Win32 does: a false Bool with the reason through GetLastError (ErrorNoMoreItems after the
+// last device, ErrorInsufficientBuffer with the size needed in RequiredSize), or an invalid
+// handle for the set and for a device's registry key.
 struct TSpDevinfoData {
   std::uint32_t CbSize;
   TGuid ClassGuid;
@@ -451,6 +453,106 @@ std::int32_t RegEnumKeyExW(Hkey Key, std::uint32_t Index, char16_t* Name, std::u
                            std::uint32_t* Reserved, char16_t* Class, std::uint32_t* ClassLength,
                            std::uint64_t* LastWriteTime);
 std::int32_t RegCloseKey(Hkey Key);
+
+// Threads. The one worker the program starts runs a probe that calls into other processes, which
+// can hang on a broken machine: the run waits for it with a deadline and never terminates it.
+using ThreadStartRoutine = std::uint32_t (*)(void* Parameter);
+constexpr std::uint32_t WaitObject0 = 0;
+constexpr std::uint32_t WaitTimeout = 258;
+constexpr std::uint32_t WaitFailed = 0xFFFFFFFF;
+// A thread running StartAddress(Parameter); NullHandle on failure, with the error code set.
+Handle CreateThread(void* ThreadAttributes, std::size_t StackSize, ThreadStartRoutine StartAddress,
+                    void* Parameter, std::uint32_t CreationFlags, std::uint32_t* ThreadId);
+std::uint32_t WaitForSingleObject(Handle Object, std::uint32_t Milliseconds);
+
+// COM (ole32 and oleaut32, bound on first use from the system folder). Results are HRESULTs;
+// interface pointers travel as opaque values, released with IUnknownRelease. Each interface
+// method is a call of its own, named after the interface and the method.
+using HResult = std::int32_t;
+enum class ComObject : std::uintptr_t {};
+constexpr ComObject NullComObject{0};
+constexpr HResult SOk = 0;
+constexpr HResult SFalse = 1;
+constexpr HResult EFail = static_cast<HResult>(0x80004005);
+constexpr HResult ENoInterface = static_cast<HResult>(0x80004002);
+constexpr HResult RegdbEClassNotReg = static_cast<HResult>(0x80040154);
+constexpr HResult RpcEChangedMode = static_cast<HResult>(0x80010106);
+// A Win32 error code as an HRESULT, as HRESULT_FROM_WIN32 makes it.
+constexpr HResult HResultFromWin32(std::uint32_t Error) {
+  return static_cast<HResult>(
+      Error == 0 || (Error & 0x80000000U) != 0 ? Error : (Error & 0xFFFFU) | 0x80070000U);
+}
+constexpr std::uint32_t CoinitMultithreaded = 0x0;
+constexpr std::uint32_t ClsctxInprocServer = 0x1;
+constexpr std::uint32_t ClsctxLocalServer = 0x4;
+HResult CoInitializeEx(void* Reserved, std::uint32_t CoInit);
+void CoUninitialize();
+HResult CoCreateInstance(const TGuid& Clsid, ComObject Outer, std::uint32_t ClsContext,
+                         const TGuid& Iid, ComObject* Object);
+std::uint32_t IUnknownRelease(ComObject Object);
+// A BSTR a method handed out; nullptr is allowed.
+void SysFreeString(char16_t* String);
+
+// Windows Security Center (wscapi, bound on first use from the system folder; Windows Vista and
+// later clients). The health call answers SOk only where the Security Center service runs; the
+// product list class exists from Windows 8 on.
+constexpr std::uint32_t WscSecurityProviderAntivirus = 0x4;
+HResult WscGetSecurityProviderHealth(std::uint32_t Providers, std::uint32_t* Health);
+constexpr TGuid ClsidWscProductList{
+    0x17072F7B, 0x9ABE, 0x4A74, {0xA2, 0x61, 0x1E, 0xB7, 0x6B, 0x55, 0x10, 0x7A}};
+constexpr TGuid IidIWscProductList{
+    0x722A338C, 0x6E8E, 0x4E72, {0xAC, 0x27, 0x14, 0x17, 0xFB, 0x0C, 0x81, 0xC2}};
+constexpr TGuid IidIWscProduct{
+    0x8C38232E, 0x3A45, 0x4A27, {0x92, 0xB0, 0x1A, 0x16, 0xA9, 0x75, 0xF6, 0x69}};
+constexpr std::uint32_t WscSecurityProductStateOn = 0;
+constexpr std::uint32_t WscSecurityProductStateOff = 1;
+constexpr std::uint32_t WscSecurityProductStateSnoozed = 2;
+constexpr std::uint32_t WscSecurityProductStateExpired = 3;
+constexpr std::uint32_t WscSecurityProductOutOfDate = 0;
+constexpr std::uint32_t WscSecurityProductUpToDate = 1;
+HResult IWSCProductListInitialize(ComObject List, std::uint32_t Provider);
+HResult IWSCProductListGetCount(ComObject List, std::int32_t* Count);
+HResult IWSCProductListGetItem(ComObject List, std::uint32_t Index, ComObject* Product);
+HResult IWscProductGetProductName(ComObject Product, char16_t** Name);  // a BSTR
+HResult IWscProductGetProductState(ComObject Product, std::uint32_t* State);
+HResult IWscProductGetSignatureStatus(ComObject Product, std::uint32_t* Status);
+
+// WMI, for Windows 7's Security Center. The texts are passed as BSTRs by the forwarder.
+constexpr TGuid ClsidWbemLocator{
+    0x4590F811, 0x1D3A, 0x11D0, {0x89, 0x1F, 0x00, 0xAA, 0x00, 0x4B, 0x2E, 0x24}};
+constexpr TGuid IidIWbemLocator{
+    0xDC12A687, 0x737F, 0x11CF, {0x88, 0x4D, 0x00, 0xAA, 0x00, 0x4B, 0x2E, 0x24}};
+constexpr HResult WbemSFalse = 1;
+constexpr HResult WbemSTimedOut = 0x40004;
+constexpr HResult WbemEInvalidNamespace = static_cast<HResult>(0x8004100E);
+constexpr std::int32_t WbemFlagReturnImmediately = 0x10;
+constexpr std::int32_t WbemFlagForwardOnly = 0x20;
+constexpr std::uint32_t RpcCAuthnWinnt = 10;
+constexpr std::uint32_t RpcCAuthzNone = 0;
+constexpr std::uint32_t RpcCAuthnLevelCall = 3;
+constexpr std::uint32_t RpcCImpLevelImpersonate = 3;
+constexpr std::uint32_t EoacNone = 0;
+constexpr std::uint16_t VtEmpty = 0;
+constexpr std::uint16_t VtNull = 1;
+constexpr std::uint16_t VtBstr = 8;
+// Of a VARIANT only a text matters here: BstrVal is set (for the caller to free) when Vt is
+// VtBstr, else nullptr.
+struct TVariant {
+  std::uint16_t Vt = VtEmpty;
+  char16_t* BstrVal = nullptr;
+};
+// Only a local namespace is asked for: no user, password, locale, authority or context.
+HResult IWbemLocatorConnectServer(ComObject Locator, const char16_t* NetworkResource,
+                                  ComObject* Services);
+HResult CoSetProxyBlanket(ComObject Proxy, std::uint32_t AuthnSvc, std::uint32_t AuthzSvc,
+                          const char16_t* ServerPrincipalName, std::uint32_t AuthnLevel,
+                          std::uint32_t ImpLevel, void* AuthInfo, std::uint32_t Capabilities);
+HResult IWbemServicesExecQuery(ComObject Services, const char16_t* QueryLanguage,
+                               const char16_t* Query, std::int32_t Flags, ComObject* Enumerator);
+// At most one object per call: Timeout in milliseconds, never infinite here.
+HResult IEnumWbemClassObjectNext(ComObject Enumerator, std::int32_t Timeout, ComObject* Object,
+                                 std::uint32_t* Returned);
+HResult IWbemClassObjectGet(ComObject Object, const char16_t* Name, TVariant* Value);
 
 // Errors and their system messages. With FormatMessageAllocateBuffer, Buffer receives the address
 // of a block that the caller releases with LocalFree, as in Win32.

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "probes/antivirus.h"
 #include "probes/device_probes.h"
 #include "probes/edid.h"
 #include "probes/firmware_probes.h"
@@ -53,4 +54,5 @@ struct TProbeExtras {
   std::u16string Arch;
   TMachineIdentity Identity;
   TDeviceExtras Devices;
+  TAntivirusList Antivirus;
 };

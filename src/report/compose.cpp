@@ -18,7 +18,7 @@ void ComposeReport(const TReportFields& F, TStringList& ReportText) {
   ReportText.Add(u"\U0001F3AE *Placa Gr\u00E1fica:* " + F.GraphicsStr);
   ReportText.Add(u"\U0001F4BE *Discos:* " + F.Disks);
   ReportText.Add(u"\u23F3 *Tempo ligado:* " + F.Uptime);
-  ReportText.Add(u"\U0001F6E1\uFE0F *Antiv\u00EDrus:* Windows Defender");
+  ReportText.Add(u"\U0001F6E1\uFE0F *Antiv\u00EDrus:* " + F.AntivirusStr);
   ReportText.Add(u"\U0001F511 *ID do Windows:* " + F.ProductID);
   ReportText.Add(u"\U0001F6DC *Rede:* " + F.NetName + u" (" + F.SpeedStr + u")");
   ReportText.Add(u"\U0001F310 *Modo IP:* " + F.TipoIP);

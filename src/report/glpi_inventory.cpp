@@ -407,6 +407,13 @@ void PutDevices(TJson& Content, const TGlpiInventory& Inv) {
   PutList(Content, "monitors", Inv.Devices.Monitors, MonitorEntry);
 }
 
+TJson AntivirusEntry(const TGlpiAntivirus& Product) {
+  TJson Entry = {{"name", U8(Product.Name)}};
+  if (Product.Enabled) Entry["enabled"] = *Product.Enabled;
+  if (Product.UpToDate) Entry["uptodate"] = *Product.UpToDate;
+  return Entry;
+}
+
 TJson Content(const TGlpiInventory& Inv) {
   TJson Content = TJson::object();
   Content["versionclient"] = U8(Inv.VersionClient);
@@ -435,6 +442,8 @@ TJson Content(const TGlpiInventory& Inv) {
     return SoftwareEntry(Software, Inv.Devices.Machine);
   });
   PutDevices(Content, Inv);
+  // Every product Security Center listed, none included; nothing when it could not be asked.
+  PutList(Content, "antivirus", Inv.Antivirus, AntivirusEntry);
   return Content;
 }
 

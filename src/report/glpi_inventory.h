@@ -85,6 +85,13 @@ struct TGlpiMonitor {
   std::string Base64;
 };
 
+// An antivirus product Security Center knows; Enabled and UpToDate where it says.
+struct TGlpiAntivirus {
+  std::u16string Name;
+  std::optional<bool> Enabled;
+  std::optional<bool> UpToDate;
+};
+
 // What a run found of the machine's devices beyond the report's fields.
 struct TGlpiDevices {
   std::uint16_t Machine = 0;  // what the installation is built for: IMAGE_FILE_MACHINE_*
@@ -175,6 +182,8 @@ struct TGlpiInventory {
 
   TGlpiIdentity Identity;
   TGlpiDevices Devices;
+  // None: Security Center could not be asked, or did not answer, and the section is left out.
+  std::optional<std::vector<TGlpiAntivirus>> Antivirus;
 };
 
 // The document as UTF-8 JSON text without a byte-order mark. Raises EOutOfMemory, or

@@ -1,7 +1,11 @@
 #include "report/glpi_inventory_of.h"
 
+#include <optional>
 #include <string_view>
 #include <utility>
+#include <vector>
+
+#include "platform/platform.h"
 
 namespace {
 
@@ -109,6 +113,18 @@ void AddDevices(TGlpiInventory& Inv, TDeviceExtras& Devices) {
   }
 }
 
+std::optional<std::vector<TGlpiAntivirus>> AntivirusOf(const TAntivirusList& List) {
+  if (List.Answer != TSecurityCenterAnswer::Listed) return std::nullopt;
+  std::vector<TGlpiAntivirus> Products;
+  for (const TAntivirusProduct& P : List.Products) {
+    TGlpiAntivirus Entry{P.Name, std::nullopt, std::nullopt};
+    if (P.State) Entry.Enabled = *P.State == platform::WscSecurityProductStateOn;
+    if (P.Signature) Entry.UpToDate = *P.Signature == platform::WscSecurityProductUpToDate;
+    Products.push_back(std::move(Entry));
+  }
+  return Products;
+}
+
 }  // namespace
 
 TGlpiInventory GlpiInventoryOf(const TReportFields& F, TProbeExtras& X) {
@@ -159,5 +175,6 @@ TGlpiInventory GlpiInventoryOf(const TReportFields& F, TProbeExtras& X) {
     Inv.Devices.Cpu.Cores = Firmware.ProcessorCores;
     if (Firmware.ProcessorThreads != 0) Inv.Devices.Cpu.Threads = Firmware.ProcessorThreads;
   }
+  Inv.Antivirus = AntivirusOf(X.Antivirus);
   return Inv;
 }

@@ -22,4 +22,5 @@ struct TReportFields {
   std::u16string MAC;
   std::u16string TipoIP;
   std::u16string SpeedStr;
+  std::u16string AntivirusStr;  // the antivirus line after its label
 };

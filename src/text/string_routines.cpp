@@ -75,6 +75,14 @@ std::u16string Trim(std::u16string_view S) {
   return std::u16string{S.substr(First, Last - First)};
 }
 
+std::u16string CleanName(std::u16string_view S) {
+  std::u16string Result = Trim(S);
+  for (char16_t& C : Result) {
+    if (C < u' ' || C == u'\x7F') C = u' ';
+  }
+  return Result;
+}
+
 std::u16string StringReplace(std::u16string_view S, std::u16string_view OldPattern,
                              std::u16string_view NewPattern, unsigned Flags) {
   if (S.empty() || OldPattern.empty()) return std::u16string{S};

@@ -16,6 +16,10 @@ std::int32_t StrToIntDef(std::u16string_view S, std::int32_t Default);
 // S without the characters up to U+0020 at either end.
 std::u16string Trim(std::u16string_view S);
 
+// A name another program gave the system, fit for one line of the report: trimmed as Trim does,
+// each control character inside it (a line break, a tab) a space.
+std::u16string CleanName(std::u16string_view S);
+
 constexpr unsigned rfReplaceAll = 1;  // NOLINT(readability-identifier-naming)
 
 // S with OldPattern replaced by NewPattern: every occurrence with rfReplaceAll, else the first.

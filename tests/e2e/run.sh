@@ -1254,6 +1254,55 @@ ip_gateway='192.0.2.91 / Não encontrado'
 mac='02-00-5E-10-00-91'
 check_desktop_result ,
 end_case "network: an adapter whose cable leads to a port that is down shows 'Não conectada'"
+# Security Center: Wine has none, so every case above expects "Não disponível". This one gives the
+# prefix one of the test's own, the stub wscapi.dll in the system folder the exe sees (SysWOW64
+# for the 32-bit exe), its product list class registered in the registry view the exe reads,
+# serving the products INVENTARIO_WSC_PRODUCTS names. The program's own COM calls (ole32 loading
+# the class from its InprocServer32, the vtables, BSTRs) then run against Wine's real COM.
+case_security_center_stub() {
+  local machine_type system_folder view
+  machine_type=$(python3 -c 'import struct,sys; d=open(sys.argv[1],"rb").read(4096); o=struct.unpack_from("<I",d,0x3C)[0]; print(hex(struct.unpack_from("<H",d,o+4)[0]))' "$exe")
+  if [ "$machine_type" = 0x8664 ]; then
+    system_folder=system32 view=/reg:64
+  else
+    system_folder=syswow64 view=/reg:32
+  fi
+  local key='HKLM\Software\Classes\CLSID\{17072F7B-9ABE-4A74-A261-1EB76B55107A}'
+  begin_case windows7
+  cp "$planted/wscapi.dll" "$drive_c/windows/$system_folder/wscapi.dll"
+  { "$WINE" reg add "$key\InprocServer32" /ve /d 'C:\windows\system32\wscapi.dll' /f "$view" &&
+    "$WINE" reg add "$key\InprocServer32" /v ThreadingModel /d Both /f "$view"; } \
+    >>"$wine_log" 2>&1 </dev/null || reasons+=(" could not register the stub's class")
+  export INVENTARIO_WSC_PRODUCTS='Windows Defender|1|1;Antivírus Corporativo|0|0'
+  sed 's/^\(🛡️ \*Antivírus:\* \).*\r$/\1Antivírus Corporativo (ativo, desatualizado) | Windows Defender (desativado, atualizado)\r/' \
+    "$template" >"$work/template-security-center"
+  expected_report=$work/template-security-center
+  run_exe pt_BR.UTF-8 /dev/null
+  check_desktop_result ,
+  reset_prefix
+  exe_args=(/glpi '/pasta:C:\users\root\Desktop')
+  run_exe pt_BR.UTF-8 /dev/null
+  exe_args=()
+  expect_status 0
+  expect_glpi "$desktop/relatorio_$device.json" "$desktop/$report_name" ,
+  python3 - "$desktop/relatorio_$device.json" >"$work/check" 2>&1 <<'PYTHON' ||
+import json
+import sys
+
+found = json.load(open(sys.argv[1], encoding="utf-8"))["content"].get("antivirus")
+want = [{"name": "Antivírus Corporativo", "enabled": True, "uptodate": False},
+        {"name": "Windows Defender", "enabled": False, "uptodate": True}]
+if found != want:
+    sys.exit(f"antivirus is {found}")
+PYTHON
+    { reasons+=(" the inventory's antivirus section is not the stub's products");
+      mapfile -t -O "${#details[@]}" details <"$work/check"; }
+  unset INVENTARIO_WSC_PRODUCTS
+  "$WINE" reg delete "$key" /f "$view" >>"$wine_log" 2>&1 </dev/null
+  rm -f "$drive_c/windows/$system_folder/wscapi.dll"
+  end_case "a Security Center in the prefix: its products on the antivirus line and in the inventory"
+}
+case_security_center_stub
 
 echo "# e2e took $((SECONDS - started))s"
 echo "$passed passed, $failed failed"

@@ -400,6 +400,18 @@ const std::map<std::string, TCallFacts, std::less<>> CallFacts{
     {"RegQueryInfoKeyW", {TKind::Probe, {5, 6}}},
     {"RegEnumKeyExW", {TKind::Probe, {259, 234}}},
     {"RegCloseKey", {TKind::Closing, {6}}},
+    // The antivirus worker and what it asks Security Center: each falls back to "not available".
+    {"CreateThread", {TKind::Probe, {8}}},
+    {"WaitForSingleObject", {TKind::Probe, {6}}},
+    {"WscGetSecurityProviderHealth", {TKind::Probe, {5}}},
+    {"CoInitializeEx", {TKind::Probe, {14}}},
+    {"CoCreateInstance", {TKind::Probe, {5, 1060}}},
+    {"IWSCProductListInitialize", {TKind::Probe, {5}}},
+    {"IWSCProductListGetCount", {TKind::Probe, {5}}},
+    {"IWSCProductListGetItem", {TKind::Probe, {5}}},
+    {"IWscProductGetProductName", {TKind::Probe, {5}}},
+    {"IWscProductGetProductState", {TKind::Probe, {5}}},
+    {"IWscProductGetSignatureStatus", {TKind::Probe, {5}}},
 };
 
 constexpr std::uint32_t BrokenPipe = 109;

@@ -114,6 +114,13 @@ void Laptop(sim::TMachine& M) {
   M.JoinStatus = platform::NetSetupDomainName;
   M.TotalPhys = 33554432ULL << 10;
   M.FirmwareTable = smbios_tables::Laptop();
+  // The ones that are on come first.
+  M.SecurityCenter.Products = {{u"Windows Defender", platform::WscSecurityProductStateOff,
+                                platform::WscSecurityProductUpToDate},
+                               {u"Kaspersky Endpoint Security", platform::WscSecurityProductStateOn,
+                                platform::WscSecurityProductUpToDate},
+                               {u"Avast Free Antivirus", platform::WscSecurityProductStateExpired,
+                                platform::WscSecurityProductOutOfDate}};
 }
 
 void NothingFound(sim::TMachine& M) {
@@ -128,6 +135,7 @@ void NothingFound(sim::TMachine& M) {
   M.FailCall("GetLogicalProcessorInformation", 5);
   M.HasIsWow64Process2 = false;
   M.NativeProcessorArchitecture = platform::ProcessorArchitectureIntel;
+  M.SecurityCenter.Health = platform::SFalse;  // its service is not running
 }
 
 // Names as a damaged or hostile machine hands them over: unpaired surrogates, control
@@ -160,6 +168,9 @@ void HostileNames(sim::TMachine& M) {
   Cv.SetString(u"CurrentVersion", u"6.1");
   Cv.SetString(u"CSDVersion", u"Service Pack 1");
   M.DnsHostName = u"Esta\u00E7\u00E3o\xD800";
+  // Windows 7: names through WMI only.
+  M.SecurityCenter.ProductListRegistered = false;
+  M.SecurityCenter.WmiProducts = {{u" Antiv\u00EDrus\r\nfalso\t", u"\x01"}};
 }
 
 std::string ReadText(const std::string& Path) {

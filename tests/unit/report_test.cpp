@@ -28,6 +28,7 @@ TReportFields FallbackFields() {
   F.MAC = u"N\u00E3o obtido";
   F.TipoIP = u"IP Est\u00E1tico (Fixo)";
   F.SpeedStr = u"N\u00E3o conectada";
+  F.AntivirusStr = u"N\u00E3o dispon\u00EDvel";
   F.PrintersStr = u"Nenhuma impressora encontrada.";
   F.Programs = u"Nenhum programa encontrado.";
   return F;
@@ -66,7 +67,7 @@ TEST_F(ReportTest, FallbackReportIsByteExact) {
                        "🎮 *Placa Gráfica:* Não identificada",
                        "💾 *Discos:* Nenhum disco encontrado.",
                        "⏳ *Tempo ligado:* 0 dias, 0 horas",
-                       "🛡️ *Antivírus:* Windows Defender",
+                       "🛡️ *Antivírus:* Não disponível",
                        "🔑 *ID do Windows:* Não encontrado",
                        "🛜 *Rede:* Desconhecida (Não conectada) (Não conectada)",
                        "🌐 *Modo IP:* IP Estático (Fixo)",

@@ -36,8 +36,9 @@ TEST_F(SavingTest, AFailedFlushCloseOrMoveKeepsTheEarlierFileAndLeavesNoOther) {
   const std::vector<TCase> Cases{
       {"the report's flush fails", [](auto& M) { M.FailCall("FlushFileBuffers", 112, 0, 1); },
        false, false, "EWriteError: Stream write error: \"" + Txt + Full, 0},
-      // A share reports a delayed write that failed only when the file is closed.
-      {"the document's close fails", [](auto& M) { M.FailCall("CloseHandle", 112, 1, 1); }, true,
+      // A share reports a delayed write that failed only when the file is closed. The first close
+      // is the antivirus worker's handle, the second the report's.
+      {"the document's close fails", [](auto& M) { M.FailCall("CloseHandle", 112, 2, 1); }, true,
        false, "EWriteError: Stream write error: \"" + Json + Full, 0},
       {"the report cannot be put in place", [](auto& M) { M.FailCall("MoveFileExW", 3, 0, 1); },
        false, false,

@@ -238,6 +238,8 @@ Bool CloseHandle(Handle Object) {
   TMachine& M = Machine();
   const bool Failed = M.Failing("CloseHandle");
   const auto Found = M.Handles.find(static_cast<std::uintptr_t>(Object));
+  // A thread's handle is gone, failure or not; the thread itself runs on.
+  if (M.Threads.erase(static_cast<std::uintptr_t>(Object)) != 0) return Failed ? 0 : 1;
   if (Failed) {
     // A file's handle is gone even when closing it fails (a delayed write the server refused):
     // the failure is the data's, not the handle's.

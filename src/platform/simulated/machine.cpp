@@ -60,6 +60,8 @@ const std::vector<TLateBoundLibrary>& LateBoundLibraries() {
        {"SetupDiGetClassDevsW", "SetupDiEnumDeviceInfo", "SetupDiGetDeviceInstanceIdW",
         "SetupDiGetDeviceRegistryPropertyW", "SetupDiOpenDevRegKey",
         "SetupDiDestroyDeviceInfoList"}},
+      {"wscapi.dll", {"WscGetSecurityProviderHealth"}},
+      {"ole32.dll", {"CoInitializeEx", "CoCreateInstance", "CoSetProxyBlanket"}},
   };
   return Libraries;
 }

@@ -9,6 +9,7 @@
 #include <array>
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <optional>
 #include <set>
 #include <string>
@@ -134,6 +135,26 @@ struct TLateBoundLibrary {
 };
 const std::vector<TLateBoundLibrary>& LateBoundLibraries();
 
+// One product Windows Security Center knows, with its WSC_SECURITY_PRODUCT_STATE and
+// WSC_SECURITY_SIGNATURE_STATUS.
+struct TSecurityProduct {
+  std::u16string Name;
+  std::uint32_t State = WscSecurityProductStateOn;
+  std::uint32_t Signature = WscSecurityProductUpToDate;
+};
+
+// Windows Security Center as the program asks it. The default is a Windows 10 with its own
+// antivirus on: the health call answers SOk and the product list class is registered. Windows 7
+// has no product list class; its WMI namespace lists WmiProducts (none: the namespace is invalid).
+struct TSecurityCenter {
+  HResult Health = SOk;
+  bool ProductListRegistered = true;
+  std::vector<TSecurityProduct> Products{{u"Windows Defender"}};
+  std::optional<std::vector<std::u16string>> WmiProducts;
+  // The call of this name never returns, as a call into a hung service does not.
+  std::string NeverAnswers;
+};
+
 struct TFault {
   std::uint32_t Error = 0;
   int Skip = 0;    // calls that still succeed before the failures start
@@ -156,7 +177,8 @@ class TMachine {
   [[nodiscard]] int CallCount(std::string_view Call) const;
   [[nodiscard]] const std::map<std::string, int, std::less<>>& CallCounts() const { return Calls; }
   [[nodiscard]] std::size_t OpenHandleCount() const {
-    return Handles.size() + RegHandles.size() + DeviceSets.size();
+    return Handles.size() + RegHandles.size() + DeviceSets.size() + Threads.size() +
+           ComObjects.size();
   }
   [[nodiscard]] std::size_t OutstandingBlocks() const { return Blocks.size(); }
 
@@ -226,6 +248,7 @@ class TMachine {
   std::u16string JoinName = u"WORKGROUP";
   std::uint32_t JoinStatus = NetSetupWorkgroupName;
   int UtcOffsetMinutes = -180;
+  TSecurityCenter SecurityCenter;
 
   // Used by the calls themselves.
   struct TOpenFile {
@@ -242,6 +265,16 @@ class TMachine {
   std::map<std::uintptr_t, std::vector<std::u16string>> DeviceSets;  // instance IDs, in order
   std::uintptr_t NextHandle = 0x100;
   std::set<void*> Blocks;
+  struct TThread;  // a worker's state, shared with the thread that runs it
+  std::map<std::uintptr_t, std::shared_ptr<TThread>> Threads;  // open thread handles
+  struct TComObject {
+    std::string_view Interface;
+    std::size_t Index =
+        0;  // a product's or a class object's place in its list; where an enumerator is
+    bool Initialized = false;
+  };
+  std::map<std::uintptr_t, TComObject> ComObjects;  // interface pointers handed out, not released
+  int ComInitializations = 0;  // CoInitializeEx calls not yet matched by CoUninitialize
 
  private:
   std::map<std::string, TFault, std::less<>> Faults;
