@@ -56,6 +56,12 @@ const std::vector<TLateBoundLibrary>& LateBoundLibraries() {
       {"iphlpapi.dll", {"GetAdaptersInfo"}},
       {"winspool.drv", {"EnumPrintersW", "GetDefaultPrinterW"}},
       {"netapi32.dll", {"NetGetJoinInformation", "NetApiBufferFree"}},
+      {"winhttp.dll",
+       {"WinHttpOpen", "WinHttpConnect", "WinHttpOpenRequest", "WinHttpSetTimeouts",
+        "WinHttpSetOption", "WinHttpSetStatusCallback", "WinHttpSendRequest",
+        "WinHttpReceiveResponse", "WinHttpQueryHeaders", "WinHttpQueryDataAvailable",
+        "WinHttpReadData", "WinHttpQueryAuthSchemes", "WinHttpSetCredentials", "WinHttpCloseHandle",
+        "WinHttpGetIEProxyConfigForCurrentUser", "WinHttpGetProxyForUrl"}},
   };
   return Libraries;
 }
