@@ -428,6 +428,7 @@ std::string GlpiInventoryJson(const TGlpiInventory& Inventory) {
     Document["deviceid"] = DeviceId(Inventory);
     Document["action"] = "inventory";
     Document["itemtype"] = "Computer";
+    if (!Inventory.Tag.empty()) Document["tag"] = U8(Inventory.Tag);
     Document["content"] = Content(Inventory);
     return Document.dump(2, ' ', false, TJson::error_handler_t::replace) + "\n";
   } catch (const std::bad_alloc&) {

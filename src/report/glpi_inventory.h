@@ -124,6 +124,7 @@ struct TGlpiInventory {
   // Local; names the device where the installation's date is unknown.
   platform::TSystemTime RunTime{};
   std::u16string VersionClient;
+  std::u16string Tag;  // GLPI's entity rules sort computers by it; empty: none
 
   std::u16string Name;
   std::optional<std::uint64_t> MemoryBytes;
