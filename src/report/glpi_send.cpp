@@ -588,8 +588,12 @@ TGlpiAnswer ClassifyGlpiAnswer(std::uint32_t Status, std::string_view Body) {
         } else {
           GlpiError = true;
           const auto Text = Document.find("message");
-          if (Text != Document.end() && Text->is_string())
-            Message = OneLine(Text->get_ref<const std::string&>());
+          if (Text != Document.end() && Text->is_string()) {
+            // GLPI's message is the point, whatever its line breaks: it is joined into one line.
+            std::string Joined = Text->get_ref<const std::string&>();
+            std::replace(Joined.begin(), Joined.end(), '\n', ' ');
+            Message = OneLine(Joined);
+          }
         }
       } else if (Response != Document.end() && Response->is_string() &&
                  Response->get_ref<const std::string&>() == "SEND" && Status == 200) {
