@@ -2,11 +2,10 @@
 
 #include <algorithm>
 #include <array>
+#include <map>
 #include <new>
 #include <utility>
 #include <vector>
-
-#include <nlohmann/json.hpp>
 
 #include "platform/platform.h"
 #include "platform/scoped_resource.h"
@@ -214,6 +213,186 @@ std::u16string CallFailure(std::uint32_t Error, std::uint32_t SecureFlags) {
     default: return u"falha de comunicacao" + Code;
   }
 }
+
+// ---- GLPI's answer -----------------------------------------------------------------------------
+
+// The members of a JSON object, as far as the answer matters: each text member's value, other
+// members as present without a text. A small reader of its own: the answer is a few bytes, and
+// GLPI's few keys are all that is looked at.
+using TMembers = std::map<std::string, std::optional<std::string>, std::less<>>;
+
+class TJsonReader {
+ public:
+  explicit TJsonReader(std::string_view Text) : FText(Text) {}
+
+  // The document's top-level object; nothing when the whole text is not one JSON object.
+  std::optional<TMembers> TopLevelObject() {
+    TMembers Members;
+    SkipBlanks();
+    if (!Object(0, &Members)) return std::nullopt;
+    SkipBlanks();
+    if (FAt != FText.size()) return std::nullopt;
+    return Members;
+  }
+
+ private:
+  static constexpr int Deepest = 64;
+
+  void SkipBlanks() {
+    while (FAt < FText.size() &&
+           (FText[FAt] == ' ' || FText[FAt] == '\t' || FText[FAt] == '\n' || FText[FAt] == '\r'))
+      ++FAt;
+  }
+  bool Take(char C) {
+    SkipBlanks();
+    if (FAt >= FText.size() || FText[FAt] != C) return false;
+    ++FAt;
+    return true;
+  }
+  [[nodiscard]] char Next() const { return FAt < FText.size() ? FText[FAt] : '\0'; }
+
+  bool Object(int Depth, TMembers* Members) {
+    if (Depth > Deepest || !Take('{')) return false;
+    if (Take('}')) return true;
+    do {
+      std::string Key;
+      SkipBlanks();
+      if (!String(&Key) || !Take(':')) return false;
+      SkipBlanks();
+      std::optional<std::string> Text;
+      if (Next() == '"') {
+        Text.emplace();
+        if (!String(&*Text)) return false;
+      } else if (!Value(Depth + 1)) {
+        return false;
+      }
+      if (Members != nullptr) Members->insert_or_assign(std::move(Key), std::move(Text));
+    } while (Take(','));
+    return Take('}');
+  }
+
+  bool Array(int Depth) {
+    if (Depth > Deepest || !Take('[')) return false;
+    if (Take(']')) return true;
+    do {
+      if (!Value(Depth + 1)) return false;
+    } while (Take(','));
+    return Take(']');
+  }
+
+  bool Value(int Depth) {
+    SkipBlanks();
+    switch (Next()) {
+      case '{': return Object(Depth, nullptr);
+      case '[': return Array(Depth);
+      case '"': return String(nullptr);
+      case 't': return Word("true");
+      case 'f': return Word("false");
+      case 'n': return Word("null");
+      default: return NumberValue();
+    }
+  }
+
+  bool Word(std::string_view Expected) {
+    if (FText.substr(FAt, Expected.size()) != Expected) return false;
+    FAt += Expected.size();
+    return true;
+  }
+
+  bool Digits() {
+    const std::size_t Start = FAt;
+    while (Next() >= '0' && Next() <= '9') ++FAt;
+    return FAt > Start;
+  }
+
+  bool NumberValue() {
+    if (Next() == '-') ++FAt;
+    if (!Digits()) return false;
+    if (Next() == '.') {
+      ++FAt;
+      if (!Digits()) return false;
+    }
+    if (Next() == 'e' || Next() == 'E') {
+      ++FAt;
+      if (Next() == '+' || Next() == '-') ++FAt;
+      if (!Digits()) return false;
+    }
+    return true;
+  }
+
+  static void PutUtf8(std::uint32_t Code, std::string& Out) {
+    if (Code < 0x80) {
+      Out += static_cast<char>(Code);
+    } else if (Code < 0x800) {
+      Out += static_cast<char>(0xC0 | (Code >> 6));
+      Out += static_cast<char>(0x80 | (Code & 0x3F));
+    } else if (Code < 0x10000) {
+      Out += static_cast<char>(0xE0 | (Code >> 12));
+      Out += static_cast<char>(0x80 | ((Code >> 6) & 0x3F));
+      Out += static_cast<char>(0x80 | (Code & 0x3F));
+    } else {
+      Out += static_cast<char>(0xF0 | (Code >> 18));
+      Out += static_cast<char>(0x80 | ((Code >> 12) & 0x3F));
+      Out += static_cast<char>(0x80 | ((Code >> 6) & 0x3F));
+      Out += static_cast<char>(0x80 | (Code & 0x3F));
+    }
+  }
+
+  std::optional<std::uint32_t> Hex4() {
+    if (FText.size() - FAt < 4) return std::nullopt;
+    std::uint32_t Code = 0;
+    for (int I = 0; I < 4; ++I) {
+      const int Digit = HexDigit(static_cast<char16_t>(static_cast<unsigned char>(FText[FAt++])));
+      if (Digit < 0) return std::nullopt;
+      Code = Code * 16 + static_cast<std::uint32_t>(Digit);
+    }
+    return Code;
+  }
+
+  // A string at the reading position, its escapes decoded into Out (UTF-8) when Out is given.
+  bool String(std::string* Out) {
+    if (Next() != '"') return false;
+    ++FAt;
+    std::string Ignored;
+    std::string& Text = Out != nullptr ? *Out : Ignored;
+    while (FAt < FText.size()) {
+      const char C = FText[FAt++];
+      if (C == '"') return true;
+      if (static_cast<unsigned char>(C) < 0x20) return false;
+      if (C != '\\') {
+        if (Out != nullptr) Text += C;
+        continue;
+      }
+      if (FAt >= FText.size()) return false;
+      const char Escape = FText[FAt++];
+      static constexpr std::string_view Plain = "\"\\/bfnrt";
+      static constexpr std::string_view Meant = "\"\\/\b\f\n\r\t";
+      if (const std::size_t Found = Plain.find(Escape); Found != std::string_view::npos) {
+        if (Out != nullptr) Text += Meant[Found];
+        continue;
+      }
+      if (Escape != 'u') return false;
+      std::optional<std::uint32_t> Code = Hex4();
+      if (!Code) return false;
+      if (*Code >= 0xD800 && *Code < 0xDC00 && FText.substr(FAt, 2) == "\\u") {
+        const std::size_t Back = FAt;
+        FAt += 2;
+        const std::optional<std::uint32_t> Low = Hex4();
+        if (Low && *Low >= 0xDC00 && *Low < 0xE000) {
+          *Code = 0x10000 + ((*Code - 0xD800) << 10) + (*Low - 0xDC00);
+        } else {
+          FAt = Back;
+        }
+      }
+      if (*Code >= 0xD800 && *Code < 0xE000) *Code = 0xFFFD;  // an unpaired half
+      if (Out != nullptr) PutUtf8(*Code, Text);
+    }
+    return false;
+  }
+
+  std::string_view FText;
+  std::size_t FAt = 0;
+};
 
 // ---- WinHTTP ------------------------------------------------------------------------------------
 
@@ -577,32 +756,27 @@ TGlpiAnswer ClassifyGlpiAnswer(std::uint32_t Status, std::string_view Body) {
   const std::u16string Http = u"HTTP " + Number(Status);
   std::u16string Message;  // GLPI's own, when it gave one
   bool GlpiError = false;
-  try {
-    const nlohmann::json Document = nlohmann::json::parse(Body, nullptr, false);
-    if (Document.is_object()) {
-      const auto StatusField = Document.find("status");
-      const auto Response = Document.find("RESPONSE");
-      if (StatusField != Document.end() && StatusField->is_string()) {
-        if (StatusField->get_ref<const std::string&>() != "error") {
-          if (Status == 200) return {true, {}};
-        } else {
-          GlpiError = true;
-          const auto Text = Document.find("message");
-          if (Text != Document.end() && Text->is_string()) {
-            // GLPI's message is the point, whatever its line breaks: it is joined into one line.
-            std::string Joined = Text->get_ref<const std::string&>();
-            std::replace(Joined.begin(), Joined.end(), '\n', ' ');
-            Message = OneLine(Joined);
-          }
+  if (const std::optional<TMembers> Members = TJsonReader(Body).TopLevelObject()) {
+    const auto Text = [&](std::string_view Key) -> const std::string* {
+      const auto Found = Members->find(Key);
+      return Found != Members->end() && Found->second ? &*Found->second : nullptr;
+    };
+    if (const std::string* GlpiStatus = Text("status")) {
+      if (*GlpiStatus != "error") {
+        if (Status == 200) return {true, {}};
+      } else {
+        GlpiError = true;
+        if (const std::string* Said = Text("message")) {
+          // GLPI's message is the point, whatever its line breaks: it is joined into one line.
+          std::string Joined = *Said;
+          std::replace(Joined.begin(), Joined.end(), '\n', ' ');
+          Message = OneLine(Joined);
         }
-      } else if (Response != Document.end() && Response->is_string() &&
-                 Response->get_ref<const std::string&>() == "SEND" && Status == 200) {
-        return {true, {}};
       }
+    } else if (const std::string* Response = Text("RESPONSE");
+               Response != nullptr && *Response == "SEND" && Status == 200) {
+      return {true, {}};
     }
-  } catch (const std::bad_alloc&) {
-    throw;
-  } catch (const nlohmann::json::exception&) {  // NOLINT(bugprone-empty-catch): not GLPI's JSON
   }
   if (GlpiError)
     return {false, u"o GLPI recusou o inventario (" + Http + u")" +
