@@ -534,12 +534,16 @@ struct TExchange {
   std::uint32_t Status = 0;
 };
 
+// Each limit cut to the time left, so that the exchange as a whole ends by the deadline; never 0,
+// which WinHTTP takes as no limit at all.
 void SetTimeouts(platform::Hinternet Request, int Left) {
-  const int Connect = std::min(limits::Connect, Left);
-  const int Send = std::min(limits::Send, Left);
-  const int Answer =
-      std::max(1000, std::min(limits::Answer, Left - limits::Resolve - Connect - Send));
-  platform::WinHttpSetTimeouts(Request, std::min(limits::Resolve, Left), Connect, Send, Answer);
+  constexpr int Shortest = 1000;
+  const auto Cut = [&](int Limit, int Room) { return std::max(Shortest, std::min(Limit, Room)); };
+  const int Resolve = Cut(limits::Resolve, Left);
+  const int Connect = Cut(limits::Connect, Left);
+  const int Send = Cut(limits::Send, Left);
+  platform::WinHttpSetTimeouts(Request, Resolve, Connect, Send,
+                               Cut(limits::Answer, Left - Resolve - Connect - Send));
 }
 
 TExchange Exchange(platform::Hinternet Request, std::string_view Json, TClock& Clock) {
