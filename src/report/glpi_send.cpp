@@ -138,7 +138,7 @@ std::u16string OneLine(std::string_view Bytes) {
     }
     while (!Clean.empty() && Clean.back() == u' ') Clean.pop_back();
     if (!Clean.empty()) {
-      if (Clean.size() > Longest) Clean = Clean.substr(0, Longest) + u"...";
+      if (Clean.size() > Longest) Clean.replace(Longest, Clean.size() - Longest, u"...");
       return Clean;
     }
     Start = End + 1;
@@ -577,7 +577,7 @@ TExchange Exchange(platform::Hinternet Request, std::string_view Json, TClock& C
 
 // The body, up to what any answer of GLPI's needs; nothing when it cannot be read whole.
 std::optional<std::string> ReadBody(platform::Hinternet Request, std::uint32_t& Error) {
-  constexpr std::size_t Most = 64 * 1024;
+  constexpr std::size_t Most = std::size_t{64} * 1024;
   std::string Body;
   std::array<char, 4096> Piece{};
   while (Body.size() < Most) {

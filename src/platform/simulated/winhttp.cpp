@@ -119,7 +119,9 @@ Hinternet WinHttpOpenRequest(Hinternet Connect, const char16_t* Verb, const char
                              const char16_t* Version, const char16_t* Referrer,
                              const char16_t** AcceptTypes, std::uint32_t Flags) {
   if (Machine().Failing("WinHttpOpenRequest")) return NullHinternet;
-  static_cast<void>(Version), static_cast<void>(Referrer), static_cast<void>(AcceptTypes);
+  static_cast<void>(Version);
+  static_cast<void>(Referrer);
+  static_cast<void>(AcceptTypes);
   const TObject* Parent = Find(Connect, TKind::Connection);
   if (Parent == nullptr) return NullHinternet;
   TObject Request;
@@ -177,10 +179,11 @@ Bool WinHttpSetOption(Hinternet Internet, std::uint32_t Option, void* Buffer,
 TWinHttpStatusCallback WinHttpSetStatusCallback(Hinternet Internet, TWinHttpStatusCallback Callback,
                                                 std::uint32_t NotificationFlags,
                                                 std::uintptr_t Reserved) {
-  const auto Invalid = reinterpret_cast<TWinHttpStatusCallback>(
-      ~std::uintptr_t{0});  // NOLINT(performance-no-int-to-ptr)
+  // NOLINTNEXTLINE(performance-no-int-to-ptr)
+  const auto Invalid = reinterpret_cast<TWinHttpStatusCallback>(~std::uintptr_t{0});
   if (Machine().Failing("WinHttpSetStatusCallback")) return Invalid;
-  static_cast<void>(NotificationFlags), static_cast<void>(Reserved);
+  static_cast<void>(NotificationFlags);
+  static_cast<void>(Reserved);
   TObject* Object = Find(Internet);
   if (Object == nullptr) return Invalid;
   return std::exchange(Object->Callback, Callback);
@@ -250,10 +253,13 @@ Bool WinHttpReceiveResponse(Hinternet Request, void* Reserved) {
   return 1;
 }
 
+// Each header is asked for once: Index, which walks repeated headers, is left as it is.
 Bool WinHttpQueryHeaders(Hinternet Request, std::uint32_t InfoLevel, const char16_t* Name,
-                         void* Buffer, std::uint32_t* BufferLength, std::uint32_t* Index) {
+                         void* Buffer, std::uint32_t* BufferLength,
+                         std::uint32_t* Index) {  // NOLINT(readability-non-const-parameter)
   if (Machine().Failing("WinHttpQueryHeaders")) return 0;
-  static_cast<void>(Name), static_cast<void>(Index);
+  static_cast<void>(Name);
+  static_cast<void>(Index);
   const TObject* Object = Find(Request, TKind::Request);
   if (Object == nullptr) return 0;
   if (!Object->Answer) return static_cast<Bool>(Fail(ErrorWinhttpIncorrectHandleState));

@@ -55,8 +55,8 @@ static_assert(ERROR_WINHTTP_SECURE_CHANNEL_ERROR == ErrorWinhttpSecureChannelErr
 namespace {
 
 HINTERNET Native(Hinternet Value) {
-  return reinterpret_cast<HINTERNET>(
-      static_cast<std::uintptr_t>(Value));  // NOLINT(performance-no-int-to-ptr)
+  // NOLINTNEXTLINE(performance-no-int-to-ptr)
+  return reinterpret_cast<HINTERNET>(static_cast<std::uintptr_t>(Value));
 }
 Hinternet Portable(HINTERNET Value) { return Hinternet{reinterpret_cast<std::uintptr_t>(Value)}; }
 
@@ -128,13 +128,12 @@ TWinHttpStatusCallback WinHttpSetStatusCallback(Hinternet Internet, TWinHttpStat
                                                 std::uintptr_t Reserved) {
   INVENTARIO_WINHTTP(WinHttpSetStatusCallback);
   // WINHTTP_INVALID_STATUS_CALLBACK, as the call itself answers a failure.
-  const auto Invalid = reinterpret_cast<TWinHttpStatusCallback>(
-      ~std::uintptr_t{0});  // NOLINT(performance-no-int-to-ptr)
+  // NOLINTNEXTLINE(performance-no-int-to-ptr)
+  const auto Invalid = reinterpret_cast<TWinHttpStatusCallback>(~std::uintptr_t{0});
   if (Proc == nullptr) return Invalid;
   const TWinHttpStatusCallback Previous = ProgramCallback;
-  const WINHTTP_STATUS_CALLBACK Result =
-      Proc(Native(Internet), Callback != nullptr ? NativeCallback : nullptr, NotificationFlags,
-           Reserved);
+  const auto Result = Proc(Native(Internet), Callback != nullptr ? NativeCallback : nullptr,
+                           NotificationFlags, Reserved);
   if (Result == WINHTTP_INVALID_STATUS_CALLBACK) return Invalid;
   ProgramCallback = Callback;
   return Result == NativeCallback ? Previous : nullptr;
