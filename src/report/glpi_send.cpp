@@ -535,22 +535,26 @@ struct TExchange {
 };
 
 // Each limit cut to the time left, so that the exchange as a whole ends by the deadline; never 0,
-// which WinHTTP takes as no limit at all.
-void SetTimeouts(platform::Hinternet Request, int Left) {
+// which WinHTTP takes as no limit at all. False when they could not be set: WinHTTP's own
+// defaults include waiting for ever on a name, so nothing is sent then.
+bool SetTimeouts(platform::Hinternet Request, int Left) {
   constexpr int Shortest = 1000;
   const auto Cut = [&](int Limit, int Room) { return std::max(Shortest, std::min(Limit, Room)); };
   const int Resolve = Cut(limits::Resolve, Left);
   const int Connect = Cut(limits::Connect, Left);
   const int Send = Cut(limits::Send, Left);
-  platform::WinHttpSetTimeouts(Request, Resolve, Connect, Send,
-                               Cut(limits::Answer, Left - Resolve - Connect - Send));
+  return platform::WinHttpSetTimeouts(Request, Resolve, Connect, Send,
+                                      Cut(limits::Answer, Left - Resolve - Connect - Send)) != 0;
 }
 
 TExchange Exchange(platform::Hinternet Request, std::string_view Json, TClock& Clock) {
-  SetTimeouts(Request, Clock.Left());
+  TExchange Result;
+  if (!SetTimeouts(Request, Clock.Left())) {
+    Result.Error = platform::GetLastError();
+    return Result;
+  }
   SecureFailureFlags = 0;
   const auto Size = static_cast<std::uint32_t>(Json.size());
-  TExchange Result;
   if (platform::WinHttpSendRequest(Request, u"Content-Type: application/json\r\n",
                                    ~std::uint32_t{0}, Json.data(), Size, Size, 0) == 0) {
     Result.Error = platform::GetLastError();
