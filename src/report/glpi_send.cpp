@@ -307,7 +307,11 @@ class TJsonReader {
 
   bool NumberValue() {
     if (Next() == '-') ++FAt;
-    if (!Digits()) return false;
+    if (Next() == '0') {
+      ++FAt;  // no leading zeros
+    } else if (!Digits()) {
+      return false;
+    }
     if (Next() == '.') {
       ++FAt;
       if (!Digits()) return false;
@@ -349,6 +353,36 @@ class TJsonReader {
     return Code;
   }
 
+  // The length of the well-formed UTF-8 sequence at the reading position (no overlong form, no
+  // surrogate, nothing beyond U+10FFFF); 0 when there is none.
+  [[nodiscard]] std::size_t Utf8Sequence() const {
+    const auto Byte = [&](std::size_t I) {
+      return FAt + I < FText.size() ? static_cast<unsigned char>(FText[FAt + I]) : 0U;
+    };
+    const unsigned Lead = Byte(0);
+    std::size_t Length = 0;
+    unsigned Low = 0x80;
+    unsigned High = 0xBF;
+    if (Lead >= 0xC2 && Lead <= 0xDF) {
+      Length = 2;
+    } else if (Lead >= 0xE0 && Lead <= 0xEF) {
+      Length = 3;
+      if (Lead == 0xE0) Low = 0xA0;
+      if (Lead == 0xED) High = 0x9F;
+    } else if (Lead >= 0xF0 && Lead <= 0xF4) {
+      Length = 4;
+      if (Lead == 0xF0) Low = 0x90;
+      if (Lead == 0xF4) High = 0x8F;
+    } else {
+      return 0;
+    }
+    if (Byte(1) < Low || Byte(1) > High) return 0;
+    for (std::size_t I = 2; I < Length; ++I) {
+      if (Byte(I) < 0x80 || Byte(I) > 0xBF) return 0;
+    }
+    return Length;
+  }
+
   // A string at the reading position, its escapes decoded into Out (UTF-8) when Out is given.
   bool String(std::string* Out) {
     if (Next() != '"') return false;
@@ -359,6 +393,14 @@ class TJsonReader {
       const char C = FText[FAt++];
       if (C == '"') return true;
       if (static_cast<unsigned char>(C) < 0x20) return false;
+      if (static_cast<unsigned char>(C) >= 0x80) {
+        --FAt;
+        const std::size_t Length = Utf8Sequence();
+        if (Length == 0) return false;  // JSON text is UTF-8
+        if (Out != nullptr) Text.append(FText.substr(FAt, Length));
+        FAt += Length;
+        continue;
+      }
       if (C != '\\') {
         if (Out != nullptr) Text += C;
         continue;
@@ -374,17 +416,16 @@ class TJsonReader {
       if (Escape != 'u') return false;
       std::optional<std::uint32_t> Code = Hex4();
       if (!Code) return false;
-      if (*Code >= 0xD800 && *Code < 0xDC00 && FText.substr(FAt, 2) == "\\u") {
-        const std::size_t Back = FAt;
+      if (*Code >= 0xD800 && *Code < 0xDC00) {
+        // Half of a pair: the other half must follow, as JSON has it.
+        if (FText.substr(FAt, 2) != "\\u") return false;
         FAt += 2;
         const std::optional<std::uint32_t> Low = Hex4();
-        if (Low && *Low >= 0xDC00 && *Low < 0xE000) {
-          *Code = 0x10000 + ((*Code - 0xD800) << 10) + (*Low - 0xDC00);
-        } else {
-          FAt = Back;
-        }
+        if (!Low || *Low < 0xDC00 || *Low >= 0xE000) return false;
+        *Code = 0x10000 + ((*Code - 0xD800) << 10) + (*Low - 0xDC00);
+      } else if (*Code >= 0xDC00 && *Code < 0xE000) {
+        return false;
       }
-      if (*Code >= 0xD800 && *Code < 0xE000) *Code = 0xFFFD;  // an unpaired half
       if (Out != nullptr) PutUtf8(*Code, Text);
     }
     return false;
