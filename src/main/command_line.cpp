@@ -86,6 +86,8 @@ std::vector<std::u16string> SplitCommandLine(std::u16string_view Line,
 
 TCommandLine ParseArguments(const std::vector<std::u16string>& Arguments) {
   constexpr std::u16string_view FolderSwitch = u"pasta:";
+  constexpr std::u16string_view ServerSwitch = u"servidor:";
+  constexpr std::u16string_view TagSwitch = u"etiqueta:";
   TCommandLine Result;
   bool HelpGiven = false;
   for (const std::u16string& Argument : Arguments) {
@@ -102,6 +104,15 @@ TCommandLine ParseArguments(const std::vector<std::u16string>& Arguments) {
                SameName(Name.substr(0, FolderSwitch.size()), FolderSwitch)) {
       Known = !Result.Folder.has_value();
       Result.Folder = std::u16string(Name.substr(FolderSwitch.size()));
+    } else if (Name.size() > ServerSwitch.size() &&
+               SameName(Name.substr(0, ServerSwitch.size()), ServerSwitch)) {
+      Known = !Result.Server.has_value();
+      Result.Server = ParseGlpiServer(Name.substr(ServerSwitch.size()));
+      Known = Known && Result.Server.has_value();
+    } else if (Name.size() > TagSwitch.size() &&
+               SameName(Name.substr(0, TagSwitch.size()), TagSwitch)) {
+      Known = !Result.Tag.has_value() && IsGlpiTag(Name.substr(TagSwitch.size()));
+      Result.Tag = std::u16string(Name.substr(TagSwitch.size()));
     }
     if (!Known) {
       Result.Unknown = Argument;
@@ -125,9 +136,11 @@ std::vector<std::u16string> CommandLineArguments() {
 
 std::vector<std::u16string_view> UsageLines() {
   return {
-      u"Uso: inventario.exe [/glpi] [/pasta:PASTA] [/?]",
+      u"Uso: inventario.exe [/glpi] [/pasta:PASTA] [/servidor:URL] [/etiqueta:TEXTO] [/?]",
       u"  /glpi         salva tambem o inventario GLPI (relatorio_<NOME>.json) junto ao relatorio",
       u"  /pasta:PASTA  salva na PASTA em vez da Area de Trabalho (sem outra pasta se falhar)",
+      u"  /servidor:URL envia o inventario GLPI ao servidor (https://glpi.exemplo.local/)",
+      u"  /etiqueta:TEXTO  etiqueta (tag) do inventario GLPI, para as regras de entidade",
       u"  /?, /ajuda    mostra esta ajuda",
       u"Exemplo: inventario.exe /glpi /pasta:\\\\servidor\\inventarios",
   };

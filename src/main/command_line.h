@@ -6,14 +6,19 @@
 #include <string_view>
 #include <vector>
 
+#include "report/glpi_send.h"
+
 struct TCommandLine {
   bool Glpi = false;                     // /glpi: also save the GLPI inventory beside the report
   std::optional<std::u16string> Folder;  // /pasta:DIR: save into DIR instead of the Desktop
+  std::optional<TGlpiServer> Server;     // /servidor:URL: send the GLPI inventory there
+  std::optional<std::u16string> Tag;     // /etiqueta:TEXTO: the GLPI inventory's tag
   bool Help = false;                     // /? or /ajuda
-  // The first argument that is no switch, or a switch given twice: the run stops at it.
+  // The first argument that is no switch, a switch given twice, or a server address or tag that
+  // cannot be one: the run stops at it.
   std::optional<std::u16string> Unknown;
 
-  [[nodiscard]] bool AnySwitch() const { return Glpi || Folder.has_value(); }
+  [[nodiscard]] bool AnySwitch() const { return Glpi || Folder || Server || Tag; }
 };
 
 // The arguments of a command line, split as the C runtime splits them for argv; the program

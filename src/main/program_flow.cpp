@@ -18,6 +18,7 @@
 #include "probes/probes.h"
 #include "report/glpi_inventory.h"
 #include "report/glpi_inventory_of.h"
+#include "report/glpi_send.h"
 #include "report/report.h"
 #include "text/exceptions.h"
 #include "text/format.h"
@@ -58,18 +59,47 @@ void RunProbes(TReportFields& F, TProbeExtras* X) {
   }
 }
 
+// The GLPI inventory as JSON, made once so that what is saved and what is sent are the same bytes;
+// or the error line that stopped it, as the error display writes it.
+struct TGlpiDocument {
+  std::string Json;
+  std::u16string Failure;
+  std::vector<std::string> Unread;  // the sections that could not be read, left out
+};
+
+TGlpiDocument MakeGlpiDocument(const TReportFields& Fields, TProbeExtras& Extras,
+                               const TCommandLine& Options) {
+  TGlpiDocument Document;
+  try {
+    TGlpiInventory Inventory = GlpiInventoryOf(Fields, Extras);
+    if (Options.Tag) Inventory.Tag = *Options.Tag;
+    Document.Json = GlpiInventoryJson(Inventory);
+    Document.Unread = GlpiUnreadSections(Inventory);
+  } catch (const Exception& Error) {
+    Document.Failure = std::u16string{Error.ClassName()} + u": " + Error.Message;
+  } catch (const std::bad_alloc&) {
+    Document.Failure = u"EOutOfMemory: Out of memory";
+  }
+  return Document;
+}
+
+void ShowFailure(TConsoleOutput& Output, std::u16string_view Heading,
+                 const std::u16string& Reason) {
+  Output.WriteLine(u"");
+  Output.WriteLine(Heading);
+  Output.WriteLine(Reason);
+}
+
 // The inventory file beside the report; false, with the reason on the console, when it is not
 // saved.
-bool SaveGlpi(TConsoleOutput& Output, const TReportFields& Fields, TProbeExtras& Extras,
+bool SaveGlpi(TConsoleOutput& Output, const TReportFields& Fields, const TGlpiDocument& Document,
               const std::u16string& ReportPath) {
   const std::u16string Path =
       ExtractFilePath(ReportPath) + GlpiInventoryFileName(Fields.ComputerName);
-  std::u16string Failure;  // the error line, as the error display writes it
-  std::vector<std::string> Unread;
+  std::u16string Failure = Document.Failure;
+  const std::vector<std::string>& Unread = Document.Unread;
   try {
-    const TGlpiInventory Inventory = GlpiInventoryOf(Fields, Extras);
-    Unread = GlpiUnreadSections(Inventory);
-    SaveGlpiInventory(GlpiInventoryJson(Inventory), Path);
+    if (Failure.empty()) SaveGlpiInventory(Document.Json, Path);
   } catch (const Exception& Error) {
     Failure = std::u16string{Error.ClassName()} + u": " + Error.Message;
   } catch (const std::bad_alloc&) {
@@ -86,18 +116,40 @@ bool SaveGlpi(TConsoleOutput& Output, const TReportFields& Fields, TProbeExtras&
     Output.WriteLine(Line);
     return true;
   }
-  Output.WriteLine(u"");
-  Output.WriteLine(u"Nao foi possivel salvar o inventario GLPI:");
-  Output.WriteLine(Failure);
+  ShowFailure(Output, u"Nao foi possivel salvar o inventario GLPI:", Failure);
   return false;
 }
 
-// True when everything asked for was saved.
+// The inventory posted to GLPI; false, with the reason on the console, when GLPI did not take it.
+// Whatever happens, the files saved before stay.
+bool SendGlpi(TConsoleOutput& Output, const TGlpiDocument& Document, const TGlpiServer& Server) {
+  TGlpiDelivery Delivery;
+  if (Document.Failure.empty()) {
+    try {
+      Delivery = SendGlpiInventory(Document.Json, Server);
+    } catch (const Exception& Error) {
+      Delivery.Reason = std::u16string{Error.ClassName()} + u": " + Error.Message;
+    } catch (const std::bad_alloc&) {
+      Delivery.Reason = u"EOutOfMemory: Out of memory";
+    }
+  } else {
+    Delivery.Reason = Document.Failure;
+  }
+  if (Delivery.Sent) {
+    Output.WriteLine(u"Inventario enviado ao GLPI: " + Server.Shown);
+    return true;
+  }
+  ShowFailure(Output, u"Nao foi possivel enviar o inventario ao GLPI:",
+              Server.Shown + u": " + Delivery.Reason);
+  return false;
+}
+
+// True when everything asked for was saved and sent.
 bool GenerateReport(TConsoleOutput& Output, const TCommandLine& Options) {
   Output.WriteLine(u"Coletando informacoes do sistema...");
   TReportFields Fields;
   std::optional<TProbeExtras> Extras;
-  if (Options.Glpi) Extras.emplace();
+  if (Options.Glpi || Options.Server) Extras.emplace();
   RunProbes(Fields, Extras ? &*Extras : nullptr);
   std::u16string ReportPath;
   {
@@ -106,7 +158,11 @@ bool GenerateReport(TConsoleOutput& Output, const TCommandLine& Options) {
     ReportPath = SaveReport(ReportText, Fields.ComputerName, Options.Folder).FilePath;
     Output.WriteLine(u"Sucesso! Relatorio salvo em: " + ReportPath);
   }
-  return !Extras || SaveGlpi(Output, Fields, *Extras, ReportPath);
+  if (!Extras) return true;
+  const TGlpiDocument Document = MakeGlpiDocument(Fields, *Extras, Options);
+  const bool Saved = !Options.Glpi || SaveGlpi(Output, Fields, Document, ReportPath);
+  const bool Sent = !Options.Server || SendGlpi(Output, Document, *Options.Server);
+  return Saved && Sent;
 }
 
 void ShowError(TConsoleOutput& Output, const Exception& Error) {

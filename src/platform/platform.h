@@ -177,7 +177,7 @@ constexpr std::uint32_t MovefileWriteThrough = 0x8;
 Bool MoveFileExW(const char16_t* ExistingFileName, const char16_t* NewFileName,
                  std::uint32_t Flags);
 
-// Waits Milliseconds; the only wait the program makes is between attempts at a busy file.
+// Waits Milliseconds: between attempts at a busy file, and between attempts to reach a server.
 void Sleep(std::uint32_t Milliseconds);
 
 // Process environment.
@@ -553,6 +553,140 @@ HResult IWbemServicesExecQuery(ComObject Services, const char16_t* QueryLanguage
 HResult IEnumWbemClassObjectNext(ComObject Enumerator, std::int32_t Timeout, ComObject* Object,
                                  std::uint32_t* Returned);
 HResult IWbemClassObjectGet(ComObject Object, const char16_t* Name, TVariant* Value);
+// WinHTTP (winhttp.dll, bound on first use from the system folder), used synchronously. Each call
+// answers as the real one does: a null handle or 0 on failure, the reason through GetLastError
+// (the ErrorWinhttp* codes below, or the loader's code when winhttp.dll cannot be bound).
+enum class Hinternet : std::uintptr_t {};
+constexpr Hinternet NullHinternet{0};
+
+constexpr std::uint32_t WinhttpAccessTypeDefaultProxy = 0;  // the settings of `netsh winhttp`
+constexpr std::uint32_t WinhttpAccessTypeNoProxy = 1;
+constexpr std::uint32_t WinhttpAccessTypeNamedProxy = 3;
+// The proxy Windows is set for, as browsers use it; Windows 8.1 and later (older ones refuse it
+// with ErrorInvalidParameter).
+constexpr std::uint32_t WinhttpAccessTypeAutomaticProxy = 4;
+constexpr std::uint16_t InternetDefaultPort = 0;  // 80 for http, 443 for https
+constexpr std::uint32_t WinhttpFlagSecure = 0x00800000;
+
+constexpr std::uint32_t WinhttpOptionProxy = 38;
+constexpr std::uint32_t WinhttpOptionSecureProtocols = 84;
+constexpr std::uint32_t WinhttpOptionRedirectPolicy = 88;
+constexpr std::uint32_t WinhttpFlagSecureProtocolTls1 = 0x80;
+constexpr std::uint32_t WinhttpFlagSecureProtocolTls11 = 0x200;
+constexpr std::uint32_t WinhttpFlagSecureProtocolTls12 = 0x800;
+constexpr std::uint32_t WinhttpOptionRedirectPolicyNever = 0;
+
+constexpr std::uint32_t WinhttpQueryStatusCode = 19;
+constexpr std::uint32_t WinhttpQueryLocation = 33;
+constexpr std::uint32_t WinhttpQueryFlagNumber = 0x20000000;
+
+constexpr std::uint32_t WinhttpAuthSchemeBasic = 0x1;
+constexpr std::uint32_t WinhttpAuthTargetServer = 0;
+constexpr std::uint32_t WinhttpAuthTargetProxy = 1;
+
+constexpr std::uint32_t WinhttpAutoproxyAutoDetect = 0x1;
+constexpr std::uint32_t WinhttpAutoproxyConfigUrl = 0x2;
+constexpr std::uint32_t WinhttpAutoDetectTypeDhcp = 0x1;
+constexpr std::uint32_t WinhttpAutoDetectTypeDnsA = 0x2;
+
+// Told to the status callback, with a pointer to 32 bits of the flags below, when the secure
+// channel cannot be set up: which checks of the server's certificate failed.
+constexpr std::uint32_t WinhttpCallbackStatusSecureFailure = 0x00010000;
+constexpr std::uint32_t WinhttpCallbackFlagSecureFailure = WinhttpCallbackStatusSecureFailure;
+constexpr std::uint32_t WinhttpCallbackStatusFlagCertRevFailed = 0x1;
+constexpr std::uint32_t WinhttpCallbackStatusFlagInvalidCert = 0x2;
+constexpr std::uint32_t WinhttpCallbackStatusFlagCertRevoked = 0x4;
+constexpr std::uint32_t WinhttpCallbackStatusFlagInvalidCa = 0x8;
+constexpr std::uint32_t WinhttpCallbackStatusFlagCertCnInvalid = 0x10;
+constexpr std::uint32_t WinhttpCallbackStatusFlagCertDateInvalid = 0x20;
+constexpr std::uint32_t WinhttpCallbackStatusFlagSecurityChannelError = 0x80000000;
+
+constexpr std::uint32_t ErrorWinhttpTimeout = 12002;
+constexpr std::uint32_t ErrorWinhttpNameNotResolved = 12007;
+constexpr std::uint32_t ErrorWinhttpCannotConnect = 12029;
+constexpr std::uint32_t ErrorWinhttpConnectionError = 12030;
+constexpr std::uint32_t ErrorWinhttpSecureCertDateInvalid = 12037;
+constexpr std::uint32_t ErrorWinhttpSecureCertCnInvalid = 12038;
+constexpr std::uint32_t ErrorWinhttpClientAuthCertNeeded = 12044;
+constexpr std::uint32_t ErrorWinhttpSecureInvalidCa = 12045;
+constexpr std::uint32_t ErrorWinhttpSecureCertRevFailed = 12057;
+constexpr std::uint32_t ErrorWinhttpInvalidServerResponse = 12152;
+constexpr std::uint32_t ErrorWinhttpSecureChannelError = 12157;
+constexpr std::uint32_t ErrorWinhttpSecureInvalidCert = 12169;
+constexpr std::uint32_t ErrorWinhttpSecureCertRevoked = 12170;
+constexpr std::uint32_t ErrorWinhttpSecureFailure = 12175;
+constexpr std::uint32_t ErrorWinhttpAutoProxyServiceError = 12178;
+constexpr std::uint32_t ErrorWinhttpAutodetectionFailed = 12180;
+
+// The records WinHTTP fills or reads, laid out as the system's (pointers at their own width).
+struct TWinHttpProxyInfo {
+  std::uint32_t AccessType;
+  char16_t* Proxy;
+  char16_t* ProxyBypass;
+};
+struct TWinHttpCurrentUserIeProxyConfig {
+  Bool AutoDetect;
+  char16_t* AutoConfigUrl;  // these three: blocks the caller releases with GlobalFree, or null
+  char16_t* Proxy;
+  char16_t* ProxyBypass;
+};
+struct TWinHttpAutoproxyOptions {
+  std::uint32_t Flags;
+  std::uint32_t AutoDetectFlags;
+  const char16_t* AutoConfigUrl;
+  void* Reserved;
+  std::uint32_t ReservedWord;
+  Bool AutoLogonIfChallenged;
+};
+
+// Called, on the thread that made the call, with the context given to WinHttpSendRequest.
+using TWinHttpStatusCallback = void (*)(Hinternet Internet, std::uintptr_t Context,
+                                        std::uint32_t InternetStatus, void* StatusInformation,
+                                        std::uint32_t StatusInformationLength);
+
+Hinternet WinHttpOpen(const char16_t* Agent, std::uint32_t AccessType, const char16_t* ProxyName,
+                      const char16_t* ProxyBypass, std::uint32_t Flags);
+Hinternet WinHttpConnect(Hinternet Session, const char16_t* ServerName, std::uint16_t ServerPort,
+                         std::uint32_t Reserved);
+Hinternet WinHttpOpenRequest(Hinternet Connect, const char16_t* Verb, const char16_t* ObjectName,
+                             const char16_t* Version, const char16_t* Referrer,
+                             const char16_t** AcceptTypes, std::uint32_t Flags);
+// Milliseconds; 0 waits for ever, so the program never passes it.
+Bool WinHttpSetTimeouts(Hinternet Internet, int ResolveTimeout, int ConnectTimeout, int SendTimeout,
+                        int ReceiveTimeout);
+Bool WinHttpSetOption(Hinternet Internet, std::uint32_t Option, void* Buffer,
+                      std::uint32_t BufferLength);
+TWinHttpStatusCallback WinHttpSetStatusCallback(Hinternet Internet, TWinHttpStatusCallback Callback,
+                                                std::uint32_t NotificationFlags,
+                                                std::uintptr_t Reserved);
+// Connects if need be, then sends the headers (Length -1: NUL-terminated) and the body.
+Bool WinHttpSendRequest(Hinternet Request, const char16_t* Headers, std::uint32_t HeadersLength,
+                        const void* Optional, std::uint32_t OptionalLength,
+                        std::uint32_t TotalLength, std::uintptr_t Context);
+Bool WinHttpReceiveResponse(Hinternet Request, void* Reserved);
+// A header of the answer: as text (BufferLength in bytes; ErrorInsufficientBuffer gives the bytes
+// needed), or with WinhttpQueryFlagNumber as 32 bits. A header the answer lacks fails with
+// ErrorWinhttpHeaderNotFound.
+constexpr std::uint32_t ErrorWinhttpHeaderNotFound = 12150;
+Bool WinHttpQueryHeaders(Hinternet Request, std::uint32_t InfoLevel, const char16_t* Name,
+                         void* Buffer, std::uint32_t* BufferLength, std::uint32_t* Index);
+Bool WinHttpQueryDataAvailable(Hinternet Request, std::uint32_t* NumberOfBytesAvailable);
+Bool WinHttpReadData(Hinternet Request, void* Buffer, std::uint32_t NumberOfBytesToRead,
+                     std::uint32_t* NumberOfBytesRead);
+// After a 401 or 407: the schemes the server (Target) offers.
+Bool WinHttpQueryAuthSchemes(Hinternet Request, std::uint32_t* SupportedSchemes,
+                             std::uint32_t* FirstScheme, std::uint32_t* AuthTarget);
+Bool WinHttpSetCredentials(Hinternet Request, std::uint32_t AuthTargets, std::uint32_t AuthScheme,
+                           const char16_t* UserName, const char16_t* Password, void* Reserved);
+Bool WinHttpCloseHandle(Hinternet Internet);
+// The user's Internet Options proxy settings, for Windows before 8.1.
+Bool WinHttpGetIEProxyConfigForCurrentUser(TWinHttpCurrentUserIeProxyConfig* ProxyConfig);
+// Runs auto-detection or a PAC script for Url; ProxyInfo's texts are released with GlobalFree.
+Bool WinHttpGetProxyForUrl(Hinternet Session, const char16_t* Url,
+                           TWinHttpAutoproxyOptions* AutoProxyOptions,
+                           TWinHttpProxyInfo* ProxyInfo);
+// Releases a block WinHTTP allocated (kernel32, looked up when called: it adds no import).
+void* GlobalFree(void* Memory);
 
 // Errors and their system messages. With FormatMessageAllocateBuffer, Buffer receives the address
 // of a block that the caller releases with LocalFree, as in Win32.

@@ -460,6 +460,7 @@ std::string GlpiInventoryJson(const TGlpiInventory& Inventory) {
     Document["itemtype"] = "Computer";
     // GLPI keeps, of a partial inventory, what the document does not list.
     if (!Inventory.Devices.Monitors) Document["partial"] = true;
+    if (!Inventory.Tag.empty()) Document["tag"] = U8(Inventory.Tag);
     Document["content"] = Content(Inventory);
     return Document.dump(2, ' ', false, TJson::error_handler_t::replace) + "\n";
   } catch (const std::bad_alloc&) {

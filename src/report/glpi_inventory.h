@@ -158,6 +158,7 @@ struct TGlpiInventory {
   platform::TSystemTime RunTime{};
   std::u16string VersionClient;
   std::u16string ProviderVersion;  // the program's version, which GLPI shows as its agent's
+  std::u16string Tag;  // GLPI's entity rules sort computers by it; empty: none
 
   std::u16string Name;
   std::optional<std::uint64_t> MemoryBytes;

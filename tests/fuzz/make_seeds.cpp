@@ -12,6 +12,7 @@
 #include <iostream>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "../unit/smbios_tables.h"
@@ -349,6 +350,26 @@ void SmbiosSeeds() {
   Save("smbios", "placeholders", smbios_tables::Placeholders());
 }
 
+// ---- GLPI's answers ------------------------------------------------------------------------------
+
+void GlpiAnswerSeeds() {
+  const std::vector<std::tuple<const char*, std::uint16_t, std::string>> Answers{
+      {"glpi10-accepted", 200, R"({"RESPONSE":"SEND"})"},
+      {"status-ok", 200, R"({"status":"ok","expiration":24})"},
+      {"refused", 400, R"({"status":"error","message":"JSON does not validate.\n Violations: x"})"},
+      {"escapes", 400, R"({"status":"error","message":"Importa\u00e7\u00e3o \ud83d\ude00"})"},
+      {"disabled", 200, "Inventory is disabled"},
+      {"login-page", 200, "<!DOCTYPE html>\r\n<html><title>GLPI</title></html>"},
+      {"nested", 200, R"({"a":[1,-2.5e3,true,null,{"b":"}"}],"status":"ok"})"},
+  };
+  for (const auto& [Name, Status, Body] : Answers) {
+    fuzz::TSeedWriter Out;
+    Out.Integral<std::uint16_t>(Status);
+    Out.Raw(Body);
+    Save("glpi_answer", Name, Out.Input());
+  }
+}
+
 int main(int Argc, char** Argv) {
   if (Argc != 3) {
     std::cerr << "usage: make_seeds FIXTURES_DIR CORPUS_DIR\n";
@@ -363,6 +384,7 @@ int main(int Argc, char** Argv) {
     TextSeeds(Fixtures);
     SmbiosSeeds();
     EdidSeeds();
+    GlpiAnswerSeeds();
     ReleasePrinter();
   } catch (const std::exception& E) {
     Fail(E.what());

@@ -62,6 +62,12 @@ const std::vector<TLateBoundLibrary>& LateBoundLibraries() {
         "SetupDiDestroyDeviceInfoList"}},
       {"wscapi.dll", {"WscGetSecurityProviderHealth"}},
       {"ole32.dll", {"CoInitializeEx", "CoCreateInstance", "CoSetProxyBlanket"}},
+      {"winhttp.dll",
+       {"WinHttpOpen", "WinHttpConnect", "WinHttpOpenRequest", "WinHttpSetTimeouts",
+        "WinHttpSetOption", "WinHttpSetStatusCallback", "WinHttpSendRequest",
+        "WinHttpReceiveResponse", "WinHttpQueryHeaders", "WinHttpQueryDataAvailable",
+        "WinHttpReadData", "WinHttpQueryAuthSchemes", "WinHttpSetCredentials", "WinHttpCloseHandle",
+        "WinHttpGetIEProxyConfigForCurrentUser", "WinHttpGetProxyForUrl"}},
   };
   return Libraries;
 }

@@ -128,6 +128,53 @@ struct TAdapter {
   std::uint64_t ReceiveLinkSpeed = 0;
 };
 
+// One answer of the simulated web server, for one request sent: either a failure of the send
+// (Error, with SecureFlags for the secure-failure callback when it is ErrorWinhttpSecureFailure),
+// or an answer the receive hands over. Milliseconds is how long the exchange takes on the
+// machine's clock; beyond the receive timeout the receive fails with ErrorWinhttpTimeout instead,
+// beyond the connect timeout a failing connection does.
+struct THttpAnswer {
+  std::uint32_t Error = 0;
+  std::uint32_t SecureFlags = 0;
+  std::uint32_t Status = 200;
+  std::vector<std::pair<std::u16string, std::u16string>> Headers;  // Location, WWW-Authenticate
+  std::string Body;
+  std::uint64_t Milliseconds = 0;
+};
+
+// What the program sent, one record per WinHttpSendRequest.
+struct THttpRequest {
+  std::u16string Agent;
+  std::uint32_t AccessType = 0;
+  std::u16string Server;
+  std::uint16_t Port = 0;
+  bool Secure = false;
+  std::u16string Verb;
+  std::u16string Path;
+  std::u16string Headers;
+  std::string Body;
+  std::u16string User;  // the credentials set for it, if any
+  std::u16string Password;
+  std::u16string Proxy;  // a proxy set on the request
+  std::uint32_t SecureProtocols = 0;
+  std::optional<std::uint32_t> RedirectPolicy;
+  std::array<int, 4> Timeouts{};  // resolve, connect, send, receive, as last set
+};
+
+// The web as the program reaches it through WinHTTP.
+struct THttpServer {
+  std::vector<THttpAnswer> Answers;  // in the order requests are sent; the last one repeats
+  std::vector<THttpRequest> Requests;
+  // Windows 8.1 and later take WinhttpAccessTypeAutomaticProxy; older ones refuse it.
+  bool AutomaticProxy = true;
+  // The user's Internet Options (for older Windows): auto-detect, a PAC script, a fixed proxy.
+  bool IeAutoDetect = false;
+  std::u16string IeAutoConfigUrl;
+  std::u16string IeProxy;
+  std::u16string DiscoveredProxy;  // what auto-detection or the PAC script names; empty: none
+  std::uint64_t DiscoveryMilliseconds = 0;
+};
+
 // A system DLL that the program binds on first use, and the calls it makes into it.
 struct TLateBoundLibrary {
   std::string_view FileName;
@@ -178,7 +225,7 @@ class TMachine {
   [[nodiscard]] const std::map<std::string, int, std::less<>>& CallCounts() const { return Calls; }
   [[nodiscard]] std::size_t OpenHandleCount() const {
     return Handles.size() + RegHandles.size() + DeviceSets.size() + Threads.size() +
-           ComObjects.size();
+           ComObjects.size() + InternetHandles.size();
   }
   [[nodiscard]] std::size_t OutstandingBlocks() const { return Blocks.size(); }
 
@@ -249,6 +296,7 @@ class TMachine {
   std::uint32_t JoinStatus = NetSetupWorkgroupName;
   int UtcOffsetMinutes = -180;
   TSecurityCenter SecurityCenter;
+  THttpServer Http;
 
   // Used by the calls themselves.
   struct TOpenFile {
@@ -275,6 +323,17 @@ class TMachine {
   };
   std::map<std::uintptr_t, TComObject> ComObjects;  // interface pointers handed out, not released
   int ComInitializations = 0;  // CoInitializeEx calls not yet matched by CoUninitialize
+  // WinHTTP's open handles: a session, a connection or a request, with what it was given.
+  struct TInternetObject {
+    enum class TKind { Session, Connection, Request } Kind = TKind::Session;
+    std::uintptr_t Parent = 0;
+    THttpRequest Request;  // what is known of the requests made through it
+    TWinHttpStatusCallback Callback = nullptr;
+    std::optional<THttpAnswer> Pending;  // sent, not received yet
+    std::optional<THttpAnswer> Answer;   // received
+    std::size_t Read = 0;                // of Answer's body
+  };
+  std::map<std::uintptr_t, TInternetObject> InternetHandles;
 
  private:
   std::map<std::string, TFault, std::less<>> Faults;
