@@ -569,6 +569,9 @@ constexpr std::uint16_t InternetDefaultPort = 0;  // 80 for http, 443 for https
 constexpr std::uint32_t WinhttpFlagSecure = 0x00800000;
 
 constexpr std::uint32_t WinhttpOptionProxy = 38;
+// The wait for an answer's headers, in milliseconds. The receive timeout does not bound it
+// everywhere: some WinHTTPs wait for ever for a server that took the request and never answers.
+constexpr std::uint32_t WinhttpOptionReceiveResponseTimeout = 7;
 constexpr std::uint32_t WinhttpOptionSecureProtocols = 84;
 constexpr std::uint32_t WinhttpOptionRedirectPolicy = 88;
 constexpr std::uint32_t WinhttpFlagSecureProtocolTls1 = 0x80;

@@ -576,16 +576,21 @@ struct TExchange {
 };
 
 // Each limit cut to the time left, so that the exchange as a whole ends by the deadline; never 0,
-// which WinHTTP takes as no limit at all. False when they could not be set: WinHTTP's own
-// defaults include waiting for ever on a name, so nothing is sent then.
+// which WinHTTP takes as no limit at all. The wait for the answer's headers is set on its own as
+// well: the receive timeout does not bound it everywhere, and a server that took the inventory
+// and never answers would hold the run for ever. False when they could not be set: WinHTTP's
+// own defaults include waiting for ever on a name, so nothing is sent then.
 bool SetTimeouts(platform::Hinternet Request, int Left) {
   constexpr int Shortest = 1000;
   const auto Cut = [&](int Limit, int Room) { return std::max(Shortest, std::min(Limit, Room)); };
   const int Resolve = Cut(limits::Resolve, Left);
   const int Connect = Cut(limits::Connect, Left);
   const int Send = Cut(limits::Send, Left);
-  return platform::WinHttpSetTimeouts(Request, Resolve, Connect, Send,
-                                      Cut(limits::Answer, Left - Resolve - Connect - Send)) != 0;
+  const int Answer = Cut(limits::Answer, Left - Resolve - Connect - Send);
+  auto Headers = static_cast<std::uint32_t>(Answer);
+  return platform::WinHttpSetTimeouts(Request, Resolve, Connect, Send, Answer) != 0 &&
+         platform::WinHttpSetOption(Request, platform::WinhttpOptionReceiveResponseTimeout,
+                                    &Headers, sizeof Headers) != 0;
 }
 
 TExchange Exchange(platform::Hinternet Request, std::string_view Json, TClock& Clock) {

@@ -13,6 +13,7 @@ the Nth ANSWER (the last one again after that). Each request is kept as FOLDER/r
   moved           301 to an https:// address
   close           reads the request and closes the connection without an answer
   slow            accept, after 3 seconds
+  silent          reads the request and never answers, keeping the connection open
   basic           401 with a Basic challenge unless the request carries ana / s3nh@
 Runs until it is killed.
 """
@@ -72,6 +73,8 @@ def main(folder, answers, tls):
             elif kind == "close":
                 self.close_connection = True
                 self.connection.shutdown(socket.SHUT_RDWR)
+            elif kind == "silent":
+                time.sleep(3600)
             elif kind == "slow":
                 time.sleep(3)
                 self.answer(200, '{"RESPONSE":"SEND"}', [("Content-Type", "application/json")])

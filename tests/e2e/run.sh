@@ -1444,6 +1444,28 @@ for entry in "${glpi_failures[@]}" 'slow|'; do
 done
 stop_glpi_server
 
+# A server that takes the inventory and never answers: GLPI is given two minutes to import it,
+# and then the run ends, saying so, well inside its three minutes; the report stays.
+begin_case windows7 "" loopback
+start_glpi_server silent
+exe_args=("/servidor:http://127.0.0.1:$glpi_port/")
+time_limit=200
+silent_started=$SECONDS
+run_exe pt_BR.UTF-8 /dev/null
+silent_took=$((SECONDS - silent_started))
+time_limit=15
+exe_args=()
+stop_glpi_server
+expect_sent_lines 1 '' 'Nao foi possivel enviar o inventario ao GLPI:' \
+  "http://127.0.0.1:$glpi_port/front/inventory.php: o servidor aceitou a conexao mas nao respondeu a tempo (erro 12002)"
+expect_reports "$desktop/$report_name"
+[ -f "$server_dir/request-1.body" ] || reasons+=(" the inventory never reached the server")
+[ -f "$server_dir/request-2.json" ] && reasons+=(" a request that went out was sent again")
+if [ "$silent_took" -lt 110 ] || [ "$silent_took" -gt 180 ]; then
+  reasons+=(" the run took ${silent_took}s; the answer is waited for about 120s and never past 180s")
+fi
+end_case "/servidor, a server that never answers: the run ends after the answer's limit, exit code 1"
+
 # Basic authentication asked and given; asked and not given. The password is never shown.
 begin_case windows7 "" loopback
 start_glpi_server basic

@@ -131,7 +131,7 @@ struct TAdapter {
 // One answer of the simulated web server, for one request sent: either a failure of the send
 // (Error, with SecureFlags for the secure-failure callback when it is ErrorWinhttpSecureFailure),
 // or an answer the receive hands over. Milliseconds is how long the exchange takes on the
-// machine's clock; beyond the receive timeout the receive fails with ErrorWinhttpTimeout instead,
+// machine's clock; beyond the response timeout the receive fails with ErrorWinhttpTimeout instead,
 // beyond the connect timeout a failing connection does.
 struct THttpAnswer {
   std::uint32_t Error = 0;
@@ -159,6 +159,9 @@ struct THttpRequest {
   std::uint32_t SecureProtocols = 0;
   std::optional<std::uint32_t> RedirectPolicy;
   std::array<int, 4> Timeouts{};  // resolve, connect, send, receive, as last set
+  // The wait for the answer's headers; none until set, as where the receive timeout leaves it
+  // unbounded.
+  std::optional<std::uint32_t> ResponseTimeout;
 };
 
 // The web as the program reaches it through WinHTTP.

@@ -156,7 +156,8 @@ Bool WinHttpSetOption(Hinternet Internet, std::uint32_t Option, void* Buffer,
   if (Object == nullptr) return 0;
   if (Buffer == nullptr) return static_cast<Bool>(Fail(ErrorInvalidParameter));
   std::uint32_t Word = 0;
-  if (Option == WinhttpOptionSecureProtocols || Option == WinhttpOptionRedirectPolicy) {
+  if (Option == WinhttpOptionSecureProtocols || Option == WinhttpOptionRedirectPolicy ||
+      Option == WinhttpOptionReceiveResponseTimeout) {
     if (BufferLength != sizeof Word) return static_cast<Bool>(Fail(ErrorInsufficientBuffer));
     std::memcpy(&Word, Buffer, sizeof Word);
   }
@@ -166,6 +167,8 @@ Bool WinHttpSetOption(Hinternet Internet, std::uint32_t Option, void* Buffer,
     Object->Request.SecureProtocols = Word;
   } else if (Option == WinhttpOptionRedirectPolicy) {
     Object->Request.RedirectPolicy = Word;
+  } else if (Option == WinhttpOptionReceiveResponseTimeout) {
+    Object->Request.ResponseTimeout = Word;
   } else if (Option == WinhttpOptionProxy) {
     if (BufferLength != sizeof(TWinHttpProxyInfo))
       return static_cast<Bool>(Fail(ErrorInsufficientBuffer));
@@ -241,9 +244,11 @@ Bool WinHttpReceiveResponse(Hinternet Request, void* Reserved) {
   if (!Object->Pending) return static_cast<Bool>(Fail(ErrorWinhttpIncorrectHandleState));
   THttpAnswer Answer = std::move(*Object->Pending);
   Object->Pending.reset();
-  const int ReceiveTimeout = Object->Request.Timeouts[3];
-  if (ReceiveTimeout > 0 && Answer.Milliseconds > static_cast<std::uint64_t>(ReceiveTimeout)) {
-    M.Ticks += static_cast<std::uint64_t>(ReceiveTimeout);
+  // Wine bounds the wait for the headers by the response timeout alone, so the simulated one
+  // does too; 0 there would wait for ever as well.
+  const std::optional<std::uint32_t> Limit = Object->Request.ResponseTimeout;
+  if (Limit && *Limit > 0 && Answer.Milliseconds > *Limit) {
+    M.Ticks += *Limit;
     return static_cast<Bool>(Fail(ErrorWinhttpTimeout));
   }
   M.Ticks += Answer.Milliseconds;
