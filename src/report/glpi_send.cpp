@@ -593,24 +593,31 @@ bool SetTimeouts(platform::Hinternet Request, int Left) {
                                     &Headers, sizeof Headers) != 0;
 }
 
+// A failed call's code. Some WinHTTPs hand up the socket's own timeout where WinHTTP's is meant.
+std::uint32_t FailureCode() {
+  constexpr std::uint32_t WsaeTimedOut = 10060;
+  const std::uint32_t Error = platform::GetLastError();
+  return Error == WsaeTimedOut ? platform::ErrorWinhttpTimeout : Error;
+}
+
 TExchange Exchange(platform::Hinternet Request, std::string_view Json, TClock& Clock) {
   TExchange Result;
   if (!SetTimeouts(Request, Clock.Left())) {
-    Result.Error = platform::GetLastError();
+    Result.Error = FailureCode();
     return Result;
   }
   SecureFailureFlags = 0;
   const auto Size = static_cast<std::uint32_t>(Json.size());
   if (platform::WinHttpSendRequest(Request, u"Content-Type: application/json\r\n",
                                    ~std::uint32_t{0}, Json.data(), Size, Size, 0) == 0) {
-    Result.Error = platform::GetLastError();
+    Result.Error = FailureCode();
     Clock.Charge(limits::Resolve + limits::Connect + limits::Send);
     return Result;
   }
   Result.Sent = true;
   Clock.Charge(limits::Answer);
   if (platform::WinHttpReceiveResponse(Request, nullptr) == 0) {
-    Result.Error = platform::GetLastError();
+    Result.Error = FailureCode();
     return Result;
   }
   std::uint32_t Status = 0;
@@ -618,7 +625,7 @@ TExchange Exchange(platform::Hinternet Request, std::string_view Json, TClock& C
   if (platform::WinHttpQueryHeaders(
           Request, platform::WinhttpQueryStatusCode | platform::WinhttpQueryFlagNumber, nullptr,
           &Status, &Length, nullptr) == 0) {
-    Result.Error = platform::GetLastError();
+    Result.Error = FailureCode();
     return Result;
   }
   Result.Status = Status;
@@ -633,14 +640,14 @@ std::optional<std::string> ReadBody(platform::Hinternet Request, std::uint32_t& 
   while (Body.size() < Most) {
     std::uint32_t Available = 0;
     if (platform::WinHttpQueryDataAvailable(Request, &Available) == 0) {
-      Error = platform::GetLastError();
+      Error = FailureCode();
       return std::nullopt;
     }
     if (Available == 0) break;
     std::uint32_t Read = 0;
     const auto Asked = static_cast<std::uint32_t>(std::min<std::size_t>(Piece.size(), Available));
     if (platform::WinHttpReadData(Request, Piece.data(), Asked, &Read) == 0) {
-      Error = platform::GetLastError();
+      Error = FailureCode();
       return std::nullopt;
     }
     if (Read == 0) break;

@@ -265,6 +265,13 @@ TEST_F(GlpiSendTest, RetriesTimeoutsAndAnswersEndWithinTheLimits) {
   EXPECT_EQ(U8(Machine().Http.Requests[0].User), "");
   EXPECT_EQ(U8(Machine().Http.Requests[1].User), "ana");
   EXPECT_EQ(U8(Machine().Http.Requests[1].Password), "senha");
+  // Wine ends the wait for the answer with the socket's own timeout code.
+  sim::ResetMachine();
+  Machine().Http.Answers = {Glpi10Accepts()};
+  Machine().FailCall("WinHttpReceiveResponse", 10060);
+  EXPECT_EQ(U8(SendGlpiInventory("{}", *ParseGlpiServer(u"http://glpi/")).Reason),
+            "o servidor aceitou a conexao mas nao respondeu a tempo (erro 12002)");
+  EXPECT_EQ(Machine().Http.Requests.size(), 1U);
 }
 
 TEST_F(GlpiSendTest, WindowsBefore81UseTheUsersInternetOptions) {
