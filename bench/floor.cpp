@@ -124,22 +124,29 @@ void ReadDevices() {
   });
 }
 
-void ReadUninstall(HKEY Root, const wchar_t* Path) {
+// The names of the key's subkeys, as the program lists them.
+std::vector<std::wstring> SubKeys(HKEY Root, const std::wstring& Path) {
+  std::vector<std::wstring> Names;
   HKEY Key = nullptr;
-  if (RegOpenKeyExW(Root, Path, 0, Read64, &Key) != ERROR_SUCCESS) return;
+  if (RegOpenKeyExW(Root, Path.c_str(), 0, Read64, &Key) != ERROR_SUCCESS) return Names;
   DWORD Count = 0;
   DWORD Longest = 0;
-  RegQueryInfoKeyW(Key, nullptr, nullptr, nullptr, &Count, &Longest, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
-  std::vector<std::wstring> Names;
+  RegQueryInfoKeyW(Key, nullptr, nullptr, nullptr, &Count, &Longest, nullptr, nullptr, nullptr,
+                   nullptr, nullptr, nullptr);
   std::vector<wchar_t> Name(2 * Longest + 1);
   for (DWORD I = 0; I < Count; ++I) {
     auto Length = static_cast<DWORD>(Name.size());
-    if (RegEnumKeyExW(Key, I, Name.data(), &Length, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS) {
+    if (RegEnumKeyExW(Key, I, Name.data(), &Length, nullptr, nullptr, nullptr, nullptr) ==
+        ERROR_SUCCESS) {
       Names.emplace_back(Name.data(), Length);
     }
   }
   RegCloseKey(Key);
-  for (const std::wstring& Subkey : Names) {
+  return Names;
+}
+
+void ReadUninstall(HKEY Root, const wchar_t* Path) {
+  for (const std::wstring& Subkey : SubKeys(Root, Path)) {
     const std::wstring Full = std::wstring(Path) + L"\\" + Subkey;
     // An entry: its name, the kind of its system-component mark, its parent key.
     HKEY Entry = nullptr;
@@ -200,7 +207,7 @@ void GlpiCalls() {
   const std::wstring Network =
       L"SYSTEM\\CurrentControlSet\\Control\\Class\\{4d36e972-e325-11ce-bfc1-08002be10318}";
   for (const std::wstring& Adapter : SubKeys(Hklm, Network)) {
-    ReadKey(Hklm, Below(Network, Adapter).c_str(),
+    ReadKey(Hklm, (Network + L"\\" + Adapter).c_str(),
             {L"NetCfgInstanceId", L"Characteristics", L"MatchingDeviceId"});
   }
 }
