@@ -54,10 +54,13 @@ TEST(NetworkClass, PciHardwareIdsGiveTheirPartsInLowerCase) {
 }
 
 // The driver key of a PCI Ethernet card, the table's adapter's.
-void Physical(sim::TRegKey& Key) {
+sim::TRegKey& PutDriverKey() {
+  sim::TRegKey& Key =
+      sim::Machine().Registry.Key(platform::HkeyLocalMachine, ClassKey).Create(u"0001");
   Key.SetString(u"NetCfgInstanceId", u"{AAAA0000-0000-4000-8000-000000000001}");
   Key.SetString(u"MatchingDeviceId", u"pci\\ven_8086&dev_15bc&subsys_08b91028&rev_10");
   Key.SetDword(u"Characteristics", 0x84);
+  return Key;
 }
 
 // The table's one adapter, of Type, with the driver key's instance ID.
@@ -68,56 +71,45 @@ void PutAdapter(std::uint32_t Type) {
   sim::Machine().Adapters = {A};
 }
 
-// Each case: the class's driver keys as the registry holds them and one adapter of the table.
+// Each case: the table's one adapter, of a type, and its driver key in the class: a PCI Ethernet
+// card's, as Arrange changes it, or none.
 TEST_F(NetworkClassTest, DriverKeysMarkVirtualAdaptersAndNamePciDevices) {
   struct TCase {
     const char* Name;
-    void (*Arrange)(sim::TRegKey& Class);
+    void (*Arrange)(sim::TRegKey& Key);  // nullptr: the adapter has no driver key
     std::uint32_t Type;
     const char* Expected;  // "virtual" or "physical", then the PCI parts
   };
   const std::vector<TCase> Cases{
-      {"a physical PCI card", [](sim::TRegKey& C) { Physical(C.Create(u"0001")); }, 6,
-       "physical 8086/15bc/1028:08b9/10"},
+      {"a physical PCI card", [](sim::TRegKey&) {}, 6, "physical 8086/15bc/1028:08b9/10"},
       {"the instance ID matched in any letter case",
-       [](sim::TRegKey& C) {
-         Physical(C.Create(u"0001"));
-         C.Create(u"0001").SetString(u"NetCfgInstanceId",
-                                     u"{aaaa0000-0000-4000-8000-000000000001}");
+       [](sim::TRegKey& K) {
+         K.SetString(u"NetCfgInstanceId", u"{aaaa0000-0000-4000-8000-000000000001}");
        },
        6, "physical 8086/15bc/1028:08b9/10"},
       {"a software adapter: no NCF_PHYSICAL",
-       [](sim::TRegKey& C) {
-         Physical(C.Create(u"0001"));
-         C.Create(u"0001").SetDword(u"Characteristics", 0x1);
-         C.Create(u"0001").SetString(u"MatchingDeviceId", u"root\\tap0901");
+       [](sim::TRegKey& K) {
+         K.SetDword(u"Characteristics", 0x1);
+         K.SetString(u"MatchingDeviceId", u"root\\tap0901");
        },
        23, "virtual none"},
       {"characteristics of another type say nothing",
-       [](sim::TRegKey& C) {
-         Physical(C.Create(u"0001"));
-         C.Create(u"0001").SetString(u"Characteristics", u"1");
-       },
-       6, "physical 8086/15bc/1028:08b9/10"},
+       [](sim::TRegKey& K) { K.SetString(u"Characteristics", u"1"); }, 6,
+       "physical 8086/15bc/1028:08b9/10"},
       {"an instance ID of another type matches nothing",
-       [](sim::TRegKey& C) {
-         Physical(C.Create(u"0001"));
-         C.Create(u"0001").SetDword(u"NetCfgInstanceId", 1);
-         C.Create(u"0001").SetDword(u"Characteristics", 0x1);
+       [](sim::TRegKey& K) {
+         K.SetDword(u"NetCfgInstanceId", 1);
+         K.SetDword(u"Characteristics", 0x1);
        },
        6, "physical none"},
-      {"a key that refuses a user is passed by",
-       [](sim::TRegKey& C) {
-         Physical(C.Create(u"0000"));
-         C.Create(u"0000").GrantedAccess = 0;
-       },
-       6, "physical none"},
-      {"no driver key: a tunnel is virtual by its type", [](sim::TRegKey&) {}, 131, "virtual none"},
-      {"no driver key, an Ethernet adapter", [](sim::TRegKey&) {}, 6, "physical none"},
+      {"a key that refuses a user is passed by", [](sim::TRegKey& K) { K.GrantedAccess = 0; }, 6,
+       "physical none"},
+      {"no driver key: a tunnel is virtual by its type", nullptr, 131, "virtual none"},
+      {"no driver key, an Ethernet adapter", nullptr, 6, "physical none"},
   };
   for (const TCase& C : Cases) {
     SetUp();
-    C.Arrange(Machine().Registry.Key(platform::HkeyLocalMachine, ClassKey));
+    if (C.Arrange != nullptr) C.Arrange(PutDriverKey());
     PutAdapter(C.Type);
     const auto Adapters = ListedAdapters();
     ASSERT_TRUE(Adapters && Adapters->size() == 1) << C.Name;
@@ -131,7 +123,7 @@ TEST_F(NetworkClassTest, AClassThatCannotBeReadLeavesTheAdaptersAsTheTableHasThe
   for (const char* Call :
        {"RegOpenKeyExW", "RegQueryInfoKeyW", "RegEnumKeyExW", "RegQueryValueExW"}) {
     SetUp();
-    Physical(Machine().Registry.Key(platform::HkeyLocalMachine, ClassKey).Create(u"0001"));
+    PutDriverKey();
     PutAdapter(6);
     Machine().FailCall(Call, platform::ErrorAccessDenied);
     const auto Adapters = ListedAdapters();
