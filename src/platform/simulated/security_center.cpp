@@ -79,14 +79,6 @@ TMachine::TComObject* Find(ComObject Object, std::string_view Interface) {
   return &Found->second;
 }
 
-char16_t* NewBstr(std::u16string_view Text) {
-  auto* Block = new char16_t[Text.size() + 1];
-  std::copy(Text.begin(), Text.end(), Block);
-  Block[Text.size()] = u'\0';
-  Machine().Blocks.insert(Block);
-  return Block;
-}
-
 }  // namespace
 
 Handle CreateThread(void* /*ThreadAttributes*/, std::size_t /*StackSize*/,
@@ -165,9 +157,7 @@ std::uint32_t IUnknownRelease(ComObject Object) {
   return 0;
 }
 
-void SysFreeString(char16_t* String) {
-  if (String != nullptr && Machine().Blocks.erase(String) != 0) delete[] String;
-}
+void SysFreeString(char16_t* String) { Machine().FreeBlock(String); }
 
 HResult WscGetSecurityProviderHealth(std::uint32_t /*Providers*/, std::uint32_t* Health) {
   HResult Result = SOk;
@@ -225,7 +215,7 @@ HResult IWscProductGetProductName(ComObject Item, char16_t** Name) {
   if (Failing("IWscProductGetProductName", Result)) return Result;
   const simulated::TSecurityProduct* P = ProductOf(Item);
   if (P == nullptr) return EInvalidArg;
-  *Name = NewBstr(P->Name);
+  *Name = Machine().NewBlock(P->Name);
   return SOk;
 }
 
@@ -307,7 +297,7 @@ HResult IWbemClassObjectGet(ComObject Object, const char16_t* Name, TVariant* Va
   if (This == nullptr || Name == nullptr) return EInvalidArg;
   if (std::u16string_view(Name) != u"displayName") return WbemENotFound;
   Value->Vt = VtBstr;
-  Value->BstrVal = NewBstr(Machine().SecurityCenter.WmiProducts->at(This->Index));
+  Value->BstrVal = Machine().NewBlock(Machine().SecurityCenter.WmiProducts->at(This->Index));
   return SOk;
 }
 
