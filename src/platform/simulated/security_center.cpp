@@ -199,12 +199,17 @@ HResult IWSCProductListGetItem(ComObject List, std::uint32_t Index, ComObject* I
 
 namespace {
 
-// The product behind an IWscProduct pointer; nullptr when there is none.
-const simulated::TSecurityProduct* ProductOf(ComObject Object) {
-  const TMachine::TComObject* This = Find(Object, Product);
-  if (This == nullptr) return nullptr;
+// The product an IWscProduct method is asked about; nullptr, with the method's result set, when
+// the call fails or the pointer is no product's.
+const simulated::TSecurityProduct* AskedProduct(std::string_view Call, ComObject Item,
+                                                HResult& Result) {
+  Result = SOk;
+  if (Failing(Call, Result)) return nullptr;
+  const TMachine::TComObject* This = Find(Item, Product);
   const auto& Products = Machine().SecurityCenter.Products;
-  return This->Index < Products.size() ? &Products[This->Index] : nullptr;
+  if (This != nullptr && This->Index < Products.size()) return &Products[This->Index];
+  Result = EInvalidArg;
+  return nullptr;
 }
 
 }  // namespace
@@ -212,29 +217,22 @@ const simulated::TSecurityProduct* ProductOf(ComObject Object) {
 HResult IWscProductGetProductName(ComObject Item, char16_t** Name) {
   *Name = nullptr;
   HResult Result = SOk;
-  if (Failing("IWscProductGetProductName", Result)) return Result;
-  const simulated::TSecurityProduct* P = ProductOf(Item);
-  if (P == nullptr) return EInvalidArg;
-  *Name = Machine().NewBlock(P->Name);
-  return SOk;
+  if (const auto* P = AskedProduct("IWscProductGetProductName", Item, Result))
+    *Name = Machine().NewBlock(P->Name);
+  return Result;
 }
 
 HResult IWscProductGetProductState(ComObject Item, std::uint32_t* State) {
   HResult Result = SOk;
-  if (Failing("IWscProductGetProductState", Result)) return Result;
-  const simulated::TSecurityProduct* P = ProductOf(Item);
-  if (P == nullptr) return EInvalidArg;
-  *State = P->State;
-  return SOk;
+  if (const auto* P = AskedProduct("IWscProductGetProductState", Item, Result)) *State = P->State;
+  return Result;
 }
 
 HResult IWscProductGetSignatureStatus(ComObject Item, std::uint32_t* Status) {
   HResult Result = SOk;
-  if (Failing("IWscProductGetSignatureStatus", Result)) return Result;
-  const simulated::TSecurityProduct* P = ProductOf(Item);
-  if (P == nullptr) return EInvalidArg;
-  *Status = P->Signature;
-  return SOk;
+  if (const auto* P = AskedProduct("IWscProductGetSignatureStatus", Item, Result))
+    *Status = P->Signature;
+  return Result;
 }
 
 HResult IWbemLocatorConnectServer(ComObject Object, const char16_t* NetworkResource,
