@@ -48,15 +48,12 @@ TEST_F(DisplayProbesTest, TheGraphicsLineNamesTheAdaptersAttachedNow) {
   };
   const std::vector<TCase> Cases{
       {"none", {}, u"N\u00E3o identificada"},
-      {"two, in the system's order",
-       {{u"PCI\\VEN_10DE&DEV_1D01\\4&1", u"NVIDIA GeForce GT 1030", u""},
-        {u"PCI\\VEN_8086&DEV_3E92\\3&2", u"Intel(R) UHD Graphics 630", u""}},
-       u"NVIDIA GeForce GT 1030 | Intel(R) UHD Graphics 630"},
       {"software devices left out, the basic adapter kept",
        {{u"SWD\\REMOTEDISPLAYENUM\\RDPIDD", u"", u"Microsoft Remote Display Adapter"},
         {u"swd\\IDD\\1", u"Virtual Display", u""},
         {u"PCI\\VEN_1234&DEV_1111\\3&3", u"", u"Microsoft Basic Display Adapter"}},
        u"Microsoft Basic Display Adapter"},
+      // Two adapters, in the system's order, named by the texts they have.
       {"indirect names, control characters",
        {{u"PCI\\VEN_8086&DEV_3E92\\3&2", u"", u"@oem23.inf,%iCFL;x%;Intel(R) UHD\r\nGraphics\t630"},
         {u"PCI\\VEN_10DE&DEV_1D01\\4&1", u"@oem41.inf,%nv%;  NVIDIA GT 1030 ", u""}},
