@@ -102,7 +102,7 @@ using ScopedComObject = TScopedResource<TComObjectTraits>;
 struct TBstrTraits {
   using TValue = char16_t*;
   static TValue Invalid() { return nullptr; }
-  static bool IsValid(TValue Value) { return Value != nullptr; }
+  static bool IsValid(const char16_t* Value) { return Value != nullptr; }
   static void Close(TValue Value) { SysFreeString(Value); }
 };
 

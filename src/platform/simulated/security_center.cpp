@@ -214,23 +214,24 @@ const simulated::TSecurityProduct* AskedProduct(std::string_view Call, ComObject
 
 }  // namespace
 
-HResult IWscProductGetProductName(ComObject Item, char16_t** Name) {
+HResult IWscProductGetProductName(ComObject Product, char16_t** Name) {
   *Name = nullptr;
   HResult Result = SOk;
-  if (const auto* P = AskedProduct("IWscProductGetProductName", Item, Result))
+  if (const auto* P = AskedProduct("IWscProductGetProductName", Product, Result))
     *Name = Machine().NewBlock(P->Name);
   return Result;
 }
 
-HResult IWscProductGetProductState(ComObject Item, std::uint32_t* State) {
+HResult IWscProductGetProductState(ComObject Product, std::uint32_t* State) {
   HResult Result = SOk;
-  if (const auto* P = AskedProduct("IWscProductGetProductState", Item, Result)) *State = P->State;
+  if (const auto* P = AskedProduct("IWscProductGetProductState", Product, Result))
+    *State = P->State;
   return Result;
 }
 
-HResult IWscProductGetSignatureStatus(ComObject Item, std::uint32_t* Status) {
+HResult IWscProductGetSignatureStatus(ComObject Product, std::uint32_t* Status) {
   HResult Result = SOk;
-  if (const auto* P = AskedProduct("IWscProductGetSignatureStatus", Item, Result))
+  if (const auto* P = AskedProduct("IWscProductGetSignatureStatus", Product, Result))
     *Status = P->Signature;
   return Result;
 }
