@@ -27,6 +27,11 @@ class TScopedResource {
   [[nodiscard]] bool IsValid() const { return TTraits::IsValid(FValue); }
 
   TValue Release() { return std::exchange(FValue, TTraits::Invalid()); }
+  // For a call that hands a resource out through a pointer: the one held is released first.
+  TValue* Put() {
+    Reset();
+    return &FValue;
+  }
   void Reset(TValue Value = TTraits::Invalid()) {
     const TValue Old = std::exchange(FValue, Value);
     if (TTraits::IsValid(Old)) TTraits::Close(Old);
@@ -82,5 +87,25 @@ struct TDevinfoTraits {
 };
 
 using ScopedDevinfo = TScopedResource<TDevinfoTraits>;
+
+// An interface pointer a COM call handed out.
+struct TComObjectTraits {
+  using TValue = ComObject;
+  static TValue Invalid() { return NullComObject; }
+  static bool IsValid(TValue Value) { return Value != NullComObject; }
+  static void Close(TValue Value) { IUnknownRelease(Value); }
+};
+
+using ScopedComObject = TScopedResource<TComObjectTraits>;
+
+// A BSTR a COM method handed out.
+struct TBstrTraits {
+  using TValue = char16_t*;
+  static TValue Invalid() { return nullptr; }
+  static bool IsValid(const char16_t* Value) { return Value != nullptr; }
+  static void Close(TValue Value) { SysFreeString(Value); }
+};
+
+using ScopedBstr = TScopedResource<TBstrTraits>;
 
 }  // namespace platform

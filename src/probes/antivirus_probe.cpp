@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "platform/platform.h"
+#include "platform/scoped_resource.h"
 #include "probes/antivirus.h"
 #include "text/string_routines.h"
 
@@ -12,33 +13,13 @@ namespace {
 using platform::ComObject;
 using platform::HResult;
 
-// An interface pointer, released when it goes.
-class TComPointer {
- public:
-  TComPointer() = default;
-  ~TComPointer() { platform::IUnknownRelease(FObject); }
-  TComPointer(const TComPointer&) = delete;
-  TComPointer& operator=(const TComPointer&) = delete;
-  ComObject* Put() { return &FObject; }
-  [[nodiscard]] ComObject Get() const { return FObject; }
+using platform::ScopedBstr;
+using platform::ScopedComObject;
 
- private:
-  ComObject FObject = platform::NullComObject;
-};
-
-// A BSTR a method handed out, freed when it goes.
-class TBstr {
- public:
-  TBstr() = default;
-  ~TBstr() { platform::SysFreeString(FText); }
-  TBstr(const TBstr&) = delete;
-  TBstr& operator=(const TBstr&) = delete;
-  char16_t** Put() { return &FText; }
-  [[nodiscard]] std::u16string Text() const { return FText != nullptr ? CleanName(FText) : u""; }
-
- private:
-  char16_t* FText = nullptr;
-};
+// The name a method handed out, fit for the report's line.
+std::u16string NameIn(const ScopedBstr& Name) {
+  return Name.IsValid() ? CleanName(Name.Get()) : u"";
+}
 
 constexpr std::int32_t WmiItemTimeout = 1000;  // milliseconds for each object WMI hands over
 
@@ -51,9 +32,9 @@ TAntivirusList Answered(std::vector<TAntivirusProduct> Products) {
 void AddProduct(ComObject Item, std::vector<TAntivirusProduct>& Products) {
   TAntivirusProduct Product;
   {
-    TBstr Name;
+    ScopedBstr Name;
     if (platform::IWscProductGetProductName(Item, Name.Put()) != platform::SOk) return;
-    Product.Name = Name.Text();
+    Product.Name = NameIn(Name);
   }
   if (Product.Name.empty()) return;
   std::uint32_t Value = 0;
@@ -77,7 +58,7 @@ TAntivirusList FromProductList(ComObject List) {
   if (platform::IWSCProductListGetCount(List, &Count) != platform::SOk || Count < 0) return {};
   std::vector<TAntivirusProduct> Products;
   for (std::int32_t Index = 0; Index < Count; ++Index) {
-    TComPointer Item;
+    ScopedComObject Item;
     if (platform::IWSCProductListGetItem(List, static_cast<std::uint32_t>(Index), Item.Put()) ==
         platform::SOk) {
       AddProduct(Item.Get(), Products);
@@ -88,13 +69,13 @@ TAntivirusList FromProductList(ComObject List) {
 
 // Windows 7 lists the names only, through WMI; its productState is not documented.
 TAntivirusList FromWmi() {
-  TComPointer Locator;
+  ScopedComObject Locator;
   if (platform::CoCreateInstance(platform::ClsidWbemLocator, platform::NullComObject,
                                  platform::ClsctxInprocServer, platform::IidIWbemLocator,
                                  Locator.Put()) != platform::SOk) {
     return {};
   }
-  TComPointer Services;
+  ScopedComObject Services;
   if (platform::IWbemLocatorConnectServer(Locator.Get(), u"ROOT\\SecurityCenter2",
                                           Services.Put()) != platform::SOk ||
       platform::CoSetProxyBlanket(Services.Get(), platform::RpcCAuthnWinnt, platform::RpcCAuthzNone,
@@ -103,7 +84,7 @@ TAntivirusList FromWmi() {
                                   platform::EoacNone) < 0) {
     return {};
   }
-  TComPointer Results;
+  ScopedComObject Results;
   if (platform::IWbemServicesExecQuery(
           Services.Get(), u"WQL", u"SELECT displayName FROM AntiVirusProduct",
           platform::WbemFlagForwardOnly | platform::WbemFlagReturnImmediately,
@@ -112,7 +93,7 @@ TAntivirusList FromWmi() {
   }
   std::vector<TAntivirusProduct> Products;
   for (;;) {
-    TComPointer Object;
+    ScopedComObject Object;
     std::uint32_t Returned = 0;
     const HResult Code =
         platform::IEnumWbemClassObjectNext(Results.Get(), WmiItemTimeout, Object.Put(), &Returned);
@@ -125,15 +106,14 @@ TAntivirusList FromWmi() {
     platform::TVariant Value;
     if (platform::IWbemClassObjectGet(Object.Get(), u"displayName", &Value) != platform::SOk)
       continue;
-    TBstr Name;
-    *Name.Put() = Value.BstrVal;
-    if (std::u16string Text = Name.Text(); !Text.empty())
+    const ScopedBstr Name(Value.BstrVal);
+    if (std::u16string Text = NameIn(Name); !Text.empty())
       Products.push_back({std::move(Text), {}, {}});
   }
 }
 
 TAntivirusList AskSecurityCenter() {
-  TComPointer List;
+  ScopedComObject List;
   const HResult Created = platform::CoCreateInstance(
       platform::ClsidWscProductList, platform::NullComObject, platform::ClsctxInprocServer,
       platform::IidIWscProductList, List.Put());

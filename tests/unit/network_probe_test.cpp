@@ -30,6 +30,13 @@ TDetails Details() {
   return D;
 }
 
+// The inventory's adapters, nothing when the table could not be read, and the report's fields.
+std::optional<std::vector<TAdapterDetails>> ListedAdapters(TDetails& D) {
+  std::optional<std::vector<TAdapterDetails>> Adapters;
+  GetNetworkDetails(D.NetName, D.IPLocal, D.Gateway, D.MAC, D.TipoIP, D.SpeedStr, &Adapters);
+  return Adapters;
+}
+
 const TDetails Fallbacks{u"Desconhecida (N\u00E3o conectada)",
                          u"N\u00E3o obtido",
                          u"N\u00E3o obtido",
@@ -138,9 +145,6 @@ TEST_F(NetworkProbeTest, TheFirstUsableAdapterWithAGatewayIsReported) {
       {"a gateway on an adapter without a usable address does not count",
        {Adapter("Down", "0.0.0.0", "10.9.9.1"), Adapter("Up", "10.1.2.3", "")},
        {u"Up", u"10.1.2.3", u"N\u00E3o encontrado", Mac6, Dhcp, Active}},
-      {"APIPA alone",
-       {Adapter("Ethernet", "169.254.10.20", "")},
-       {u"Ethernet", u"169.254.10.20", u"N\u00E3o encontrado", Mac6, Dhcp, Active}},
   };
   for (const TCase& C : Cases) {
     Machine().Adapters = C.Adapters;
@@ -149,8 +153,8 @@ TEST_F(NetworkProbeTest, TheFirstUsableAdapterWithAGatewayIsReported) {
 }
 
 // A VPN adapter coming up between the size query and the fetch: the fetch is asked again with
-// the size it gave, five fetches in all; a table that could not be read is no list, while a
-// machine without adapters has an empty one.
+// the size it gave, five fetches in all; a table that could not be read is no list. (A machine
+// without adapters has an empty one, as the nothing-found golden shows.)
 TEST_F(NetworkProbeTest, ATableThatGrowsBetweenTheCallsIsFetchedAgain) {
   for (const std::size_t Growths : {0U, 1U, 3U, 6U}) {
     platform::simulated::ResetMachine();
@@ -158,24 +162,13 @@ TEST_F(NetworkProbeTest, ATableThatGrowsBetweenTheCallsIsFetchedAgain) {
     for (std::size_t I = 0; I < Growths; ++I)
       Machine().ArrivingAdapters.push_back(Adapter("VPN", "172.16.0.5", ""));
     TDetails D;
-    std::optional<std::vector<TAdapterDetails>> Adapters;
-    GetNetworkDetails(D.NetName, D.IPLocal, D.Gateway, D.MAC, D.TipoIP, D.SpeedStr, &Adapters);
+    const auto Adapters = ListedAdapters(D);
     EXPECT_EQ(D.NetName, Growths < 6 ? u"Ethernet" : Fallbacks.NetName) << Growths;
     EXPECT_EQ(Adapters ? Adapters->size() : 0, Growths < 6 ? Growths + 1 : 0) << Growths;
     EXPECT_EQ(Adapters.has_value(), Growths < 6) << Growths;
     EXPECT_EQ(Machine().CallCount("GetAdaptersInfo"), std::min<int>(Growths, 5) + 1 + (Growths < 6))
         << Growths;
   }
-  platform::simulated::ResetMachine();
-  TDetails D;
-  std::optional<std::vector<TAdapterDetails>> Adapters;
-  GetNetworkDetails(D.NetName, D.IPLocal, D.Gateway, D.MAC, D.TipoIP, D.SpeedStr, &Adapters);
-  EXPECT_TRUE(Adapters.has_value() && Adapters->empty()) << "no adapter at all is an answer";
-  Adapters.reset();
-  Machine().Adapters = {Adapter("Ethernet", "10.1.2.3", "10.1.2.1")};
-  Machine().FailCall("GetAdaptersInfo", platform::ErrorNotEnoughMemory, 0, 1);
-  GetNetworkDetails(D.NetName, D.IPLocal, D.Gateway, D.MAC, D.TipoIP, D.SpeedStr, &Adapters);
-  EXPECT_FALSE(Adapters.has_value()) << "a failed query says nothing of the adapters";
 }
 
 TEST_F(NetworkProbeTest, MoreThanEightAddressBytesIsARangeError) {
@@ -194,11 +187,8 @@ TEST_F(NetworkProbeTest, MoreThanEightAddressBytesIsARangeError) {
   EXPECT_TRUE(Machine().FileSystem.FileNames().empty());
 }
 
-}  // namespace
-
-namespace {
-
-// The report adapter's interface row, and what the line says of it.
+// The report adapter's interface row, and what the line says of it. (An interface without a row
+// reads "Ativa" in the table of adapters above.)
 TEST_F(NetworkProbeTest, TheStatusSaysWhatTheInterfaceRowSays) {
   constexpr std::uint32_t Down = 2;
   constexpr std::uint64_t AllOnes = ~std::uint64_t{0};
@@ -218,11 +208,10 @@ TEST_F(NetworkProbeTest, TheStatusSaysWhatTheInterfaceRowSays) {
       {"disconnected, whatever else", Cut, Up, 1000000000, 1000000000, u',', u"N\u00E3o conectada"},
       {"connected but not operational", Connected, Down, 1000000000, 1000000000, u',', u"Inativa"},
       {"state unknown counts as connected", 0, Up, 100000000, 100000000, u',', u"Ativa (100 Mbps)"},
-      {"1 Gbps", Connected, Up, 1000000000, 1000000000, u',', u"Ativa (1 Gbps)"},
       {"2.5 Gbps, comma", Connected, Up, 2500000000, 2500000000, u',', u"Ativa (2,5 Gbps)"},
       {"2.5 Gbps, period", Connected, Up, 2500000000, 2500000000, u'.', u"Ativa (2.5 Gbps)"},
-      {"one decimal", Connected, Up, 866700000, 866700000, u',', u"Ativa (866,7 Mbps)"},
-      {"rounds up into the next unit", Connected, Up, 999950000, 999950000, u',', u"Ativa (1 Gbps)"},
+      {"rounds up into the next unit", Connected, Up, 999950000, 999950000, u',',
+       u"Ativa (1 Gbps)"},
       {"stays below it", Connected, Up, 999940000, 999940000, u',', u"Ativa (999,9 Mbps)"},
       {"not rounded into a unit it does not reach", Connected, Up, 950000000, 950000000, u',',
        u"Ativa (950 Mbps)"},
@@ -231,7 +220,7 @@ TEST_F(NetworkProbeTest, TheStatusSaysWhatTheInterfaceRowSays) {
        u"Ativa (866,7 / 780 Mbps)"},
       {"transmit the larger", Connected, Up, 100000000, 1000000000, u',', u"Ativa (0,1 / 1 Gbps)"},
       {"equal once rounded", Connected, Up, 1000000000, 1000040000, u',', u"Ativa (1 Gbps)"},
-      {"unknown speed", Connected, Up, 0, 0, u',', u"Ativa"},
+      // All ones is unknown, as 0 is (the Wine report's golden has that one).
       {"all ones is unknown", Connected, Up, AllOnes, AllOnes, u',', u"Ativa"},
       {"only one direction known", Connected, Up, AllOnes, 54000000, u',', u"Ativa (54 Mbps)"},
   };
@@ -246,17 +235,6 @@ TEST_F(NetworkProbeTest, TheStatusSaysWhatTheInterfaceRowSays) {
     A.TransmitLinkSpeed = C.Transmit;
     Machine().Adapters = {A};
     EXPECT_EQ(U8(Details().SpeedStr), U8(C.Expected)) << C.Name;
-  }
-  // A row that cannot be had says no more than that the adapter has an address.
-  for (const bool CallFails : {false, true}) {
-    SetUp();
-    TAdapter A = Adapter("x", "10.0.0.1", "10.0.0.254");
-    A.Index = 12;
-    A.HasRow = CallFails;
-    A.ReceiveLinkSpeed = A.TransmitLinkSpeed = 1000000000;
-    Machine().Adapters = {A};
-    if (CallFails) Machine().FailCall("GetIfEntry2", platform::ErrorProcNotFound);
-    EXPECT_EQ(U8(Details().SpeedStr), "Ativa") << CallFails;
   }
 }
 
@@ -273,16 +251,13 @@ TEST_F(NetworkProbeTest, EachInterfaceRowIsAskedForOnce) {
   EXPECT_EQ(U8(Details().SpeedStr), "Ativa (100 Mbps)");
   EXPECT_EQ(Machine().CallCount("GetIfEntry2"), 1);
   TDetails D;
-  std::optional<std::vector<TAdapterDetails>> Read;
-  GetNetworkDetails(D.NetName, D.IPLocal, D.Gateway, D.MAC, D.TipoIP, D.SpeedStr, &Read);
-  ASSERT_TRUE(Read);
-  const std::vector<TAdapterDetails>& Listed = *Read;
+  const auto Listed = ListedAdapters(D);
   EXPECT_EQ(U8(D.SpeedStr), "Ativa (100 Mbps)");
   EXPECT_EQ(Machine().CallCount("GetIfEntry2"), 3);
-  ASSERT_EQ(Listed.size(), 2U);
-  EXPECT_TRUE(Listed[0].Link.Read);
-  EXPECT_FALSE(Listed[0].Link.Connected);
-  EXPECT_EQ(Listed[1].Link.ReceiveBps, 100000000U);
+  ASSERT_TRUE(Listed && Listed->size() == 2);
+  EXPECT_TRUE((*Listed)[0].Link.Read);
+  EXPECT_FALSE((*Listed)[0].Link.Connected);
+  EXPECT_EQ((*Listed)[1].Link.ReceiveBps, 100000000U);
 }
 
 }  // namespace

@@ -432,27 +432,22 @@ std::uint32_t FormatMessageW(std::uint32_t Flags, const void* /*Source*/, std::u
   if (Found == SystemMessages.end()) return Fail(ErrorMessageNotFound), 0;
   const std::u16string_view Text = Found->Text;
   const auto Length = static_cast<std::uint32_t>(Text.size());
-  char16_t* Target = Buffer;
   if ((Flags & FormatMessageAllocateBuffer) != 0) {
-    Target = new char16_t[Length + 1];
-    M.Blocks.insert(Target);
-    *reinterpret_cast<char16_t**>(Buffer) = Target;
-  } else if (Length + 1 > Size) {
-    return Fail(ErrorInsufficientBuffer), 0;
+    *reinterpret_cast<char16_t**>(Buffer) = M.NewBlock(Text);
+    return Length;
   }
-  std::copy(Text.begin(), Text.end(), Target);
-  Target[Length] = u'\0';
+  if (Length + 1 > Size) return Fail(ErrorInsufficientBuffer), 0;
+  std::copy(Text.begin(), Text.end(), Buffer);
+  Buffer[Length] = u'\0';
   return Length;
 }
 
 void* LocalFree(void* Memory) {
-  TMachine& M = Machine();
   if (Memory == nullptr) return nullptr;
-  if (M.Blocks.erase(Memory) == 0) {
+  if (!Machine().FreeBlock(Memory)) {
     Fail(ErrorInvalidHandle);
     return Memory;
   }
-  delete[] static_cast<char16_t*>(Memory);
   return nullptr;
 }
 

@@ -84,11 +84,7 @@ std::uint32_t NetGetJoinInformation(const char16_t* /*Server*/, char16_t** NameB
   auto& M = Machine();
   if (M.Failing("NetGetJoinInformation")) return M.LastError;
   if (NameBuffer == nullptr || BufferType == nullptr) return ErrorInvalidParameter;
-  auto* Block = new char16_t[M.JoinName.size() + 1];
-  std::copy(M.JoinName.begin(), M.JoinName.end(), Block);
-  Block[M.JoinName.size()] = u'\0';
-  M.Blocks.insert(Block);
-  *NameBuffer = Block;
+  *NameBuffer = M.NewBlock(M.JoinName);
   *BufferType = M.JoinStatus;
   return ErrorSuccess;
 }
@@ -97,9 +93,7 @@ std::uint32_t NetApiBufferFree(void* Buffer) {
   auto& M = Machine();
   if (M.Failing("NetApiBufferFree")) return M.LastError;
   if (Buffer == nullptr) return ErrorSuccess;
-  if (M.Blocks.erase(Buffer) == 0) return ErrorInvalidParameter;
-  delete[] static_cast<char16_t*>(Buffer);
-  return ErrorSuccess;
+  return M.FreeBlock(Buffer) ? ErrorSuccess : ErrorInvalidParameter;
 }
 
 }  // namespace platform

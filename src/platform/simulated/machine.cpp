@@ -1,5 +1,6 @@
 #include "platform/simulated/machine.h"
 
+#include <algorithm>
 #include <memory>
 #include <stdexcept>
 #include <utility>
@@ -45,6 +46,20 @@ TMachine::TMachine() {
 
 TMachine::~TMachine() {
   for (void* Block : Blocks) delete[] static_cast<char16_t*>(Block);
+}
+
+char16_t* TMachine::NewBlock(std::u16string_view Text) {
+  auto* Block = new char16_t[Text.size() + 1];
+  std::copy(Text.begin(), Text.end(), Block);
+  Block[Text.size()] = u'\0';
+  Blocks.insert(Block);
+  return Block;
+}
+
+bool TMachine::FreeBlock(void* Block) {
+  if (Blocks.erase(Block) == 0) return false;
+  delete[] static_cast<char16_t*>(Block);
+  return true;
 }
 
 void TMachine::FailCall(std::string_view Call, std::uint32_t Error, int Skip, int Times) {

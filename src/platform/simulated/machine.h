@@ -315,7 +315,11 @@ class TMachine {
   std::map<std::uintptr_t, TRegKey*> RegHandles;
   std::map<std::uintptr_t, std::vector<std::u16string>> DeviceSets;  // instance IDs, in order
   std::uintptr_t NextHandle = 0x100;
-  std::set<void*> Blocks;
+  std::set<void*> Blocks;  // all of them NewBlock's
+  // A NUL-terminated copy of Text in a block the system allocated for the program.
+  char16_t* NewBlock(std::u16string_view Text);
+  // Frees a block NewBlock made; false, freeing nothing, for any other pointer.
+  bool FreeBlock(void* Block);
   struct TThread;  // a worker's state, shared with the thread that runs it
   std::map<std::uintptr_t, std::shared_ptr<TThread>> Threads;  // open thread handles
   struct TComObject {

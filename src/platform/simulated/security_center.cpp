@@ -79,14 +79,6 @@ TMachine::TComObject* Find(ComObject Object, std::string_view Interface) {
   return &Found->second;
 }
 
-char16_t* NewBstr(std::u16string_view Text) {
-  auto* Block = new char16_t[Text.size() + 1];
-  std::copy(Text.begin(), Text.end(), Block);
-  Block[Text.size()] = u'\0';
-  Machine().Blocks.insert(Block);
-  return Block;
-}
-
 }  // namespace
 
 Handle CreateThread(void* /*ThreadAttributes*/, std::size_t /*StackSize*/,
@@ -165,9 +157,7 @@ std::uint32_t IUnknownRelease(ComObject Object) {
   return 0;
 }
 
-void SysFreeString(char16_t* String) {
-  if (String != nullptr && Machine().Blocks.erase(String) != 0) delete[] String;
-}
+void SysFreeString(char16_t* String) { Machine().FreeBlock(String); }
 
 HResult WscGetSecurityProviderHealth(std::uint32_t /*Providers*/, std::uint32_t* Health) {
   HResult Result = SOk;
@@ -209,42 +199,41 @@ HResult IWSCProductListGetItem(ComObject List, std::uint32_t Index, ComObject* I
 
 namespace {
 
-// The product behind an IWscProduct pointer; nullptr when there is none.
-const simulated::TSecurityProduct* ProductOf(ComObject Object) {
-  const TMachine::TComObject* This = Find(Object, Product);
-  if (This == nullptr) return nullptr;
+// The product an IWscProduct method is asked about; nullptr, with the method's result set, when
+// the call fails or the pointer is no product's.
+const simulated::TSecurityProduct* AskedProduct(std::string_view Call, ComObject Item,
+                                                HResult& Result) {
+  Result = SOk;
+  if (Failing(Call, Result)) return nullptr;
+  const TMachine::TComObject* This = Find(Item, Product);
   const auto& Products = Machine().SecurityCenter.Products;
-  return This->Index < Products.size() ? &Products[This->Index] : nullptr;
+  if (This != nullptr && This->Index < Products.size()) return &Products[This->Index];
+  Result = EInvalidArg;
+  return nullptr;
 }
 
 }  // namespace
 
-HResult IWscProductGetProductName(ComObject Item, char16_t** Name) {
+HResult IWscProductGetProductName(ComObject Product, char16_t** Name) {
   *Name = nullptr;
   HResult Result = SOk;
-  if (Failing("IWscProductGetProductName", Result)) return Result;
-  const simulated::TSecurityProduct* P = ProductOf(Item);
-  if (P == nullptr) return EInvalidArg;
-  *Name = NewBstr(P->Name);
-  return SOk;
+  if (const auto* P = AskedProduct("IWscProductGetProductName", Product, Result))
+    *Name = Machine().NewBlock(P->Name);
+  return Result;
 }
 
-HResult IWscProductGetProductState(ComObject Item, std::uint32_t* State) {
+HResult IWscProductGetProductState(ComObject Product, std::uint32_t* State) {
   HResult Result = SOk;
-  if (Failing("IWscProductGetProductState", Result)) return Result;
-  const simulated::TSecurityProduct* P = ProductOf(Item);
-  if (P == nullptr) return EInvalidArg;
-  *State = P->State;
-  return SOk;
+  if (const auto* P = AskedProduct("IWscProductGetProductState", Product, Result))
+    *State = P->State;
+  return Result;
 }
 
-HResult IWscProductGetSignatureStatus(ComObject Item, std::uint32_t* Status) {
+HResult IWscProductGetSignatureStatus(ComObject Product, std::uint32_t* Status) {
   HResult Result = SOk;
-  if (Failing("IWscProductGetSignatureStatus", Result)) return Result;
-  const simulated::TSecurityProduct* P = ProductOf(Item);
-  if (P == nullptr) return EInvalidArg;
-  *Status = P->Signature;
-  return SOk;
+  if (const auto* P = AskedProduct("IWscProductGetSignatureStatus", Product, Result))
+    *Status = P->Signature;
+  return Result;
 }
 
 HResult IWbemLocatorConnectServer(ComObject Object, const char16_t* NetworkResource,
@@ -307,7 +296,7 @@ HResult IWbemClassObjectGet(ComObject Object, const char16_t* Name, TVariant* Va
   if (This == nullptr || Name == nullptr) return EInvalidArg;
   if (std::u16string_view(Name) != u"displayName") return WbemENotFound;
   Value->Vt = VtBstr;
-  Value->BstrVal = NewBstr(Machine().SecurityCenter.WmiProducts->at(This->Index));
+  Value->BstrVal = Machine().NewBlock(Machine().SecurityCenter.WmiProducts->at(This->Index));
   return SOk;
 }
 

@@ -50,14 +50,6 @@ Hinternet Open(TObject Object) {
 
 std::u16string Text(const char16_t* Value) { return Value != nullptr ? Value : u""; }
 
-char16_t* NewBlock(std::u16string_view Value) {
-  auto* Block = new char16_t[Value.size() + 1];
-  std::copy(Value.begin(), Value.end(), Block);
-  Block[Value.size()] = u'\0';
-  Machine().Blocks.insert(Block);
-  return Block;
-}
-
 char16_t LowerAscii(char16_t C) {
   return C >= u'A' && C <= u'Z' ? static_cast<char16_t>(C + (u'a' - u'A')) : C;
 }
@@ -377,8 +369,8 @@ Bool WinHttpGetIEProxyConfigForCurrentUser(TWinHttpCurrentUserIeProxyConfig* Pro
   if (ProxyConfig == nullptr) return static_cast<Bool>(Fail(ErrorInvalidParameter));
   ProxyConfig->AutoDetect = M.Http.IeAutoDetect ? 1 : 0;
   ProxyConfig->AutoConfigUrl =
-      M.Http.IeAutoConfigUrl.empty() ? nullptr : NewBlock(M.Http.IeAutoConfigUrl);
-  ProxyConfig->Proxy = M.Http.IeProxy.empty() ? nullptr : NewBlock(M.Http.IeProxy);
+      M.Http.IeAutoConfigUrl.empty() ? nullptr : M.NewBlock(M.Http.IeAutoConfigUrl);
+  ProxyConfig->Proxy = M.Http.IeProxy.empty() ? nullptr : M.NewBlock(M.Http.IeProxy);
   ProxyConfig->ProxyBypass = nullptr;
   return 1;
 }
@@ -396,20 +388,12 @@ Bool WinHttpGetProxyForUrl(Hinternet Session, const char16_t* Url,
   if (M.Http.DiscoveredProxy.empty())
     return static_cast<Bool>(Fail(ErrorWinhttpAutodetectionFailed));
   ProxyInfo->AccessType = WinhttpAccessTypeNamedProxy;
-  ProxyInfo->Proxy = NewBlock(M.Http.DiscoveredProxy);
+  ProxyInfo->Proxy = M.NewBlock(M.Http.DiscoveredProxy);
   ProxyInfo->ProxyBypass = nullptr;
   return 1;
 }
 
-void* GlobalFree(void* Memory) {
-  TMachine& M = Machine();
-  if (Memory == nullptr) return nullptr;
-  if (M.Blocks.erase(Memory) == 0) {
-    M.LastError = ErrorInvalidHandle;
-    return Memory;
-  }
-  delete[] static_cast<char16_t*>(Memory);
-  return nullptr;
-}
+// The model has one heap: a block is freed as LocalFree frees it.
+void* GlobalFree(void* Memory) { return LocalFree(Memory); }
 
 }  // namespace platform
