@@ -207,7 +207,9 @@ void GlpiCalls() {
   const std::wstring Network =
       L"SYSTEM\\CurrentControlSet\\Control\\Class\\{4d36e972-e325-11ce-bfc1-08002be10318}";
   for (const std::wstring& Adapter : SubKeys(Hklm, Network)) {
-    ReadKey(Hklm, (Network + L"\\" + Adapter).c_str(),
+    std::wstring Key = Network;
+    Key.append(L"\\").append(Adapter);
+    ReadKey(Hklm, Key.c_str(),
             {L"NetCfgInstanceId", L"Characteristics", L"MatchingDeviceId"});
   }
 }
@@ -291,7 +293,7 @@ int main(int Argc, char** Argv) {
   const auto Ticks = reinterpret_cast<TTicks>(
       reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "GetTickCount64")));
   if (Ticks != nullptr) Ticks();
-  if (const HANDLE Worker = CreateThread(nullptr, 0, AskSecurityCenter, nullptr, 0, nullptr)) {
+  if (HANDLE Worker = CreateThread(nullptr, 0, AskSecurityCenter, nullptr, 0, nullptr)) {
     WaitForSingleObject(Worker, 3000);
     CloseHandle(Worker);
   }

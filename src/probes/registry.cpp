@@ -37,9 +37,10 @@ class TTerminated {
       FLong.assign(Name);
     }
   }
+  // NOLINTNEXTLINE(readability-identifier-naming): read as a string's own c_str()
   [[nodiscard]] const char16_t* c_str() const {
     return FLong.empty() ? FLocal.data() : FLong.c_str();
-  }  // NOLINT(readability-identifier-naming)
+  }
 
  private:
   std::array<char16_t, 64> FLocal{};
@@ -152,8 +153,8 @@ std::u16string TRegistry::ReadString(std::u16string_view Name) const {
   // One query answers most values: data that fits the buffer on the stack comes back with its
   // type, so a value costs one trip to the registry, not a size query and then a read. Longer data
   // is read again into a buffer of the size that query reported.
-  std::array<std::uint8_t, 512>
-      Local;  // NOLINT(cppcoreguidelines-pro-type-member-init): filled by the query
+  // NOLINTNEXTLINE(cppcoreguidelines-pro-type-member-init): filled by the query
+  std::array<std::uint8_t, 512> Local;
   std::vector<std::uint8_t> Grown;
   std::uint8_t* Data = Local.data();
   std::uint32_t Capacity = Local.size();

@@ -158,13 +158,16 @@ TEST_F(PrinterProbeTest, AListThatGrowsBetweenTheCallsIsFetchedAgain) {
     ReleasePrinter();
     platform::simulated::ResetMachine();
     Machine().Printers = {u"A"};
-    Machine().ArrivingPrinters.assign(Arriving.begin(), Arriving.begin() + Growths);
+    Machine().ArrivingPrinters.assign(Arriving.begin(),
+                                      Arriving.begin() + static_cast<std::ptrdiff_t>(Growths));
     Machine().DefaultPrinterText = u"A";
     std::optional<std::vector<std::u16string>> Names;
     const std::u16string Text = GetInstalledPrinters(&Names);
     if (Growths < 6) {
-      std::u16string Expected = Bullet + u"A" + Mark + u"\r\n";
-      for (std::size_t I = 0; I < Growths; ++I) Expected += Bullet + Arriving[I] + u"\r\n";
+      std::u16string Expected = Bullet;
+      Expected.append(u"A").append(Mark) += u"\r\n";
+      for (std::size_t I = 0; I < Growths; ++I)
+        Expected.append(Bullet).append(Arriving[I]) += u"\r\n";
       EXPECT_EQ(Text, Expected) << Growths;
       ASSERT_TRUE(Names.has_value()) << Growths;
       EXPECT_EQ(Names->size(), Growths + 1);

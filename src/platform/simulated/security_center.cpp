@@ -31,12 +31,12 @@ using simulated::TMachine;
 
 namespace {
 
-constexpr std::string_view ProductList = "IWSCProductList";
-constexpr std::string_view Product = "IWscProduct";
-constexpr std::string_view Locator = "IWbemLocator";
-constexpr std::string_view Services = "IWbemServices";
-constexpr std::string_view Enumerator = "IEnumWbemClassObject";
-constexpr std::string_view ClassObject = "IWbemClassObject";
+constexpr std::string_view ProductListInterface = "IWSCProductList";
+constexpr std::string_view ProductInterface = "IWscProduct";
+constexpr std::string_view LocatorInterface = "IWbemLocator";
+constexpr std::string_view ServicesInterface = "IWbemServices";
+constexpr std::string_view EnumeratorInterface = "IEnumWbemClassObject";
+constexpr std::string_view ClassObjectInterface = "IWbemClassObject";
 constexpr HResult EInvalidArg = static_cast<HResult>(0x80070057);
 constexpr HResult CoENotInitialized = static_cast<HResult>(0x800401F0);
 constexpr HResult WbemENotFound = static_cast<HResult>(0x80041002);
@@ -141,12 +141,12 @@ HResult CoCreateInstance(const TGuid& Clsid, ComObject /*Outer*/, std::uint32_t 
   if (SameGuid(Clsid, ClsidWscProductList)) {
     if (!M.SecurityCenter.ProductListRegistered) return RegdbEClassNotReg;
     if (!SameGuid(Iid, IidIWscProductList)) return ENoInterface;
-    *Object = NewObject(ProductList);
+    *Object = NewObject(ProductListInterface);
     return SOk;
   }
   if (SameGuid(Clsid, ClsidWbemLocator)) {
     if (!SameGuid(Iid, IidIWbemLocator)) return ENoInterface;
-    *Object = NewObject(Locator);
+    *Object = NewObject(LocatorInterface);
     return SOk;
   }
   return RegdbEClassNotReg;
@@ -170,7 +170,7 @@ HResult WscGetSecurityProviderHealth(std::uint32_t /*Providers*/, std::uint32_t*
 HResult IWSCProductListInitialize(ComObject List, std::uint32_t Provider) {
   HResult Result = SOk;
   if (Failing("IWSCProductListInitialize", Result)) return Result;
-  TMachine::TComObject* This = Find(List, ProductList);
+  TMachine::TComObject* This = Find(List, ProductListInterface);
   if (This == nullptr || Provider != WscSecurityProviderAntivirus) return EInvalidArg;
   if (This->Initialized) return HResultFromWin32(ErrorAlreadyInitialized);
   This->Initialized = true;
@@ -180,20 +180,20 @@ HResult IWSCProductListInitialize(ComObject List, std::uint32_t Provider) {
 HResult IWSCProductListGetCount(ComObject List, std::int32_t* Count) {
   HResult Result = SOk;
   if (Failing("IWSCProductListGetCount", Result)) return Result;
-  const TMachine::TComObject* This = Find(List, ProductList);
+  const TMachine::TComObject* This = Find(List, ProductListInterface);
   if (This == nullptr || !This->Initialized) return EFail;
   *Count = static_cast<std::int32_t>(Machine().SecurityCenter.Products.size());
   return SOk;
 }
 
-HResult IWSCProductListGetItem(ComObject List, std::uint32_t Index, ComObject* Item) {
-  *Item = NullComObject;
+HResult IWSCProductListGetItem(ComObject List, std::uint32_t Index, ComObject* Product) {
+  *Product = NullComObject;
   HResult Result = SOk;
   if (Failing("IWSCProductListGetItem", Result)) return Result;
-  const TMachine::TComObject* This = Find(List, ProductList);
+  const TMachine::TComObject* This = Find(List, ProductListInterface);
   if (This == nullptr || !This->Initialized) return EFail;
   if (Index >= Machine().SecurityCenter.Products.size()) return EInvalidArg;
-  *Item = NewObject(Product, Index);
+  *Product = NewObject(ProductInterface, Index);
   return SOk;
 }
 
@@ -205,7 +205,7 @@ const simulated::TSecurityProduct* AskedProduct(std::string_view Call, ComObject
                                                 HResult& Result) {
   Result = SOk;
   if (Failing(Call, Result)) return nullptr;
-  const TMachine::TComObject* This = Find(Item, Product);
+  const TMachine::TComObject* This = Find(Item, ProductInterface);
   const auto& Products = Machine().SecurityCenter.Products;
   if (This != nullptr && This->Index < Products.size()) return &Products[This->Index];
   Result = EInvalidArg;
@@ -236,17 +236,17 @@ HResult IWscProductGetSignatureStatus(ComObject Product, std::uint32_t* Status) 
   return Result;
 }
 
-HResult IWbemLocatorConnectServer(ComObject Object, const char16_t* NetworkResource,
-                                  ComObject* Connected) {
-  *Connected = NullComObject;
+HResult IWbemLocatorConnectServer(ComObject Locator, const char16_t* NetworkResource,
+                                  ComObject* Services) {
+  *Services = NullComObject;
   HResult Result = SOk;
   if (Failing("IWbemLocatorConnectServer", Result)) return Result;
-  if (Find(Object, Locator) == nullptr || NetworkResource == nullptr) return EInvalidArg;
+  if (Find(Locator, LocatorInterface) == nullptr || NetworkResource == nullptr) return EInvalidArg;
   if (!Machine().SecurityCenter.WmiProducts ||
       simulated::ToUpperAscii(NetworkResource) != SecurityCenter2) {
     return WbemEInvalidNamespace;
   }
-  *Connected = NewObject(Services);
+  *Services = NewObject(ServicesInterface);
   return SOk;
 }
 
@@ -256,34 +256,35 @@ HResult CoSetProxyBlanket(ComObject Proxy, std::uint32_t /*AuthnSvc*/, std::uint
                           std::uint32_t /*Capabilities*/) {
   HResult Result = SOk;
   if (Failing("CoSetProxyBlanket", Result)) return Result;
-  return Find(Proxy, Services) != nullptr ? SOk : EInvalidArg;
+  return Find(Proxy, ServicesInterface) != nullptr ? SOk : EInvalidArg;
 }
 
-HResult IWbemServicesExecQuery(ComObject Object, const char16_t* QueryLanguage,
-                               const char16_t* Query, std::int32_t /*Flags*/, ComObject* Results) {
-  *Results = NullComObject;
+HResult IWbemServicesExecQuery(ComObject Services, const char16_t* QueryLanguage,
+                               const char16_t* Query, std::int32_t /*Flags*/,
+                               ComObject* Enumerator) {
+  *Enumerator = NullComObject;
   HResult Result = SOk;
   if (Failing("IWbemServicesExecQuery", Result)) return Result;
-  if (Find(Object, Services) == nullptr || QueryLanguage == nullptr || Query == nullptr)
+  if (Find(Services, ServicesInterface) == nullptr || QueryLanguage == nullptr || Query == nullptr)
     return EInvalidArg;
   if (std::u16string_view(QueryLanguage) != u"WQL" || std::u16string_view(Query) != AntivirusQuery)
     return static_cast<HResult>(0x80041017);  // WBEM_E_INVALID_QUERY
-  *Results = NewObject(Enumerator);
+  *Enumerator = NewObject(EnumeratorInterface);
   return SOk;
 }
 
-HResult IEnumWbemClassObjectNext(ComObject Object, std::int32_t /*Timeout*/, ComObject* Next,
+HResult IEnumWbemClassObjectNext(ComObject Enumerator, std::int32_t /*Timeout*/, ComObject* Object,
                                  std::uint32_t* Returned) {
-  *Next = NullComObject;
+  *Object = NullComObject;
   *Returned = 0;
   HResult Result = SOk;
   if (Failing("IEnumWbemClassObjectNext", Result)) return Result;
-  TMachine::TComObject* This = Find(Object, Enumerator);
+  TMachine::TComObject* This = Find(Enumerator, EnumeratorInterface);
   if (This == nullptr) return EInvalidArg;
   const std::size_t Index = This->Index;
   if (Index >= Machine().SecurityCenter.WmiProducts->size()) return WbemSFalse;
   ++This->Index;
-  *Next = NewObject(ClassObject, Index);
+  *Object = NewObject(ClassObjectInterface, Index);
   *Returned = 1;
   return SOk;
 }
@@ -292,7 +293,7 @@ HResult IWbemClassObjectGet(ComObject Object, const char16_t* Name, TVariant* Va
   *Value = TVariant{};
   HResult Result = SOk;
   if (Failing("IWbemClassObjectGet", Result)) return Result;
-  const TMachine::TComObject* This = Find(Object, ClassObject);
+  const TMachine::TComObject* This = Find(Object, ClassObjectInterface);
   if (This == nullptr || Name == nullptr) return EInvalidArg;
   if (std::u16string_view(Name) != u"displayName") return WbemENotFound;
   Value->Vt = VtBstr;

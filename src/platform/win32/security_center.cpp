@@ -20,8 +20,8 @@ const GUID& Native(const TGuid& Guid) { return *reinterpret_cast<const GUID*>(&G
 
 template <typename TInterface>
 TInterface* As(ComObject Object) {
-  return reinterpret_cast<TInterface*>(
-      static_cast<std::uintptr_t>(Object));  // NOLINT(performance-no-int-to-ptr)
+  // NOLINTNEXTLINE(performance-no-int-to-ptr): the opaque value is the interface pointer
+  return reinterpret_cast<TInterface*>(static_cast<std::uintptr_t>(Object));
 }
 
 ComObject FromNative(void* Object) { return ComObject{reinterpret_cast<std::uintptr_t>(Object)}; }
@@ -104,8 +104,8 @@ Handle CreateThread(void* ThreadAttributes, std::size_t StackSize, ThreadStartRo
     return NullHandle;
   }
   DWORD Id = 0;
-  const HANDLE Thread = ::CreateThread(static_cast<LPSECURITY_ATTRIBUTES>(ThreadAttributes),
-                                       StackSize, ThreadMain, Start, CreationFlags, &Id);
+  HANDLE Thread = ::CreateThread(static_cast<LPSECURITY_ATTRIBUTES>(ThreadAttributes), StackSize,
+                                 ThreadMain, Start, CreationFlags, &Id);
   if (Thread == nullptr) {
     const DWORD Error = ::GetLastError();
     delete Start;
