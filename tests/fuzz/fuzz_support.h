@@ -17,14 +17,29 @@
 
 namespace fuzz {
 
-// Each input starts on a machine no earlier input has touched: the shared printer object goes
-// first (it holds a handle of the old machine), then the machine and the start-up settings.
+// A machine no earlier input has touched: the shared printer object goes first (it holds a handle
+// of the old machine), then the machine and the start-up settings.
 inline void FreshMachine() {
   ReleasePrinter();
   platform::simulated::ResetMachine();
   FormatSettings = TFormatSettings{};
   NoteDefaultSystemCodePage();
 }
+
+// Each input runs on a fresh machine and destroys it when it ends, so that it ends holding no
+// more memory than it found. libFuzzer runs an input that ends with more allocations than frees
+// a second time, and then through the leak checker; while each machine outlived its input, about
+// a quarter of all inputs were run twice for that.
+class TFreshMachine {
+ public:
+  TFreshMachine() { FreshMachine(); }
+  ~TFreshMachine() {
+    ReleasePrinter();
+    platform::simulated::ReleaseMachine();
+  }
+  TFreshMachine(const TFreshMachine&) = delete;
+  TFreshMachine& operator=(const TFreshMachine&) = delete;
+};
 
 // A broken property is a finding: say which, then abort so that libFuzzer saves the input.
 [[noreturn]] inline void Finding(const char* What, std::u16string_view Detail = {}) {

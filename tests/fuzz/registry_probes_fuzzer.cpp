@@ -22,7 +22,7 @@ void CheckAllKeysClosed(const char* Probe) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size) {
-  fuzz::FreshMachine();
+  const fuzz::TFreshMachine Fresh;
   FuzzedDataProvider In(Data, Size);
   fuzz::DecodeRegistry(In);
 
