@@ -232,4 +232,29 @@ TEST_F(RegistryContract, KeyNamesComeInCaseInsensitiveOrderSpelledAsCreated) {
   EXPECT_EQ(Narrow(List.Text()), "7zip\r\nAB\r\nAlpha\r\nbeta\r\nGamma10\r\ngamma9\r\nZETA\r\n");
 }
 
+TEST_F(RegistryContract, LongNamesSharingTheirStartAreOrderedAndFoundInAnyCase) {
+  // Installers name entries alike ("Package_x64_1.2.3", "Package_x64_1.2.10"); these share 150
+  // characters, more than most names have.
+  std::u16string Start;
+  while (Start.size() < 150) Start += u"Programa-";
+  Start.resize(150);
+  for (const std::u16string& Name : {Start + u"9", Start, Start + u"10"}) {
+    ASSERT_TRUE(platform::testing::CreateUserKey(Below(Name)));
+  }
+  ASSERT_TRUE(SetUserValue(Below(Start + u"10"), u"Name", platform::RegSz, Utf16(u"x\0")));
+  ASSERT_TRUE(Reg.OpenKeyReadOnly(Scratch));
+  TStringList List;
+  Reg.GetKeyNames(List);
+  const std::string Narrowed = Narrow(Start);
+  EXPECT_EQ(Narrow(List.Text()),
+            Narrowed + "\r\n" + Narrowed + "10\r\n" + Narrowed + "9\r\n");
+  std::u16string Upper = Start + u"10";
+  for (char16_t& C : Upper) {
+    if (C >= u'a' && C <= u'z') C = static_cast<char16_t>(C - u'a' + u'A');
+  }
+  Reg.CloseKey();
+  ASSERT_TRUE(Reg.OpenKeyReadOnly(Below(Upper)));
+  EXPECT_EQ(Reg.ReadString(u"Name"), u"x");
+}
+
 }  // namespace

@@ -190,6 +190,20 @@ network_three_pairs() {
     ip route add default via 198.51.100.1
 }
 
+# Two adapters with addresses, only the second with the default route: a host-only or VPN adapter
+# listed before the one that leads out, as on a PC with a virtual machine or a VPN client. The two
+# ends of one veth pair; the peer is made first, so Wine lists it first.
+network_gateway_second() {
+  ip link add lan type veth peer name host-only &&
+    ip link set host-only address 02:00:5e:10:00:a1 &&
+    ip link set lan address 02:00:5e:10:00:a2 &&
+    ip addr add 192.0.2.161/24 dev host-only &&
+    ip addr add 198.51.100.162/24 dev lan &&
+    ip link set host-only up &&
+    ip link set lan up &&
+    ip route add default via 198.51.100.1
+}
+
 # The folders a machine has, each laid out as root in the fresh mount namespace the server boots in
 # (and, for the program itself, in one of its own: see run_exe's runner).
 
@@ -229,8 +243,8 @@ mounts_dmi() {
 }
 export holder_file resolver_dir tools desktop older_report dmi_dir
 export -f quiet_namespace isolate_peer network_isolated network_loopback network_office \
-  network_unnumbered_first network_loopback_range_first network_three_pairs mounts_writable \
-  mounts_readonly_tools mounts_full_desktop mounts_dmi
+  network_unnumbered_first network_loopback_range_first network_three_pairs \
+  network_gateway_second mounts_writable mounts_readonly_tools mounts_full_desktop mounts_dmi
 
 # use_machine PROFILES [HOSTNAME [NETWORK [MOUNTS]]]: the server runs on the prefix's own registry
 # with fixtures/registry/PROFILE.reg imported into the 64-bit view for each PROFILE of the
@@ -782,6 +796,18 @@ ip_gateway='192.0.2.77 / Não encontrado'
 mac='02-00-5E-10-00-77'
 check_desktop_result ,
 end_case "network: an adapter at 127.0.0.2 is skipped; no default route gives 'Não encontrado'"
+
+# Wine gives each adapter the gateway of the default route through its interface, so the adapter
+# listed first has an address and no gateway: the report passes it for the one the PC goes out by.
+begin_case windows7 "" gateway_second
+expect_listed_before host-only lan
+run_exe pt_BR.UTF-8 /dev/null
+network_name='lan (Ativa)'
+ip_mode='DHCP (Automático)'
+ip_gateway='198.51.100.162 / 198.51.100.1'
+mac='02-00-5E-10-00-A2'
+check_desktop_result ,
+end_case "network: the adapter with the default gateway wins over one with an address listed before it"
 
 begin_case windows7 "" loopback
 run_exe pt_BR.UTF-8 /dev/null

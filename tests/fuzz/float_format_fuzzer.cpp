@@ -111,7 +111,7 @@ void CheckDigits(long double Value, int Digits, char16_t Separator) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size) {
-  fuzz::FreshMachine();
+  const fuzz::TFreshMachine Fresh;
   FuzzedDataProvider In(Data, Size);
   const auto Mode = In.ConsumeIntegralInRange<std::uint8_t>(0, LastMode);
   const auto Bits = In.ConsumeIntegral<std::uint64_t>();

@@ -12,7 +12,7 @@
 #include "report/glpi_send.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size) {
-  fuzz::FreshMachine();
+  const fuzz::TFreshMachine Fresh;
   FuzzedDataProvider In(Data, Size);
   const auto Status = In.ConsumeIntegral<std::uint16_t>();
   const std::string Body = In.ConsumeRemainingBytesAsString();

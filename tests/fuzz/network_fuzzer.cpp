@@ -35,7 +35,7 @@ bool Usable(const std::string& Ip) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size) {
-  fuzz::FreshMachine();
+  const fuzz::TFreshMachine Fresh;
   FuzzedDataProvider In(Data, Size);
   const fuzz::TAdapterInput Input = fuzz::DecodeAdapters(In);
   NoteDefaultSystemCodePage();

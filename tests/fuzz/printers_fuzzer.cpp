@@ -64,7 +64,7 @@ void CheckShape(const std::u16string& Result, bool Faulted) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size) {
-  fuzz::FreshMachine();
+  const fuzz::TFreshMachine Fresh;
   FuzzedDataProvider In(Data, Size);
   const fuzz::TPrinterInput Input = fuzz::DecodePrinters(In);
 

@@ -9,7 +9,7 @@
 #include "text/exceptions.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size) {
-  fuzz::FreshMachine();
+  const fuzz::TFreshMachine Fresh;
   const std::string_view Bytes(reinterpret_cast<const char*>(Data), Size);
   if (const auto Error = platform::simulated::Machine().Registry.Import(Bytes)) {
     fuzz::Check(!Error->empty(), "an import error without a text");

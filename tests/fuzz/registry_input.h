@@ -93,16 +93,19 @@ inline TRegistryInput DecodeRegistry(FuzzedDataProvider& In) {
         auto Type = In.ConsumeIntegralInRange<std::uint32_t>(0, TypeGiven);
         if (Type == TypeGiven) Type = In.ConsumeIntegral<std::uint32_t>();
         std::string Data = In.ConsumeRandomLengthString(2 * MaxTextUnits);
-        // A value can be far larger than an input: the bytes repeated.
+        // A value can be far larger than an input: the bytes repeated, by doubling what is there
+        // (an append per repetition is tens of thousands of instrumented steps for a short one).
         if (In.ConsumeBool() && !Data.empty()) {
           const std::size_t Room =
               std::min(MaxValueBytes, MaxTotalBytes - std::min(MaxTotalBytes, Stored));
           const auto Times = std::min<std::size_t>(
               In.ConsumeIntegralInRange<std::uint32_t>(2, 1 << 16), Room / Data.size());
-          std::string Long;
-          Long.reserve(Data.size() * Times);
-          for (std::size_t I = 0; I < Times; ++I) Long += Data;
-          if (Times > 1) Data = std::move(Long);
+          if (Times > 1) {
+            const std::size_t Size = Data.size() * Times;
+            Data.reserve(Size);
+            while (2 * Data.size() <= Size) Data += Data;
+            Data.append(Data, 0, Size - Data.size());
+          }
         }
         Stored += Data.size();
         Current->SetValue(Name, Type, std::move(Data));

@@ -77,7 +77,7 @@ std::optional<std::int32_t> Reference(std::u16string_view Text) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size) {
-  fuzz::FreshMachine();
+  const fuzz::TFreshMachine Fresh;
   FuzzedDataProvider In(Data, Size);
   const auto Value = In.ConsumeIntegral<std::int32_t>();
   const auto Default = In.ConsumeIntegral<std::int32_t>();

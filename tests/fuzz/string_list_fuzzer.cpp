@@ -89,7 +89,7 @@ std::int32_t FirstEqual(const std::vector<std::u16string>& Lines, const std::u16
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size) {
-  fuzz::FreshMachine();
+  const fuzz::TFreshMachine Fresh;
   FuzzedDataProvider In(Data, Size);
   std::vector<std::u16string> Lines;
   while (In.remaining_bytes() > 0 && Lines.size() < MaxLines) Lines.push_back(ConsumeLine(In));

@@ -10,7 +10,7 @@ namespace platform::simulated {
 namespace {
 
 std::unique_ptr<TMachine>& CurrentMachine() {
-  static std::unique_ptr<TMachine> Instance = std::make_unique<TMachine>();
+  static std::unique_ptr<TMachine> Instance;
   return Instance;
 }
 
@@ -28,9 +28,15 @@ std::u16string ParentKey(std::u16string_view Key) {
 
 }  // namespace
 
-TMachine& Machine() { return *CurrentMachine(); }
+TMachine& Machine() {
+  std::unique_ptr<TMachine>& Current = CurrentMachine();
+  if (!Current) Current = std::make_unique<TMachine>();
+  return *Current;
+}
 
 void ResetMachine() { CurrentMachine() = std::make_unique<TMachine>(); }
+
+void ReleaseMachine() { CurrentMachine().reset(); }
 
 TMachine::TMachine() {
   StdOut.FileType = FileTypeChar;

@@ -348,10 +348,12 @@ class TMachine {  // NOLINT(clang-analyzer-optin.performance.Padding)
   std::map<std::string, int, std::less<>> Calls;
 };
 
-// The machine the simulated calls act on.
+// The machine the simulated calls act on; a fresh one when none is there.
 TMachine& Machine();
 // Replaces it with a fresh machine: default streams, no files, no faults.
 void ResetMachine();
+// Destroys it with everything it holds; the next call that needs a machine finds a fresh one.
+void ReleaseMachine();
 
 // Thrown by the simulated ExitProcess, so that a test can see the exit code.
 struct TProcessExit {

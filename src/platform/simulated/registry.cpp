@@ -1,5 +1,7 @@
 #include "platform/simulated/registry.h"
 
+#include <algorithm>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -15,15 +17,17 @@ namespace {
 // A dword or a hex(N) type is hex digits only; anything else is a malformed file, not a number.
 constexpr std::u16string_view HexDigits = u"0123456789abcdefABCDEF";
 
-std::vector<std::u16string_view> PathParts(std::u16string_view Path) {
-  std::vector<std::u16string_view> Parts;
+// Visit(Part) for each backslash-separated part of Path, in order, while it answers true; false
+// when it stopped early.
+template <typename TVisit>
+bool ForEachPart(std::u16string_view Path, TVisit Visit) {
   while (!Path.empty()) {
     const std::size_t Slash = Path.find(u'\\');
-    Parts.push_back(Path.substr(0, Slash));
+    if (!Visit(Path.substr(0, Slash))) return false;
     if (Slash == std::u16string_view::npos) break;
     Path.remove_prefix(Slash + 1);
   }
-  return Parts;
+  return true;
 }
 
 std::u16string DecodeFile(std::string_view Bytes) {
@@ -45,10 +49,10 @@ std::u16string DecodeFile(std::string_view Bytes) {
 }
 
 std::string Utf16Bytes(std::u16string_view Text) {
-  std::string Bytes;
-  for (const char16_t C : Text) {
-    Bytes += static_cast<char>(C & 0xFF);
-    Bytes += static_cast<char>(C >> 8);
+  std::string Bytes(2 * Text.size(), '\0');
+  for (std::size_t I = 0; I < Text.size(); ++I) {
+    Bytes[2 * I] = static_cast<char>(Text[I] & 0xFF);
+    Bytes[2 * I + 1] = static_cast<char>(Text[I] >> 8);
   }
   return Bytes;
 }
@@ -89,29 +93,67 @@ std::optional<std::string> HexBytes(std::u16string_view List) {
 
 }  // namespace
 
+bool TNameOrder::operator()(std::u16string_view A, std::u16string_view B) const noexcept {
+  const std::size_t Common = std::min(A.size(), B.size());
+  std::size_t I = 0;
+  for (; I + 4 <= Common; I += 4) {
+    std::uint64_t X = 0;
+    std::uint64_t Y = 0;
+    std::memcpy(&X, A.data() + I, sizeof X);
+    std::memcpy(&Y, B.data() + I, sizeof Y);
+    if (X != Y) break;
+  }
+  for (; I < Common; ++I) {
+    if (A[I] != B[I]) return A[I] < B[I];
+  }
+  return A.size() < B.size();
+}
+
+TUpperName::TUpperName(std::u16string_view Name) : FSize(Name.size()) {
+  char16_t* Out = FLocal.data();
+  if (Name.size() > FLocal.size()) {
+    FLong.resize(Name.size());
+    Out = FLong.data();
+  }
+  for (std::size_t I = 0; I < Name.size(); ++I) {
+    const char16_t C = Name[I];
+    Out[I] = C >= u'a' && C <= u'z' ? static_cast<char16_t>(C - u'a' + u'A') : C;
+  }
+}
+
+TRegKey* TRegKey::SubKey(std::u16string_view Name) {
+  const auto Found = SubKeys.find(TUpperName(Name).View());
+  return Found == SubKeys.end() ? nullptr : Found->second.get();
+}
+
+const TRegValue* TRegKey::Value(std::u16string_view Name) const {
+  const auto Found = Values.find(TUpperName(Name).View());
+  return Found == Values.end() ? nullptr : &Found->second;
+}
+
 TRegKey* TRegKey::Find(std::u16string_view Path) {
   TRegKey* Key = this;
-  for (const std::u16string_view Part : PathParts(Path)) {
-    if (Part.empty()) return nullptr;
-    const auto Found = Key->SubKeys.find(ToUpperAscii(Part));
-    if (Found == Key->SubKeys.end()) return nullptr;
-    Key = Found->second.get();
-  }
-  return Key;
+  const bool Whole = ForEachPart(Path, [&Key](std::u16string_view Part) {
+    Key = Part.empty() ? nullptr : Key->SubKey(Part);
+    return Key != nullptr;
+  });
+  return Whole ? Key : nullptr;
 }
 
 TRegKey& TRegKey::Create(std::u16string_view Path) {
   TRegKey* Key = this;
-  for (const std::u16string_view Part : PathParts(Path)) {
-    if (Part.empty()) continue;
-    auto& Slot = Key->SubKeys[ToUpperAscii(Part)];
-    if (!Slot) {
+  ForEachPart(Path, [&Key](std::u16string_view Part) {
+    if (Part.empty()) return true;
+    const TUpperName Upper(Part);
+    auto Found = Key->SubKeys.lower_bound(Upper.View());
+    if (Found == Key->SubKeys.end() || Found->first != Upper.View()) {
       Key->SubKeysChanged();
-      Slot = std::make_unique<TRegKey>();
-      Slot->Name = std::u16string{Part};
+      Found = Key->SubKeys.emplace_hint(Found, Upper.View(), std::make_unique<TRegKey>());
+      Found->second->Name = std::u16string{Part};
     }
-    Key = Slot.get();
-  }
+    Key = Found->second.get();
+    return true;
+  });
   return *Key;
 }
 

@@ -28,6 +28,17 @@ TRegKey* KeyOf(Hkey Key) {
 
 std::int32_t Fault() { return static_cast<std::int32_t>(Machine().LastError); }
 
+// Whether Text starts with Prefix, an upper-case ASCII text, in any letter case.
+bool StartsWithUpper(std::u16string_view Text, std::u16string_view Prefix) {
+  if (Text.size() < Prefix.size()) return false;
+  for (std::size_t I = 0; I < Prefix.size(); ++I) {
+    const char16_t C = Text[I];
+    if ((C >= u'a' && C <= u'z' ? static_cast<char16_t>(C - u'a' + u'A') : C) != Prefix[I])
+      return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 Bool GetComputerNameW(char16_t* Buffer, std::uint32_t* Size) {
@@ -51,13 +62,16 @@ std::int32_t RegOpenKeyExW(Hkey Key, const char16_t* SubKey, std::uint32_t /*Opt
   if (M.Failing("RegOpenKeyExW")) return Fault();
   TRegKey* Base = KeyOf(Key);
   if (Base == nullptr || Result == nullptr) return ErrorInvalidHandleResult;
-  std::u16string Path = SubKey != nullptr ? SubKey : u"";
+  std::u16string_view Path = SubKey != nullptr ? SubKey : u"";
   // Without the 64-bit flag a 32-bit process sees HKLM\SOFTWARE through WOW6432Node.
-  const std::u16string Upper = simulated::ToUpperAscii(Path);
-  if (Key == HkeyLocalMachine && (Desired & KeyWow6464Key) == 0 &&
-      (Upper == u"SOFTWARE" || Upper.rfind(u"SOFTWARE\\", 0) == 0) &&
-      Upper.rfind(u"SOFTWARE\\WOW6432NODE", 0) != 0) {
-    Path.insert(8, u"\\WOW6432Node");
+  std::u16string Redirected;
+  const bool Software =
+      StartsWithUpper(Path, u"SOFTWARE") && (Path.size() == 8 || Path[8] == u'\\');
+  if (Key == HkeyLocalMachine && (Desired & KeyWow6464Key) == 0 && Software &&
+      !StartsWithUpper(Path, u"SOFTWARE\\WOW6432NODE")) {
+    Redirected = Path;
+    Redirected.insert(8, u"\\WOW6432Node");
+    Path = Redirected;
   }
   TRegKey* Found = Base->Find(Path);
   if (Found == nullptr) return ErrorFileNotFoundResult;
@@ -76,9 +90,9 @@ std::int32_t RegQueryValueExW(Hkey Key, const char16_t* ValueName, std::uint32_t
   if (M.Failing("RegQueryValueExW")) return Fault();
   const TRegKey* K = KeyOf(Key);
   if (K == nullptr) return ErrorInvalidHandleResult;
-  const auto Found = K->Values.find(simulated::ToUpperAscii(ValueName != nullptr ? ValueName : u""));
-  if (Found == K->Values.end()) return ErrorFileNotFoundResult;
-  const simulated::TRegValue& Value = Found->second;
+  const simulated::TRegValue* Found = K->Value(ValueName != nullptr ? ValueName : u"");
+  if (Found == nullptr) return ErrorFileNotFoundResult;
+  const simulated::TRegValue& Value = *Found;
   if (Data != nullptr && DataSize == nullptr) return ErrorInvalidParameterResult;
   if (Type != nullptr) *Type = Value.Type;
   const auto Size = static_cast<std::uint32_t>(Value.Data.size());
