@@ -1,6 +1,7 @@
 // The network probe on any adapter table.
 //
-// Properties: the first adapter whose address text is usable is the one reported; an address
+// Properties: of the adapters whose address text is usable, the first with a default gateway is
+// the one reported, else the first of them; an address
 // length over the record's eight bytes is a range error (the only error the probe may raise) and
 // any other length gives that many hex pairs; no text is longer than its record field.
 #include <cstdint>
@@ -25,11 +26,20 @@ const std::u16string Static = u"IP Est\u00E1tico (Fixo)";
 // The address text as the table holds it: at most fifteen bytes, up to the first NUL. Only ASCII
 // bytes decode to ASCII in every code page here, so the test for a usable address can be made on
 // the bytes.
-bool Usable(const std::string& Ip) {
-  std::string_view Text(Ip);
+std::string_view FieldText(const std::string& Field) {
+  std::string_view Text(Field);
   Text = Text.substr(0, 15);
-  Text = Text.substr(0, Text.find('\0'));
+  return Text.substr(0, Text.find('\0'));
+}
+
+bool Usable(const std::string& Ip) {
+  const std::string_view Text = FieldText(Ip);
   return !Text.empty() && Text != "0.0.0.0" && Text.substr(0, 3) != "127";
+}
+
+bool HasGateway(const std::string& Gateway) {
+  const std::string_view Text = FieldText(Gateway);
+  return !Text.empty() && Text != "0.0.0.0";
 }
 
 }  // namespace
@@ -43,7 +53,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
   const auto& Adapters = platform::simulated::Machine().Adapters;
   const platform::simulated::TAdapter* Reported = nullptr;
   for (const auto& A : Adapters) {
-    if (Usable(A.IpAddress)) {
+    if (!Usable(A.IpAddress)) continue;
+    if (Reported == nullptr) Reported = &A;
+    if (HasGateway(A.Gateway)) {
       Reported = &A;
       break;
     }
