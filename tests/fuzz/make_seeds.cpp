@@ -82,6 +82,37 @@ sim::TMachine& Decoded(const std::string& Input, TDecode Decode) {
 
 // ---- registry_probes, registry_import --------------------------------------------------------
 
+// The largest seed sets how long libFuzzer lets its inputs grow from the first run on, and an
+// input costs registry_probes time for every command it holds: a profile whose seed would be
+// longer than this is given as several seeds of some of its keys each, which together rebuild it.
+// The fixtures' longest entry takes some 780 bytes.
+constexpr std::size_t MaxRegistrySeedBytes = 800;
+
+// The seeds that rebuild the registry the machine holds now: its keys in order, as few to a seed
+// as keep each seed within MaxRegistrySeedBytes (a key longer than that alone takes a seed).
+std::vector<std::string> RegistrySeedInputs() {
+  std::vector<fuzz::TSeedWriter> Seeds(1);
+  std::size_t Bytes = 0;
+  for (const platform::Hkey Root : {platform::HkeyLocalMachine, platform::HkeyCurrentUser}) {
+    fuzz::ForEachKeyToEncode(
+        u"", *sim::Machine().Registry.Root(Root),
+        [&](const std::u16string& Path, const sim::TRegKey& Key) {
+          fuzz::TSeedWriter One;
+          fuzz::EncodeKeyValues(One, Root, Path, Key);
+          const std::size_t Size = One.Input().size();
+          if (Bytes > 0 && Bytes + Size > MaxRegistrySeedBytes) {
+            Seeds.emplace_back();
+            Bytes = 0;
+          }
+          fuzz::EncodeKeyValues(Seeds.back(), Root, Path, Key);
+          Bytes += Size;
+        });
+  }
+  std::vector<std::string> Inputs;
+  for (const fuzz::TSeedWriter& Seed : Seeds) Inputs.push_back(Seed.Input());
+  return Inputs;
+}
+
 void RegistrySeeds(const fs::path& Fixtures) {
   for (const char* Name :
        {"office-pc", "windows7", "windows10-1909", "productname-dword", "installed-programs"}) {
@@ -89,24 +120,29 @@ void RegistrySeeds(const fs::path& Fixtures) {
     fuzz::FreshMachine();
     if (const auto Error = sim::Machine().Registry.Import(File))
       Fail(std::string(Name) + ": " + *Error);
-    fuzz::TSeedWriter Out;
-    fuzz::EncodeKey(Out, platform::HkeyLocalMachine, u"",
-                    *sim::Machine().Registry.Root(platform::HkeyLocalMachine));
-    fuzz::EncodeKey(Out, platform::HkeyCurrentUser, u"",
-                    *sim::Machine().Registry.Root(platform::HkeyCurrentUser));
-    const std::string Input = Out.Input();
+    const std::vector<std::string> Inputs = RegistrySeedInputs();
 
-    // The imported tree again, to compare with what the seed builds.
+    // The imported tree again, to compare with what the seeds build one after another.
     sim::TRegistryTree Expected;
     Expected.Import(File);
-    sim::TMachine& M = Decoded(Input, [](FuzzedDataProvider& In) { fuzz::DecodeRegistry(In); });
+    fuzz::FreshMachine();
+    for (const std::string& Input : Inputs) {
+      FuzzedDataProvider In(reinterpret_cast<const std::uint8_t*>(Input.data()), Input.size());
+      fuzz::DecodeRegistry(In);
+      if (In.remaining_bytes() != 0) Fail(std::string(Name) + ": a seed leaves bytes unread");
+    }
+    sim::TMachine& M = sim::Machine();
     if (!SameKey(*M.Registry.Root(platform::HkeyLocalMachine),
                  *Expected.Root(platform::HkeyLocalMachine)) ||
         !SameKey(*M.Registry.Root(platform::HkeyCurrentUser),
                  *Expected.Root(platform::HkeyCurrentUser))) {
-      Fail(std::string(Name) + ": the seed does not rebuild the fixture's registry");
+      Fail(std::string(Name) + ": the seeds do not rebuild the fixture's registry");
     }
-    Save("registry_probes", Name, Input);
+    for (std::size_t I = 0; I < Inputs.size(); ++I) {
+      Save("registry_probes",
+           Inputs.size() == 1 ? std::string(Name) : Name + ("-" + std::to_string(I + 1)),
+           Inputs[I]);
+    }
     if (File.size() <= 1400) Save("registry_import", std::string(Name) + ".reg", File);
   }
 
