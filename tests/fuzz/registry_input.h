@@ -51,13 +51,15 @@ enum TOp : std::uint8_t { SelectKey, SetValue, SetAccess, ManyEntries, Fail, Las
 
 constexpr std::uint32_t TypeGiven = 14;  // types 0..13 directly; 14: any 32-bit type follows
 constexpr std::size_t MaxValueBytes = 1 << 20;
-// What one input may build in all: dozens of entries and values of some KiB already take
-// every path the probes have (sorting, duplicates, values longer than any buffer), while every
-// entry more costs each input its time and leaves fewer inputs tried.
-constexpr std::size_t MaxTotalBytes = 64 << 10;
-constexpr std::size_t EntryBudget = 64;
+// What one input may build in all: sixteen entries and values of some KiB already take every
+// path the probes have (sorting and removing duplicates, quicksort's recursion on either side,
+// values longer than any buffer, 512 bytes the largest), and 64 commands are more than any seed
+// holds; while every entry, command and KiB more costs each input its time, is read back by the
+// scan, and leaves fewer inputs tried.
+constexpr std::size_t MaxTotalBytes = 16 << 10;
+constexpr std::size_t EntryBudget = 16;
 constexpr std::uint16_t MaxEntries = 4000;  // what a command may ask for, within the budget
-constexpr int MaxCommands = 512;
+constexpr int MaxCommands = 64;
 
 }  // namespace registry_input
 
