@@ -94,19 +94,18 @@ std::vector<std::string> RegistrySeedInputs() {
   std::vector<fuzz::TSeedWriter> Seeds(1);
   std::size_t Bytes = 0;
   for (const platform::Hkey Root : {platform::HkeyLocalMachine, platform::HkeyCurrentUser}) {
-    fuzz::ForEachKeyToEncode(
-        u"", *sim::Machine().Registry.Root(Root),
-        [&](const std::u16string& Path, const sim::TRegKey& Key) {
-          fuzz::TSeedWriter One;
-          fuzz::EncodeKeyValues(One, Root, Path, Key);
-          const std::size_t Size = One.Input().size();
-          if (Bytes > 0 && Bytes + Size > MaxRegistrySeedBytes) {
-            Seeds.emplace_back();
-            Bytes = 0;
-          }
-          fuzz::EncodeKeyValues(Seeds.back(), Root, Path, Key);
-          Bytes += Size;
-        });
+    const auto Add = [&](const std::u16string& Path, const sim::TRegKey& Key) {
+      fuzz::TSeedWriter One;
+      fuzz::EncodeKeyValues(One, Root, Path, Key);
+      const std::size_t Size = One.Input().size();
+      if (Bytes > 0 && Bytes + Size > MaxRegistrySeedBytes) {
+        Seeds.emplace_back();
+        Bytes = 0;
+      }
+      fuzz::EncodeKeyValues(Seeds.back(), Root, Path, Key);
+      Bytes += Size;
+    };
+    fuzz::ForEachKeyToEncode(u"", *sim::Machine().Registry.Root(Root), Add);
   }
   std::vector<std::string> Inputs;
   for (const fuzz::TSeedWriter& Seed : Seeds) Inputs.push_back(Seed.Input());

@@ -191,8 +191,7 @@ inline void EncodeKeyValues(TSeedWriter& Out, platform::Hkey Root, const std::u1
   for (const auto& [Upper, Value] : Key.Values) {
     Out.Integral<std::uint8_t>(SetValue, 0, LastOp);
     const auto* Name = std::find(KnownNames.begin(), KnownNames.end(), Value.Name);
-    Out.Integral<std::uint8_t>(static_cast<std::uint8_t>(Name - KnownNames.begin()), 0,
-                               NameGiven);
+    Out.Integral<std::uint8_t>(static_cast<std::uint8_t>(Name - KnownNames.begin()), 0, NameGiven);
     if (Name == KnownNames.end()) Out.Text16(Value.Name);
     Out.Integral<std::uint32_t>(std::min(Value.Type, TypeGiven), 0, TypeGiven);
     if (Value.Type >= TypeGiven) Out.Integral<std::uint32_t>(Value.Type);
@@ -204,9 +203,10 @@ inline void EncodeKeyValues(TSeedWriter& Out, platform::Hkey Root, const std::u1
 // The commands that rebuild the key Key (below Root, at Path) with its values and subkeys.
 inline void EncodeKey(TSeedWriter& Out, platform::Hkey Root, const std::u16string& Path,
                       const platform::simulated::TRegKey& Key) {
-  ForEachKeyToEncode(Path, Key, [&](const std::u16string& P, const platform::simulated::TRegKey& K) {
-    EncodeKeyValues(Out, Root, P, K);
-  });
+  ForEachKeyToEncode(Path, Key,
+                     [&](const std::u16string& P, const platform::simulated::TRegKey& K) {
+                       EncodeKeyValues(Out, Root, P, K);
+                     });
 }
 
 }  // namespace fuzz
