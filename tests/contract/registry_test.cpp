@@ -246,8 +246,7 @@ TEST_F(RegistryContract, LongNamesSharingTheirStartAreOrderedAndFoundInAnyCase) 
   TStringList List;
   Reg.GetKeyNames(List);
   const std::string Narrowed = Narrow(Start);
-  EXPECT_EQ(Narrow(List.Text()),
-            Narrowed + "\r\n" + Narrowed + "10\r\n" + Narrowed + "9\r\n");
+  EXPECT_EQ(Narrow(List.Text()), Narrowed + "\r\n" + Narrowed + "10\r\n" + Narrowed + "9\r\n");
   std::u16string Upper = Start + u"10";
   for (char16_t& C : Upper) {
     if (C >= u'a' && C <= u'z') C = static_cast<char16_t>(C - u'a' + u'A');

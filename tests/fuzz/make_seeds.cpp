@@ -4,6 +4,7 @@
 // it describes, so a seed cannot silently describe something else.
 //
 //   make_seeds FIXTURES_DIR CORPUS_DIR
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -81,6 +82,36 @@ sim::TMachine& Decoded(const std::string& Input, TDecode Decode) {
 
 // ---- registry_probes, registry_import --------------------------------------------------------
 
+// The largest seed sets how long libFuzzer lets its inputs grow from the first run on, and an
+// input costs registry_probes time for every command it holds: a profile whose seed would be
+// longer than this is given as several seeds of some of its keys each, which together rebuild it.
+// The fixtures' longest entry takes some 780 bytes.
+constexpr std::size_t MaxRegistrySeedBytes = 800;
+
+// The seeds that rebuild the registry the machine holds now: its keys in order, as few to a seed
+// as keep each seed within MaxRegistrySeedBytes (a key longer than that alone takes a seed).
+std::vector<std::string> RegistrySeedInputs() {
+  std::vector<fuzz::TSeedWriter> Seeds(1);
+  std::size_t Bytes = 0;
+  for (const platform::Hkey Root : {platform::HkeyLocalMachine, platform::HkeyCurrentUser}) {
+    const auto Add = [&](const std::u16string& Path, const sim::TRegKey& Key) {
+      fuzz::TSeedWriter One;
+      fuzz::EncodeKeyValues(One, Root, Path, Key);
+      const std::size_t Size = One.Input().size();
+      if (Bytes > 0 && Bytes + Size > MaxRegistrySeedBytes) {
+        Seeds.emplace_back();
+        Bytes = 0;
+      }
+      fuzz::EncodeKeyValues(Seeds.back(), Root, Path, Key);
+      Bytes += Size;
+    };
+    fuzz::ForEachKeyToEncode(u"", *sim::Machine().Registry.Root(Root), Add);
+  }
+  std::vector<std::string> Inputs;
+  for (const fuzz::TSeedWriter& Seed : Seeds) Inputs.push_back(Seed.Input());
+  return Inputs;
+}
+
 void RegistrySeeds(const fs::path& Fixtures) {
   for (const char* Name :
        {"office-pc", "windows7", "windows10-1909", "productname-dword", "installed-programs"}) {
@@ -88,29 +119,35 @@ void RegistrySeeds(const fs::path& Fixtures) {
     fuzz::FreshMachine();
     if (const auto Error = sim::Machine().Registry.Import(File))
       Fail(std::string(Name) + ": " + *Error);
-    fuzz::TSeedWriter Out;
-    fuzz::EncodeKey(Out, platform::HkeyLocalMachine, u"",
-                    *sim::Machine().Registry.Root(platform::HkeyLocalMachine));
-    fuzz::EncodeKey(Out, platform::HkeyCurrentUser, u"",
-                    *sim::Machine().Registry.Root(platform::HkeyCurrentUser));
-    const std::string Input = Out.Input();
+    const std::vector<std::string> Inputs = RegistrySeedInputs();
 
-    // The imported tree again, to compare with what the seed builds.
+    // The imported tree again, to compare with what the seeds build one after another.
     sim::TRegistryTree Expected;
     Expected.Import(File);
-    sim::TMachine& M = Decoded(Input, [](FuzzedDataProvider& In) { fuzz::DecodeRegistry(In); });
+    fuzz::FreshMachine();
+    for (const std::string& Input : Inputs) {
+      FuzzedDataProvider In(reinterpret_cast<const std::uint8_t*>(Input.data()), Input.size());
+      fuzz::DecodeRegistry(In);
+      if (In.remaining_bytes() != 0) Fail(std::string(Name) + ": a seed leaves bytes unread");
+    }
+    sim::TMachine& M = sim::Machine();
     if (!SameKey(*M.Registry.Root(platform::HkeyLocalMachine),
                  *Expected.Root(platform::HkeyLocalMachine)) ||
         !SameKey(*M.Registry.Root(platform::HkeyCurrentUser),
                  *Expected.Root(platform::HkeyCurrentUser))) {
-      Fail(std::string(Name) + ": the seed does not rebuild the fixture's registry");
+      Fail(std::string(Name) + ": the seeds do not rebuild the fixture's registry");
     }
-    Save("registry_probes", Name, Input);
+    for (std::size_t I = 0; I < Inputs.size(); ++I) {
+      Save("registry_probes",
+           Inputs.size() == 1 ? std::string(Name) : Name + ("-" + std::to_string(I + 1)),
+           Inputs[I]);
+    }
     if (File.size() <= 1400) Save("registry_import", std::string(Name) + ".reg", File);
   }
 
-  // Thousands of entries below the Uninstall key, some hidden, names repeating; and the
-  // CurrentVersion key refusing the read rights the probes ask for.
+  // Thousands of entries asked for below the Uninstall key, of which the decoder makes as many as
+  // its budget allows, some hidden, names repeating; and the CurrentVersion key refusing the read
+  // rights the probes ask for.
   using namespace fuzz::registry_input;
   fuzz::TSeedWriter Out;
   Out.Integral<std::uint8_t>(SelectKey, 0, LastOp);
@@ -121,7 +158,7 @@ void RegistrySeeds(const fs::path& Fixtures) {
   Out.Text16(u"{E");
   Out.Text16(u"Programa");
   Out.Integral<std::uint16_t>(1500, 0, MaxEntries);
-  Out.Integral<std::uint16_t>(1200, 1, MaxEntries);
+  Out.Integral<std::uint16_t>(5, 1, MaxEntries);
   Out.Integral<std::uint16_t>(7, 0, MaxEntries);
   Out.Integral<std::uint8_t>(SelectKey, 0, LastOp);
   Out.Bool(false);
@@ -137,7 +174,8 @@ void RegistrySeeds(const fs::path& Fixtures) {
   const std::string Input = Out.Input();
   sim::TMachine& M = Decoded(Input, [](FuzzedDataProvider& In) { fuzz::DecodeRegistry(In); });
   const sim::TRegKey* Uninstall = M.Registry.Root(platform::HkeyLocalMachine)->Find(KnownPaths[2]);
-  if (Uninstall == nullptr || Uninstall->SubKeys.size() != 1500) Fail("the many-entries seed");
+  if (Uninstall == nullptr || Uninstall->SubKeys.size() != std::min<std::size_t>(1500, EntryBudget))
+    Fail("the many-entries seed");
   Save("registry_probes", "many-entries-restricted", Input);
 }
 

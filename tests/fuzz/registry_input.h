@@ -51,13 +51,15 @@ enum TOp : std::uint8_t { SelectKey, SetValue, SetAccess, ManyEntries, Fail, Las
 
 constexpr std::uint32_t TypeGiven = 14;  // types 0..13 directly; 14: any 32-bit type follows
 constexpr std::size_t MaxValueBytes = 1 << 20;
-// What one input may build in all: dozens of entries and values of some KiB already take
-// every path the probes have (sorting, duplicates, values longer than any buffer), while every
-// entry more costs each input its time and leaves fewer inputs tried.
-constexpr std::size_t MaxTotalBytes = 64 << 10;
-constexpr std::size_t EntryBudget = 64;
+// What one input may build in all: sixteen entries and values of some KiB already take every
+// path the probes have (sorting and removing duplicates, quicksort's recursion on either side,
+// values longer than any buffer, 512 bytes the largest), and 64 commands are more than any seed
+// holds; while every entry, command and KiB more costs each input its time, is read back by the
+// scan, and leaves fewer inputs tried.
+constexpr std::size_t MaxTotalBytes = 16 << 10;
+constexpr std::size_t EntryBudget = 16;
 constexpr std::uint16_t MaxEntries = 4000;  // what a command may ask for, within the budget
-constexpr int MaxCommands = 512;
+constexpr int MaxCommands = 64;
 
 }  // namespace registry_input
 
@@ -151,46 +153,60 @@ inline TRegistryInput DecodeRegistry(FuzzedDataProvider& In) {
   return Result;
 }
 
+// Visit(Path, Key) for each key below Key (at Path, itself included) that the commands rebuilding
+// Key select: those with values, and those without subkeys; in the order they rebuild them.
+template <typename TVisit>
+void ForEachKeyToEncode(const std::u16string& Path, const platform::simulated::TRegKey& Key,
+                        TVisit&& Visit) {
+  if (!Key.Values.empty() || Key.SubKeys.empty()) Visit(Path, Key);
+  for (const auto& [Upper, Sub] : Key.SubKeys) {
+    ForEachKeyToEncode(Path.empty() ? Sub->Name : Path + u"\\" + Sub->Name, *Sub, Visit);
+  }
+}
+
+// The commands that select the key Key (below Root, at Path), making it, and store its values.
+inline void EncodeKeyValues(TSeedWriter& Out, platform::Hkey Root, const std::u16string& Path,
+                            const platform::simulated::TRegKey& Key) {
+  using namespace registry_input;
+  Out.Integral<std::uint8_t>(SelectKey, 0, LastOp);
+  Out.Bool(Root == platform::HkeyCurrentUser);
+  // The longest known path the key is at or below, and the rest as the child's path.
+  std::uint8_t Known = PathGiven;
+  for (std::uint8_t K = 0; K < PathGiven; ++K) {
+    const std::u16string_view P = KnownPaths[K];
+    const bool Below =
+        P.empty() ? Path.empty()
+                  : Path == P || (Path.size() > P.size() && Path.compare(0, P.size(), P) == 0 &&
+                                  Path[P.size()] == u'\\');
+    if (Below && (Known == PathGiven || P.size() > KnownPaths[Known].size())) Known = K;
+  }
+  Out.Integral<std::uint8_t>(Known, 0, PathGiven);
+  if (Known == PathGiven) {
+    Out.Text16(Path);
+    Out.Text16(u"");
+  } else {
+    const std::size_t Taken = KnownPaths[Known].size();
+    Out.Text16(Path.size() > Taken ? Path.substr(Taken + 1) : u"");
+  }
+  for (const auto& [Upper, Value] : Key.Values) {
+    Out.Integral<std::uint8_t>(SetValue, 0, LastOp);
+    const auto* Name = std::find(KnownNames.begin(), KnownNames.end(), Value.Name);
+    Out.Integral<std::uint8_t>(static_cast<std::uint8_t>(Name - KnownNames.begin()), 0, NameGiven);
+    if (Name == KnownNames.end()) Out.Text16(Value.Name);
+    Out.Integral<std::uint32_t>(std::min(Value.Type, TypeGiven), 0, TypeGiven);
+    if (Value.Type >= TypeGiven) Out.Integral<std::uint32_t>(Value.Type);
+    Out.RandomLengthString(Value.Data);
+    Out.Bool(false);
+  }
+}
+
 // The commands that rebuild the key Key (below Root, at Path) with its values and subkeys.
 inline void EncodeKey(TSeedWriter& Out, platform::Hkey Root, const std::u16string& Path,
                       const platform::simulated::TRegKey& Key) {
-  using namespace registry_input;
-  if (!Key.Values.empty() || Key.SubKeys.empty()) {
-    Out.Integral<std::uint8_t>(SelectKey, 0, LastOp);
-    Out.Bool(Root == platform::HkeyCurrentUser);
-    // The longest known path the key is at or below, and the rest as the child's path.
-    std::uint8_t Known = PathGiven;
-    for (std::uint8_t K = 0; K < PathGiven; ++K) {
-      const std::u16string_view P = KnownPaths[K];
-      const bool Below =
-          P.empty() ? Path.empty()
-                    : Path == P || (Path.size() > P.size() && Path.compare(0, P.size(), P) == 0 &&
-                                    Path[P.size()] == u'\\');
-      if (Below && (Known == PathGiven || P.size() > KnownPaths[Known].size())) Known = K;
-    }
-    Out.Integral<std::uint8_t>(Known, 0, PathGiven);
-    if (Known == PathGiven) {
-      Out.Text16(Path);
-      Out.Text16(u"");
-    } else {
-      const std::size_t Taken = KnownPaths[Known].size();
-      Out.Text16(Path.size() > Taken ? Path.substr(Taken + 1) : u"");
-    }
-    for (const auto& [Upper, Value] : Key.Values) {
-      Out.Integral<std::uint8_t>(SetValue, 0, LastOp);
-      const auto* Name = std::find(KnownNames.begin(), KnownNames.end(), Value.Name);
-      Out.Integral<std::uint8_t>(static_cast<std::uint8_t>(Name - KnownNames.begin()), 0,
-                                 NameGiven);
-      if (Name == KnownNames.end()) Out.Text16(Value.Name);
-      Out.Integral<std::uint32_t>(std::min(Value.Type, TypeGiven), 0, TypeGiven);
-      if (Value.Type >= TypeGiven) Out.Integral<std::uint32_t>(Value.Type);
-      Out.RandomLengthString(Value.Data);
-      Out.Bool(false);
-    }
-  }
-  for (const auto& [Upper, Sub] : Key.SubKeys) {
-    EncodeKey(Out, Root, Path.empty() ? Sub->Name : Path + u"\\" + Sub->Name, *Sub);
-  }
+  ForEachKeyToEncode(Path, Key,
+                     [&](const std::u16string& P, const platform::simulated::TRegKey& K) {
+                       EncodeKeyValues(Out, Root, P, K);
+                     });
 }
 
 }  // namespace fuzz

@@ -1,5 +1,5 @@
 // The identity probes and the installed-programs probe on any registry: values of any type and
-// size, embedded NULs, thousands of entries, keys that refuse access, calls that fail.
+// size, embedded NULs, entries by the dozen, keys that refuse access, calls that fail.
 //
 // Properties: no crash and no sanitizer report; every key opened is closed again, whether the
 // probe returns or raises; the processor name comes back trimmed; the installed programs are

@@ -146,7 +146,7 @@ TRegKey& TRegKey::Create(std::u16string_view Path) {
     if (Part.empty()) return true;
     const TUpperName Upper(Part);
     auto Found = Key->SubKeys.lower_bound(Upper.View());
-    if (Found == Key->SubKeys.end() || Found->first != Upper.View()) {
+    if (Found == Key->SubKeys.end() || Key->SubKeys.key_comp()(Upper.View(), Found->first)) {
       Key->SubKeysChanged();
       Found = Key->SubKeys.emplace_hint(Found, Upper.View(), std::make_unique<TRegKey>());
       Found->second->Name = std::u16string{Part};

@@ -28,7 +28,8 @@ class TUpperName {
   }
 
  private:
-  std::array<char16_t, 128> FLocal{};
+  // NOLINTNEXTLINE(cppcoreguidelines-pro-type-member-init): its first FSize units are set
+  std::array<char16_t, 128> FLocal;
   std::size_t FSize = 0;
   std::u16string FLong;
 };
