@@ -109,6 +109,7 @@ bool TNameOrder::operator()(std::u16string_view A, std::u16string_view B) const 
   return A.size() < B.size();
 }
 
+// NOLINTNEXTLINE(cppcoreguidelines-pro-type-member-init): only the first FSize units are read
 TUpperName::TUpperName(std::u16string_view Name) : FSize(Name.size()) {
   char16_t* Out = FLocal.data();
   if (Name.size() > FLocal.size()) {
