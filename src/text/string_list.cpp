@@ -193,7 +193,9 @@ void MergeSort(std::vector<std::size_t>& Items, TLess Less) {
 
 // Equal lines land where this particular quicksort puts them; reports depend on that order, so the
 // partitioning below is kept step for step. Compare(A, B) answers for the lines at positions A and
-// B; Exchange(A, B) swaps them.
+// B; Exchange(A, B) swaps them. The scans stop at the ends of the range: a consistent comparison
+// never takes them that far, but a failed call answers "before" both ways round, and once the
+// pivot has moved behind a scan nothing else would stop it.
 template <typename TCompare, typename TExchange>
 void QuickSort(std::int32_t L, std::int32_t R, const TCompare& Compare, const TExchange& Exchange) {
   while (L < R) {
@@ -205,8 +207,8 @@ void QuickSort(std::int32_t L, std::int32_t R, const TCompare& Compare, const TE
     std::int32_t J = R;
     std::int32_t P = L + (R - L) / 2;
     do {
-      while (I != P && Compare(I, P) < 0) ++I;
-      while (J != P && Compare(J, P) > 0) --J;
+      while (I < R && I != P && Compare(I, P) < 0) ++I;
+      while (J > L && J != P && Compare(J, P) > 0) --J;
       if (I <= J) {
         if (I != J) Exchange(I, J);
         if (P == I) {

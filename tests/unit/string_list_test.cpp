@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <random>
 #include <string>
 #include <utility>
@@ -264,6 +265,36 @@ TEST_F(StringListTest, RemovingLaterDuplicatesSurvivesAComparisonFailingAnywhere
     TStringList List = ListOfNames();
     List.RemoveLaterDuplicates();
     ASSERT_EQ(Lines(List), Lines(Expected)) << "comparison " << Failing << " failing";
+  }
+}
+
+// The same for sorting by the comparison alone (the way taken when keys are not available or not
+// trusted): whichever comparison fails, once or from there on, the sort stays inside the list and
+// ends with the lines it started with.
+TEST_F(StringListTest, SortingSurvivesAComparisonFailingAnywhere) {
+  std::mt19937 Random(11);
+  std::vector<std::u16string> Names(40);
+  for (std::u16string& Name : Names) Name = std::u16string(1, static_cast<char16_t>(u'a' + Random() % 6));
+  std::vector<std::u16string> Expected = Names;
+  std::sort(Expected.begin(), Expected.end());
+  const auto SortedWith = [&](int Failing, int Times) {
+    platform::simulated::ResetMachine();
+    Machine().FailCall("LCMapStringW", platform::ErrorInvalidParameter);
+    if (Failing >= 0) Machine().FailCall("CompareStringW", platform::ErrorInvalidParameter, Failing, Times);
+    TStringList List;
+    for (const std::u16string& Name : Names) List.Add(Name);
+    List.Sort();
+    std::vector<std::u16string> Result = Lines(List);
+    std::sort(Result.begin(), Result.end());
+    return Result;
+  };
+  (void)SortedWith(-1, 0);
+  const int Calls = Machine().CallCount("CompareStringW");
+  ASSERT_GT(Calls, 0);
+  for (int Failing = 0; Failing < Calls; ++Failing) {
+    for (const int Times : {1, -1}) {
+      ASSERT_EQ(SortedWith(Failing, Times), Expected) << "comparison " << Failing << " failing " << Times;
+    }
   }
 }
 
