@@ -19,7 +19,7 @@ if ! [[ "$seconds" =~ ^[0-9]+$ ]] || [ "$seconds" -eq 0 ]; then
   exit 2
 fi
 all=(registry_probes registry_import network printers str_to_int float_format string_list glpi_inventory
-  smbios edid)
+  smbios edid glpi_answer)
 targets=("$@")
 [ "${#targets[@]}" -gt 0 ] || targets=("${all[@]}")
 
