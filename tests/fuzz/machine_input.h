@@ -16,11 +16,25 @@
 
 namespace fuzz {
 
+// Moves the last few of a list, at most Max, to the items that arrive while it is fetched, and
+// says how many moved. An input that ends before says none.
+template <typename T>
+std::size_t ConsumeArrivals(FuzzedDataProvider& In, std::uint8_t Max, std::vector<T>& Present,
+                            std::vector<T>& Arriving) {
+  const std::size_t Count =
+      std::min<std::size_t>(In.ConsumeIntegralInRange<std::uint8_t>(0, Max), Present.size());
+  Arriving.assign(Present.end() - static_cast<std::ptrdiff_t>(Count), Present.end());
+  Present.resize(Present.size() - Count);
+  return Count;
+}
+
 // ---- Network adapters ------------------------------------------------------------------------
 
 namespace adapter_input {
 
 constexpr std::uint8_t MaxAdapters = 8;
+// More than the fetch's attempts, so that a table that keeps growing is among the inputs.
+constexpr std::uint8_t MaxArriving = 7;
 // Code pages the adapter texts may be in: the ANSI ones a Windows in the field uses, and UTF-8.
 constexpr std::array<std::uint32_t, 4> CodePages{1252, 850, 437, 65001};
 constexpr std::array<const char*, 2> FaultCalls{"GetAdaptersInfo", "MultiByteToWideChar"};
@@ -31,10 +45,12 @@ constexpr std::array<std::uint32_t, 5> FaultErrors{0, 8, 87, 111, 232};
 struct TAdapterInput {
   std::uint32_t CodePage = 1252;
   bool Faulted = false;
+  std::size_t Arriving = 0;  // adapters that come up while the table is being fetched, one a call
 };
 
 // The machine's adapters: description bytes of any length (the table keeps 132 of them, without
-// a NUL when they fill it), any address length, DHCP flag and address texts.
+// a NUL when they fill it), any address length, DHCP flag and address texts. The last few may
+// come up only while the table is fetched, one after each call that answers with a size.
 inline TAdapterInput DecodeAdapters(FuzzedDataProvider& In) {
   using namespace adapter_input;
   auto& M = platform::simulated::Machine();
@@ -60,6 +76,7 @@ inline TAdapterInput DecodeAdapters(FuzzedDataProvider& In) {
                In.ConsumeIntegralInRange<int>(0, 40), In.ConsumeIntegralInRange<int>(-1, 3));
     Result.Faulted = true;
   }
+  Result.Arriving = ConsumeArrivals(In, MaxArriving, M.Adapters, M.ArrivingAdapters);
   M.AnsiCodePage = Result.CodePage;
   return Result;
 }
@@ -88,7 +105,7 @@ inline void EncodeAdapters(TSeedWriter& Out,
     Out.RandomLengthString(A.IpAddress);
     Out.RandomLengthString(A.Gateway);
   }
-  Out.Bool(false);
+  Out.Bool(false);  // no failing call; and as the input ends here, no adapter arrives later
 }
 
 // ---- Printers --------------------------------------------------------------------------------
@@ -97,6 +114,7 @@ namespace printer_input {
 
 constexpr std::uint8_t MaxPrinters = 40;
 constexpr std::uint8_t MaxDefaultRecords = 3;
+constexpr std::uint8_t MaxArriving = 7;    // more than the fetch's attempts
 constexpr std::uint16_t MaxRepeat = 2000;  // a name repeated to thousands of characters
 constexpr std::size_t MaxNameUnits = 1 << 16;
 constexpr std::array<const char*, 3> FaultCalls{"EnumPrintersW", "GetDefaultPrinterW",
@@ -109,6 +127,7 @@ enum TNameKind : std::uint8_t { Given, Listed, Decorated, Repeated, LastKind = R
 
 struct TPrinterInput {
   bool Faulted = false;
+  std::size_t Arriving = 0;  // connections mapped while the list is being fetched, one a call
 };
 
 // A printer name: any text, one of those listed before (in another case, to match a default
@@ -161,6 +180,8 @@ inline TPrinterInput DecodePrinters(FuzzedDataProvider& In) {
                In.ConsumeIntegralInRange<int>(0, 8), In.ConsumeIntegralInRange<int>(-1, 3));
     Result.Faulted = true;
   }
+  // The last few printers may be connections mapped only while the list is fetched.
+  Result.Arriving = ConsumeArrivals(In, MaxArriving, M.Printers, M.ArrivingPrinters);
   return Result;
 }
 
@@ -179,7 +200,7 @@ inline void EncodePrinters(TSeedWriter& Out, const std::vector<std::u16string>& 
   for (const std::u16string& R : DefaultRecords) Name(R);
   Out.Bool(DefaultText.has_value());
   if (DefaultText) Name(*DefaultText);
-  Out.Bool(false);
+  Out.Bool(false);  // no failing call; and as the input ends here, no printer arrives later
 }
 
 }  // namespace fuzz
