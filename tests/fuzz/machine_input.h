@@ -12,20 +12,21 @@
 
 #include "fuzz_support.h"
 #include "platform/simulated/machine.h"
+#include "probes/sized_fetch.h"
 #include "seed_writer.h"
 
 namespace fuzz {
 
-// Moves the last few of a list, at most Max, to the items that arrive while it is fetched, and
-// says how many moved. An input that ends before says none.
+// Moves the last few items of a list, up to two more than the fetch tries, to those that arrive
+// one after each call that answers with a size. True when the list then grows as often as it is
+// fetched, so that it cannot be read. An input that ends before has none arriving.
 template <typename T>
-std::size_t ConsumeArrivals(FuzzedDataProvider& In, std::uint8_t Max, std::vector<T>& Present,
-                            std::vector<T>& Arriving) {
+bool ConsumeArrivals(FuzzedDataProvider& In, std::vector<T>& Present, std::vector<T>& Arriving) {
   const std::size_t Count =
-      std::min<std::size_t>(In.ConsumeIntegralInRange<std::uint8_t>(0, Max), Present.size());
+      std::min<std::size_t>(In.ConsumeIntegralInRange<int>(0, FetchAttempts + 2), Present.size());
   Arriving.assign(Present.end() - static_cast<std::ptrdiff_t>(Count), Present.end());
   Present.resize(Present.size() - Count);
-  return Count;
+  return !Present.empty() && Count >= FetchAttempts;
 }
 
 // ---- Network adapters ------------------------------------------------------------------------
@@ -33,8 +34,6 @@ std::size_t ConsumeArrivals(FuzzedDataProvider& In, std::uint8_t Max, std::vecto
 namespace adapter_input {
 
 constexpr std::uint8_t MaxAdapters = 8;
-// More than the fetch's attempts, so that a table that keeps growing is among the inputs.
-constexpr std::uint8_t MaxArriving = 7;
 // Code pages the adapter texts may be in: the ANSI ones a Windows in the field uses, and UTF-8.
 constexpr std::array<std::uint32_t, 4> CodePages{1252, 850, 437, 65001};
 constexpr std::array<const char*, 2> FaultCalls{"GetAdaptersInfo", "MultiByteToWideChar"};
@@ -45,7 +44,7 @@ constexpr std::array<std::uint32_t, 5> FaultErrors{0, 8, 87, 111, 232};
 struct TAdapterInput {
   std::uint32_t CodePage = 1252;
   bool Faulted = false;
-  std::size_t Arriving = 0;  // adapters that come up while the table is being fetched, one a call
+  bool Unreadable = false;  // adapters keep coming up while the table is fetched
 };
 
 // The machine's adapters: description bytes of any length (the table keeps 132 of them, without
@@ -76,7 +75,7 @@ inline TAdapterInput DecodeAdapters(FuzzedDataProvider& In) {
                In.ConsumeIntegralInRange<int>(0, 40), In.ConsumeIntegralInRange<int>(-1, 3));
     Result.Faulted = true;
   }
-  Result.Arriving = ConsumeArrivals(In, MaxArriving, M.Adapters, M.ArrivingAdapters);
+  Result.Unreadable = ConsumeArrivals(In, M.Adapters, M.ArrivingAdapters);
   M.AnsiCodePage = Result.CodePage;
   return Result;
 }
@@ -114,7 +113,6 @@ namespace printer_input {
 
 constexpr std::uint8_t MaxPrinters = 40;
 constexpr std::uint8_t MaxDefaultRecords = 3;
-constexpr std::uint8_t MaxArriving = 7;    // more than the fetch's attempts
 constexpr std::uint16_t MaxRepeat = 2000;  // a name repeated to thousands of characters
 constexpr std::size_t MaxNameUnits = 1 << 16;
 constexpr std::array<const char*, 3> FaultCalls{"EnumPrintersW", "GetDefaultPrinterW",
@@ -127,7 +125,7 @@ enum TNameKind : std::uint8_t { Given, Listed, Decorated, Repeated, LastKind = R
 
 struct TPrinterInput {
   bool Faulted = false;
-  std::size_t Arriving = 0;  // connections mapped while the list is being fetched, one a call
+  bool Unreadable = false;  // connections keep being mapped while the list is fetched
 };
 
 // A printer name: any text, one of those listed before (in another case, to match a default
@@ -180,8 +178,7 @@ inline TPrinterInput DecodePrinters(FuzzedDataProvider& In) {
                In.ConsumeIntegralInRange<int>(0, 8), In.ConsumeIntegralInRange<int>(-1, 3));
     Result.Faulted = true;
   }
-  // The last few printers may be connections mapped only while the list is fetched.
-  Result.Arriving = ConsumeArrivals(In, MaxArriving, M.Printers, M.ArrivingPrinters);
+  Result.Unreadable = ConsumeArrivals(In, M.Printers, M.ArrivingPrinters);
   return Result;
 }
 

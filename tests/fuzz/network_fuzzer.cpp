@@ -12,7 +12,6 @@
 #include "fuzz_support.h"
 #include "machine_input.h"
 #include "probes/probes.h"
-#include "probes/sized_fetch.h"
 #include "text/exceptions.h"
 
 namespace {
@@ -52,10 +51,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
   const fuzz::TAdapterInput Input = fuzz::DecodeAdapters(In);
   NoteDefaultSystemCodePage();
 
-  const auto& Adapters = platform::simulated::Machine().Adapters;
-  // A table that grows after every answer, as often as the fetch is tried, cannot be read.
-  const bool Unreadable = !Adapters.empty() && Input.Arriving >= FetchAttempts;
-
   TDetails D;
   bool Raised = false;
   try {
@@ -69,8 +64,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
 
   // The choice is made among the adapters of the table as last fetched.
   const platform::simulated::TAdapter* Reported = nullptr;
-  for (const auto& A : Adapters) {
-    if (Unreadable) break;
+  for (const auto& A : platform::simulated::Machine().Adapters) {
+    if (Input.Unreadable) break;
     if (!Usable(A.IpAddress)) continue;
     if (Reported == nullptr) Reported = &A;
     if (HasGateway(A.Gateway)) {
